@@ -1,0 +1,77 @@
+/*
+ * VELK_XML: named lists and XML trees behind a flat C interface.
+ *
+ * Every export has C linkage and, in the 32-bit Windows DLL, the __stdcall
+ * convention. Handles are addresses of the library's records (0 = none).
+ *
+ * Faces:
+ *   plain  text arguments are counted byte strings (SysAllocStringByteLen)
+ *          that the library releases before it returns; text results are new
+ *          counted strings owned by the caller (NULL = empty).
+ *   z      text arguments are C texts that are only read; text results live
+ *          in a per-thread return buffer of the family until the next z call
+ *          of that family on the same thread. Never NULL.
+ *   b      like plain, but entry data is stored and returned as raw bytes.
+ */
+#ifndef VELK_XML_H
+#define VELK_XML_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define VELK_CALL __stdcall
+#else
+#  define VELK_CALL
+#endif
+
+#if defined(VELK_BUILDING) && !defined(_WIN32)
+#  define VELK_API __attribute__((visibility("default")))
+#else
+#  define VELK_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uintptr_t velk_handle; /* a ListNode, XmlNode or XmlAttrib address */
+typedef char *velk_bstr;       /* data pointer of a counted byte string */
+
+#if defined(_WIN32)
+/* Counted strings come from oleaut32: SysAllocStringByteLen, SysFreeString,
+ * SysStringByteLen (include <oleauto.h>). */
+#else
+/* Where the platform has no counted strings the library provides them: a
+ * 4-byte byte count in front of the data and two NUL bytes behind it. */
+VELK_API velk_bstr SysAllocStringByteLen(const char *bytes, uint32_t len);
+VELK_API void SysFreeString(velk_bstr s);
+VELK_API uint32_t SysStringByteLen(velk_bstr s);
+#endif
+
+/* Memory blocks and errors */
+VELK_API void *VELK_CALL GetMem(int32_t size);
+VELK_API void VELK_CALL FreeMem(void *block);
+VELK_API void *VELK_CALL GetAsciiz(velk_bstr text);
+VELK_API velk_bstr VELK_CALL llLastError(void);
+VELK_API const char *VELK_CALL llzLastError(void);
+VELK_API velk_bstr VELK_CALL xmlLastError(void);
+VELK_API const char *VELK_CALL xmlzLastError(void);
+
+/* Building and walking lists */
+VELK_API velk_handle VELK_CALL llAdd(velk_handle list, velk_bstr name, velk_bstr data);
+VELK_API velk_handle VELK_CALL llzAdd(velk_handle list, const char *name, const char *data);
+VELK_API velk_handle VELK_CALL llbAdd(velk_handle list, velk_bstr name, velk_bstr data);
+VELK_API velk_handle VELK_CALL llNext(velk_handle node);
+VELK_API int32_t VELK_CALL llCount(velk_handle node);
+VELK_API velk_handle VELK_CALL llFindLast(velk_handle node);
+VELK_API velk_handle VELK_CALL llGetByNumber(velk_handle node, int32_t position);
+VELK_API velk_handle VELK_CALL llFindPrev(velk_handle list, velk_handle node);
+VELK_API int32_t VELK_CALL llCapacity(velk_handle node);
+VELK_API void VELK_CALL llMoveFirst(velk_handle list, velk_handle node, velk_handle before);
+VELK_API void VELK_CALL llFree(velk_handle node);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,26 @@
+// The two last-error texts (list family, XML family) and the file error
+// numbers that file-failure messages carry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/faces.h"
+
+namespace velk {
+
+// Replaces the family's last-error text. The texts are process-wide and
+// guarded by a lock, so failures on two threads never tear a text.
+void set_error(Family family, std::string_view message);
+// A copy of the family's last-error text.
+std::string error_text(Family family);
+
+// The number a file-failure message shows for a Windows error code.
+int file_error_number(std::uint32_t windows_code);
+
+// The number for a file name refused before the platform is asked (empty,
+// or holding "*" or "?").
+constexpr int kBadFileNameNumber = 64;
+
+} // namespace velk

@@ -1,0 +1,56 @@
+#include "frame/faces.h"
+
+#include <cstring>
+
+#include "frame/memory.h"
+#include "frame/platform.h"
+
+namespace velk {
+
+PlainArg::~PlainArg() { platform::bstr_free(s_); }
+
+std::string_view PlainArg::view() const noexcept { return bstr_view(s_); }
+
+std::string_view bstr_view(const char *s) noexcept {
+    return s ? std::string_view(s, platform::bstr_len(s)) : std::string_view();
+}
+
+std::string_view z_arg(const char *s) noexcept {
+    return s ? std::string_view(s, std::strlen(s)) : std::string_view();
+}
+
+char *plain_result(std::string_view bytes) noexcept { return bstr_new(bytes); }
+
+namespace {
+
+// One return buffer per family and thread: a z result stays valid until the
+// next z call of the same family on the same thread.
+struct ReturnBuffer {
+    char *data = nullptr;
+    std::size_t capacity = 0;
+    ~ReturnBuffer() { mem_free(data); }
+};
+
+thread_local ReturnBuffer t_buffers[2];
+
+} // namespace
+
+const char *z_result(Family family, std::string_view bytes) noexcept {
+    static const char empty[1] = {0};
+    ReturnBuffer &buffer = t_buffers[static_cast<int>(family)];
+    if (bytes.size() + 1 > buffer.capacity) {
+        // Copy before releasing the old contents, in case the bytes live there.
+        auto *grown = static_cast<char *>(mem_get(bytes.size() + 1));
+        if (!grown) return empty;
+        if (!bytes.empty()) std::memcpy(grown, bytes.data(), bytes.size());
+        mem_free(buffer.data);
+        buffer.data = grown;
+        buffer.capacity = bytes.size() + 1;
+    } else if (!bytes.empty()) {
+        std::memmove(buffer.data, bytes.data(), bytes.size());
+    }
+    buffer.data[bytes.size()] = 0;
+    return buffer.data;
+}
+
+} // namespace velk

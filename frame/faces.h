@@ -1,0 +1,67 @@
+// The calling faces: how text crosses the boundary.
+//
+//   plain  arguments are counted strings handed over to the library (adopted
+//          by PlainArg, released on every path); results are new counted
+//          strings (plain_result).
+//   z      arguments are C texts that are only read (z_arg); text results go
+//          into the family's return buffer (z_result).
+//   b      plain strings whose data is taken as raw bytes.
+//
+// Exports are thin: they turn arguments into byte views, call one core
+// function, and turn the result back. No exception may cross the boundary,
+// so each export's body runs inside shield().
+#pragma once
+
+#include <string_view>
+#include <utility>
+
+namespace velk {
+
+enum class Family { list, xml };
+
+// Takes ownership of a plain-face argument and releases it when it goes out
+// of scope.
+class PlainArg {
+  public:
+    explicit PlainArg(char *s) noexcept : s_(s) {}
+    ~PlainArg();
+    PlainArg(const PlainArg &) = delete;
+    PlainArg &operator=(const PlainArg &) = delete;
+    std::string_view view() const noexcept;
+
+  private:
+    char *s_;
+};
+
+// A counted string read in place, without taking ownership (the by-reference
+// arguments of the parse functions).
+std::string_view bstr_view(const char *s) noexcept;
+
+// A z-face argument: the bytes up to the first NUL, however many; null is "".
+std::string_view z_arg(const char *s) noexcept;
+
+// A plain-face text result: a new counted string; null for the empty text.
+char *plain_result(std::string_view bytes) noexcept;
+
+// A z-face text result: the bytes and a NUL in the calling thread's return
+// buffer of the family. Never null; "" when memory runs out.
+const char *z_result(Family family, std::string_view bytes) noexcept;
+
+// Runs an export's body; an exception (memory exhausted inside a standard
+// container) turns into the export's failure result.
+template <class R, class F> R shield(R failure, F &&body) noexcept {
+    try {
+        return std::forward<F>(body)();
+    } catch (...) {
+        return failure;
+    }
+}
+
+template <class F> void shield(F &&body) noexcept {
+    try {
+        std::forward<F>(body)();
+    } catch (...) {
+    }
+}
+
+} // namespace velk

@@ -1,0 +1,65 @@
+#include "frame/memory.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "frame/platform.h"
+#include "frame/testing.h"
+
+namespace velk {
+
+namespace {
+std::atomic<unsigned> g_fail_countdown{0};
+std::atomic<unsigned> g_allocations{0};
+std::atomic<long> g_live_blocks{0};
+} // namespace
+
+bool allocation_permitted() {
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    unsigned left = g_fail_countdown.load(std::memory_order_relaxed);
+    if (left == 0) return true;
+    // Only the thread that moves the countdown from 1 to 0 fails.
+    while (left != 0 && !g_fail_countdown.compare_exchange_weak(left, left - 1)) {
+    }
+    return left != 1;
+}
+
+void *mem_get(std::size_t size) {
+    if (!allocation_permitted()) return nullptr;
+    void *block = platform::block_alloc(size);
+    if (block) g_live_blocks.fetch_add(1, std::memory_order_relaxed);
+    return block;
+}
+
+void mem_free(void *block) {
+    if (!block) return;
+    g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
+    platform::block_free(block);
+}
+
+char *text_store(std::string_view text) {
+    if (text.empty()) return nullptr;
+    auto *block = static_cast<char *>(mem_get(text.size() + 1));
+    if (!block) return nullptr;
+    std::memcpy(block, text.data(), text.size());
+    return block; // the terminating NUL comes from the zero fill
+}
+
+std::string_view text_read(const char *stored) {
+    return stored ? std::string_view(stored) : std::string_view();
+}
+
+char *bstr_new(std::string_view bytes) {
+    if (bytes.empty() || bytes.size() > UINT32_MAX) return nullptr;
+    if (!allocation_permitted()) return nullptr;
+    return platform::bstr_alloc(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+namespace testing {
+void fail_allocation(unsigned nth) { g_fail_countdown.store(nth); }
+unsigned allocations_since_reset() { return g_allocations.load(); }
+void reset_allocation_count() { g_allocations.store(0); }
+long live_blocks() { return g_live_blocks.load(); }
+} // namespace testing
+
+} // namespace velk

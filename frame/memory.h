@@ -1,0 +1,32 @@
+// Memory blocks and stored texts: every record and every stored text of the
+// library is a fixed, zero-filled block of its own.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace velk {
+
+// GetMem: a zero-filled block, or null when memory is exhausted.
+void *mem_get(std::size_t size);
+// FreeMem: null is ignored.
+void mem_free(void *block);
+
+// Allocates and zero-fills one record of type T; null when memory is exhausted.
+template <class T> T *make_record() { return static_cast<T *>(mem_get(sizeof(T))); }
+
+// GetAsciiz: the bytes followed by one NUL in a block of their own. The empty
+// text is stored as null, and null is also the answer when no block can be had.
+char *text_store(std::string_view text);
+// Stored-text reading: the bytes up to the first NUL; null reads as "".
+std::string_view text_read(const char *stored);
+
+// A new counted string holding the bytes; null for the empty text, and null
+// when the string cannot be had.
+char *bstr_new(std::string_view bytes);
+
+// Counts an allocation against the failure switch; false means "fail this one".
+// Every allocation of the library asks this first.
+bool allocation_permitted();
+
+} // namespace velk

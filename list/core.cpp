@@ -1,0 +1,147 @@
+#include "list/core.h"
+
+#include <array>
+#include <cstring>
+
+#include "frame/memory.h"
+
+namespace velk::list {
+
+namespace {
+
+constexpr std::array<unsigned char, 256> make_lower_table() {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
+    for (int c = 'A'; c <= 'Z'; ++c) table[c] = static_cast<unsigned char>(c + 32);
+    // The capitals of code page 437 that have a small letter there.
+    table[0x80] = 0x87;
+    table[0x8E] = 0x84;
+    table[0x8F] = 0x86;
+    table[0x90] = 0x82;
+    table[0x99] = 0x94;
+    table[0x9A] = 0x81;
+    table[0xA5] = 0xA4;
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kLower = make_lower_table();
+
+// Lowering never makes or removes a blank, so trimming first gives the same
+// result and lets the lowering write straight into the destination.
+std::string_view trim_blanks(std::string_view s) {
+    std::size_t begin = 0, end = s.size();
+    while (begin < end && s[begin] == ' ') ++begin;
+    while (end > begin && s[end - 1] == ' ') --end;
+    return s.substr(begin, end - begin);
+}
+
+void lower_into(char *out, std::string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i)
+        out[i] = static_cast<char>(kLower[static_cast<unsigned char>(s[i])]);
+}
+
+} // namespace
+
+std::string_view data_text(const ListNode *node) {
+    if (!node || !node->data || node->capacity <= 0) return {};
+    const void *nul = std::memchr(node->data, 0, static_cast<std::size_t>(node->capacity));
+    std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - node->data)
+                          : static_cast<std::size_t>(node->capacity);
+    return {node->data, len};
+}
+
+std::string_view data_bytes(const ListNode *node) {
+    if (!node || !node->data || node->capacity <= 0) return {};
+    return {node->data, static_cast<std::size_t>(node->capacity)};
+}
+
+std::string_view name_text(const ListNode *node) {
+    return node ? text_read(node->name) : std::string_view();
+}
+
+std::string normalise_name(std::string_view name) {
+    std::string_view trimmed = trim_blanks(name);
+    std::string out(trimmed.size(), '\0');
+    lower_into(out.data(), trimmed);
+    return out;
+}
+
+char *store_name(std::string_view name) {
+    std::string_view trimmed = trim_blanks(name);
+    if (trimmed.empty()) return nullptr;
+    auto *block = static_cast<char *>(mem_get(trimmed.size() + 1));
+    if (block) lower_into(block, trimmed);
+    return block;
+}
+
+char *make_data_block(std::string_view data, DataForm form) {
+    std::size_t size = data.size() + (form == DataForm::text ? 1 : 0);
+    auto *block = static_cast<char *>(mem_get(size));
+    if (block && !data.empty()) std::memcpy(block, data.data(), data.size());
+    return block;
+}
+
+ListNode *add(ListNode *list, std::string_view name, std::string_view data, DataForm form) {
+    if (data.size() > INT32_MAX) return nullptr;
+    ListNode *node = make_record<ListNode>();
+    if (!node) return nullptr;
+    node->data = make_data_block(data, form);
+    if (!node->data) {
+        mem_free(node);
+        return nullptr;
+    }
+    node->capacity = static_cast<std::int32_t>(data.size());
+    node->name = store_name(name); // a node without its name block is still added
+    if (ListNode *last = find_last(list)) last->next = node;
+    return node;
+}
+
+std::int32_t count(const ListNode *node) {
+    std::int32_t n = 0;
+    for (; node; node = node->next) ++n;
+    return n;
+}
+
+ListNode *find_last(ListNode *node) {
+    if (!node) return nullptr;
+    while (node->next) node = node->next;
+    return node;
+}
+
+ListNode *get_by_number(ListNode *node, std::int32_t position) {
+    if (position < 1) return nullptr;
+    for (std::int32_t n = 1; node; node = node->next, ++n)
+        if (n == position) return node;
+    return nullptr;
+}
+
+ListNode *find_prev(ListNode *list, const ListNode *node) {
+    if (!list || node == list) return nullptr;
+    ListNode *candidate = list;
+    // The comparison comes before the end test, so the node 0 answers the
+    // list's last node.
+    for (ListNode *current = list->next;; current = current->next) {
+        if (current == node) return candidate;
+        if (!current) return nullptr;
+        candidate = current;
+    }
+}
+
+void move_first(ListNode *list, ListNode *node, ListNode *before) {
+    // Moving the first node to the front would link it to itself.
+    if (!node || node == list) return;
+    if (before && before != node) before->next = node->next;
+    node->next = list;
+}
+
+void free_chain(ListNode *node) {
+    while (node) {
+        ListNode *next = node->next;
+        mem_free(node->data);
+        mem_free(node->name);
+        mem_free(node);
+        node = next;
+    }
+}
+
+} // namespace velk::list

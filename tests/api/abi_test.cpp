@@ -1,0 +1,183 @@
+// Uses the shipped library as a caller does: loads it at run time, finds every
+// exported name, calls through its own function-pointer types, and reads the
+// binary's export table to check that it holds exactly the export list.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <oleauto.h>
+#define CALLER_CALL __stdcall
+#else
+#include <dlfcn.h>
+#include <elf.h>
+#include <fstream>
+#include <iterator>
+#define CALLER_CALL
+#endif
+
+namespace {
+
+const std::vector<std::string> kExportList = {
+#include "export_names.inc"
+};
+
+typedef uintptr_t Handle;
+
+#if defined(_WIN32)
+typedef HMODULE Library;
+Library open_library() { return LoadLibraryA(VELK_LIBRARY_FILE); }
+void *find(Library lib, const std::string &name) {
+    return reinterpret_cast<void *>(GetProcAddress(lib, name.c_str()));
+}
+char *make_bstr(const char *s) {
+    return reinterpret_cast<char *>(SysAllocStringByteLen(s, static_cast<UINT>(std::strlen(s))));
+}
+
+const unsigned char *image_base(Library lib) { return reinterpret_cast<const unsigned char *>(lib); }
+const IMAGE_DATA_DIRECTORY &directory(Library lib, int which) {
+    auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image_base(lib));
+    auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(image_base(lib) + dos->e_lfanew);
+    return nt->OptionalHeader.DataDirectory[which];
+}
+
+std::set<std::string> exported_names(Library lib) {
+    const unsigned char *base = image_base(lib);
+    auto *dir = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY *>(
+        base + directory(lib, IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
+    auto *names = reinterpret_cast<const DWORD *>(base + dir->AddressOfNames);
+    std::set<std::string> out;
+    for (DWORD i = 0; i < dir->NumberOfNames; ++i)
+        out.insert(reinterpret_cast<const char *>(base + names[i]));
+    EXPECT_EQ(dir->NumberOfFunctions, dir->NumberOfNames); // no export by ordinal only
+    return out;
+}
+
+std::vector<std::string> imported_dlls(Library lib) {
+    const unsigned char *base = image_base(lib);
+    auto *desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(
+        base + directory(lib, IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+    std::vector<std::string> out;
+    for (; desc->Name; ++desc) {
+        std::string name = reinterpret_cast<const char *>(base + desc->Name);
+        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+        out.push_back(name);
+    }
+    return out;
+}
+#else
+typedef void *Library;
+Library open_library() { return dlopen(VELK_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL); }
+void *find(Library lib, const std::string &name) { return dlsym(lib, name.c_str()); }
+typedef char *(*AllocFn)(const char *, uint32_t);
+char *make_bstr_with(Library lib, const char *s) {
+    auto alloc = reinterpret_cast<AllocFn>(find(lib, "SysAllocStringByteLen"));
+    return alloc(s, static_cast<uint32_t>(std::strlen(s)));
+}
+
+// The defined global symbols of the .so's dynamic symbol table.
+std::set<std::string> exported_names(Library) {
+    std::ifstream in(VELK_LIBRARY_FILE, std::ios::binary);
+    std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto *eh = reinterpret_cast<const Elf64_Ehdr *>(file.data());
+    auto *sections = reinterpret_cast<const Elf64_Shdr *>(file.data() + eh->e_shoff);
+    std::set<std::string> out;
+    for (int i = 0; i < eh->e_shnum; ++i) {
+        if (sections[i].sh_type != SHT_DYNSYM) continue;
+        const char *strings = file.data() + sections[sections[i].sh_link].sh_offset;
+        auto *syms = reinterpret_cast<const Elf64_Sym *>(file.data() + sections[i].sh_offset);
+        std::size_t n = sections[i].sh_size / sizeof(Elf64_Sym);
+        for (std::size_t s = 1; s < n; ++s) {
+            int bind = ELF64_ST_BIND(syms[s].st_info);
+            if (syms[s].st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
+            out.insert(strings + syms[s].st_name);
+        }
+    }
+    return out;
+}
+#endif
+
+class Abi : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { lib_ = open_library(); }
+    static Library lib_;
+};
+Library Abi::lib_ = nullptr;
+
+} // namespace
+
+TEST_F(Abi, EveryListedNameResolves) {
+    ASSERT_NE(lib_, nullptr) << VELK_LIBRARY_FILE;
+    for (const auto &name : kExportList) EXPECT_NE(find(lib_, name), nullptr) << name;
+}
+
+TEST_F(Abi, ExportTableHoldsExactlyTheListedNames) {
+    ASSERT_NE(lib_, nullptr);
+    std::set<std::string> expected(kExportList.begin(), kExportList.end());
+#if !defined(_WIN32)
+    // Counted strings of the library's own where the platform has none.
+    expected.insert({"SysAllocStringByteLen", "SysFreeString", "SysStringByteLen"});
+#endif
+    EXPECT_EQ(exported_names(lib_), expected);
+}
+
+#if defined(_WIN32)
+TEST_F(Abi, ImportsOnlySystemDlls) {
+    ASSERT_NE(lib_, nullptr);
+    const std::set<std::string> system = {"kernel32.dll", "msvcrt.dll", "oleaut32.dll",
+                                          "user32.dll", "advapi32.dll", "ntdll.dll"};
+    for (const auto &dll : imported_dlls(lib_)) EXPECT_TRUE(system.count(dll)) << dll;
+}
+#endif
+
+TEST_F(Abi, FreshLibraryStartsWithEmptyTexts) {
+    ASSERT_NE(lib_, nullptr);
+    typedef char *(CALLER_CALL * TextFn)();
+    typedef const char *(CALLER_CALL * ZTextFn)();
+    EXPECT_EQ(reinterpret_cast<TextFn>(find(lib_, "llLastError"))(), nullptr);
+    EXPECT_EQ(reinterpret_cast<TextFn>(find(lib_, "xmlLastError"))(), nullptr);
+    const char *z = reinterpret_cast<ZTextFn>(find(lib_, "llzLastError"))();
+    ASSERT_NE(z, nullptr);
+    EXPECT_EQ(z[0], '\0');
+    EXPECT_STREQ(reinterpret_cast<ZTextFn>(find(lib_, "xmlzLastError"))(), "");
+}
+
+TEST_F(Abi, ListCallsThroughCallerPointerTypes) {
+    ASSERT_NE(lib_, nullptr);
+    typedef Handle(CALLER_CALL * AddFn)(Handle, char *, char *);
+    typedef Handle(CALLER_CALL * ZAddFn)(Handle, const char *, const char *);
+    typedef int32_t(CALLER_CALL * CountFn)(Handle);
+    typedef Handle(CALLER_CALL * NumberFn)(Handle, int32_t);
+    typedef Handle(CALLER_CALL * PrevFn)(Handle, Handle);
+    typedef void(CALLER_CALL * MoveFn)(Handle, Handle, Handle);
+    typedef void(CALLER_CALL * FreeFn)(Handle);
+    auto add = reinterpret_cast<AddFn>(find(lib_, "llAdd"));
+    auto zadd = reinterpret_cast<ZAddFn>(find(lib_, "llzAdd"));
+    auto count = reinterpret_cast<CountFn>(find(lib_, "llCount"));
+    auto capacity = reinterpret_cast<CountFn>(find(lib_, "llCapacity"));
+    auto by_number = reinterpret_cast<NumberFn>(find(lib_, "llGetByNumber"));
+    auto prev = reinterpret_cast<PrevFn>(find(lib_, "llFindPrev"));
+    auto move_first = reinterpret_cast<MoveFn>(find(lib_, "llMoveFirst"));
+    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
+#if defined(_WIN32)
+    Handle list = add(0, make_bstr("first"), make_bstr("12345"));
+#else
+    Handle list = add(0, make_bstr_with(lib_, "first"), make_bstr_with(lib_, "12345"));
+#endif
+    ASSERT_NE(list, 0u);
+    Handle second = zadd(list, "second", "ab");
+    Handle third = zadd(second, "third", "");
+    EXPECT_EQ(count(list), 3);
+    EXPECT_EQ(capacity(list), 5);
+    EXPECT_EQ(by_number(list, 2), second);
+    EXPECT_EQ(prev(list, third), second);
+    move_first(list, third, second);
+    EXPECT_EQ(by_number(third, 2), list);
+    free_list(third);
+}

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "support.h"
+
+using namespace velk_test;
+
+TEST(Memory, GetAsciizCopiesEveryByteAndAddsNul) {
+    BlockWatch watch;
+    auto *block = static_cast<char *>(GetAsciiz(bs(std::string_view("a\0b", 3))));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(0, std::memcmp(block, "a\0b\0", 4));
+    EXPECT_STREQ(block, "a"); // read as stored text: up to the first NUL
+    FreeMem(block);
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(Memory, GetAsciizOfEmptyTextAllocatesNothing) {
+    velk::testing::reset_allocation_count();
+    EXPECT_EQ(GetAsciiz(nullptr), nullptr);
+    EXPECT_EQ(velk::testing::allocations_since_reset(), 0u);
+}
+
+TEST(Memory, GetMemGivesZeroFilledBlocks) {
+    auto *block = static_cast<unsigned char *>(GetMem(64));
+    ASSERT_NE(block, nullptr);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], 0) << i;
+    FreeMem(block);
+    // A zero-byte block is whatever the platform gives; non-null is released.
+    if (void *empty = GetMem(0)) FreeMem(empty);
+    FreeMem(nullptr);
+    EXPECT_EQ(GetMem(-1), nullptr); // a negative size is refused
+}
+
+TEST(Memory, FailureSwitchFailsExactlyTheNthAllocation) {
+    FailureReset reset;
+    velk::testing::fail_allocation(2);
+    void *first = GetMem(8);
+    void *second = GetMem(8);
+    void *third = GetMem(8);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_NE(third, nullptr);
+    FreeMem(first);
+    FreeMem(third);
+}
+
+TEST(Memory, GetAsciizReportsExhaustionAndReleasesItsArgument) {
+    FailureReset reset;
+    BlockWatch watch;
+    velk::testing::fail_allocation(1);
+    EXPECT_EQ(GetAsciiz(bs("text")), nullptr);
+    EXPECT_EQ(watch.leaked(), 0);
+}

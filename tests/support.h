@@ -1,0 +1,64 @@
+// Helpers for calling the plain face from tests the way a caller does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/testing.h"
+#include "velk_xml.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <oleauto.h>
+#endif
+
+namespace velk_test {
+
+// A fresh counted string for a plain-face argument (the export releases it).
+inline velk_bstr bs(std::string_view text) {
+#if defined(_WIN32)
+    return reinterpret_cast<velk_bstr>(
+        SysAllocStringByteLen(text.data(), static_cast<UINT>(text.size())));
+#else
+    return SysAllocStringByteLen(text.data(), static_cast<uint32_t>(text.size()));
+#endif
+}
+
+inline uint32_t bs_len(velk_bstr s) {
+#if defined(_WIN32)
+    return SysStringByteLen(reinterpret_cast<BSTR>(s));
+#else
+    return SysStringByteLen(s);
+#endif
+}
+
+// Takes a plain-face result: its bytes, and the string released.
+inline std::string take(velk_bstr s) {
+    if (!s) return std::string();
+    std::string out(s, bs_len(s));
+#if defined(_WIN32)
+    SysFreeString(reinterpret_cast<BSTR>(s));
+#else
+    SysFreeString(s);
+#endif
+    return out;
+}
+
+// Counts blocks still held by the library across a scope; a test compares
+// the figure before and after to prove that nothing leaked.
+class BlockWatch {
+  public:
+    BlockWatch() : start_(velk::testing::live_blocks()) {}
+    long leaked() const { return velk::testing::live_blocks() - start_; }
+
+  private:
+    long start_;
+};
+
+// Switches allocation failure off again whatever the test did.
+struct FailureReset {
+    ~FailureReset() { velk::testing::fail_allocation(0); }
+};
+
+} // namespace velk_test
