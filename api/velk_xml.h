@@ -70,6 +70,12 @@ VELK_API int32_t VELK_CALL llCapacity(velk_handle node);
 VELK_API void VELK_CALL llMoveFirst(velk_handle list, velk_handle node, velk_handle before);
 VELK_API void VELK_CALL llFree(velk_handle node);
 
+/* List files */
+VELK_API int32_t VELK_CALL llListToFile(velk_handle list, velk_bstr file);
+VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
+VELK_API velk_handle VELK_CALL llListFromFile(velk_bstr file);
+VELK_API velk_handle VELK_CALL llzListFromFile(const char *file);
+
 #ifdef __cplusplus
 }
 #endif

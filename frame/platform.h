@@ -19,6 +19,34 @@ char *bstr_alloc(const char *bytes, std::uint32_t len);
 void bstr_free(char *s);
 std::uint32_t bstr_len(const char *s);
 
+// Files. Names are NUL-terminated and already checked by the frame (never
+// empty, never a pattern when opened). Each operation answers 0 on success or
+// the Windows error code of its failure (on POSIX, errno mapped to the code
+// that means the same thing).
+enum class Access { read, read_write };
+// Sharing with other openers while the file is open: none (exclusive),
+// readers only, or readers and writers.
+enum class Share { none, read, read_write };
+// Open a file that exists, or create one that must not exist yet.
+enum class Disposition { open_existing, create_new };
+
+using FileHandle = std::intptr_t;
+constexpr FileHandle kNoFile = -1;
+
+// The existence test: a directory search for the name that matches a regular
+// file (on Windows not hidden or system either). "*" and "?" make the name a
+// search pattern.
+bool file_exists(const char *name);
+std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
+                        FileHandle *out);
+// Reads up to size bytes; *got is what arrived (0 at the end of the file).
+std::uint32_t file_read(FileHandle file, void *buffer, std::size_t size, std::size_t *got);
+// Writes all the bytes, or fails.
+std::uint32_t file_write(FileHandle file, const void *bytes, std::size_t size);
+std::uint32_t file_size(FileHandle file, std::uint64_t *size);
+std::uint32_t file_close(FileHandle file);
+std::uint32_t file_delete(const char *name);
+
 #if !defined(_WIN32)
 // The Windows error code that means what this errno means, so that one table
 // of file error numbers serves both platforms. ENOENT is "file not found"

@@ -5,6 +5,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <glob.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "velk_xml.h"
 
@@ -58,6 +65,109 @@ std::uint32_t windows_code_from_errno(int err, bool folder_exists) {
     case EEXIST: return 80;
     default: return 1117; // ERROR_IO_DEVICE: an error with no closer match
     }
+}
+
+namespace {
+
+bool is_regular(const char *path) {
+    struct stat st;
+    return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Whether the folder that would hold the name exists, which tells "file not
+// found" from "path not found" as Windows does.
+bool folder_exists(const char *name) {
+    std::string path(name);
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return true;
+    path.resize(slash == 0 ? 1 : slash);
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::uint32_t code_for(int err, const char *name) {
+    return windows_code_from_errno(err, err == ENOENT ? folder_exists(name) : true);
+}
+
+} // namespace
+
+bool file_exists(const char *name) {
+    if (!std::strpbrk(name, "*?")) return is_regular(name);
+    glob_t found;
+    bool any = false;
+    if (::glob(name, GLOB_NOSORT, nullptr, &found) == 0) {
+        for (std::size_t i = 0; i < found.gl_pathc && !any; ++i) any = is_regular(found.gl_pathv[i]);
+    }
+    ::globfree(&found);
+    return any;
+}
+
+std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
+                        FileHandle *out) {
+    *out = kNoFile;
+    // Non-blocking, so that a pipe or device under the name cannot stall the
+    // open; anything but a regular file is refused below.
+    int flags = (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    if (disposition == Disposition::create_new) flags |= O_CREAT | O_EXCL;
+    int fd = ::open(name, flags, 0666);
+    if (fd < 0) return code_for(errno, name);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return 5; // a folder or device: access denied, as Windows answers
+    }
+    if (share != Share::read_write) {
+        if (::flock(fd, (share == Share::none ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            int err = errno;
+            ::close(fd);
+            if (disposition == Disposition::create_new) ::unlink(name); // ours, still empty
+            return windows_code_from_errno(err, true);
+        }
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    *out = fd;
+    return 0;
+}
+
+std::uint32_t file_read(FileHandle file, void *buffer, std::size_t size, std::size_t *got) {
+    *got = 0;
+    auto *at = static_cast<char *>(buffer);
+    while (*got < size) {
+        ssize_t n = ::read(static_cast<int>(file), at + *got, size - *got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return windows_code_from_errno(errno, true);
+        if (n == 0) break;
+        *got += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+std::uint32_t file_write(FileHandle file, const void *bytes, std::size_t size) {
+    auto *at = static_cast<const char *>(bytes);
+    while (size > 0) {
+        ssize_t n = ::write(static_cast<int>(file), at, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return windows_code_from_errno(errno, true);
+        if (n == 0) return 112; // nothing written: the disk is full
+        at += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+std::uint32_t file_size(FileHandle file, std::uint64_t *size) {
+    struct stat st;
+    if (::fstat(static_cast<int>(file), &st) != 0) return windows_code_from_errno(errno, true);
+    *size = static_cast<std::uint64_t>(st.st_size);
+    return 0;
+}
+
+std::uint32_t file_close(FileHandle file) {
+    return ::close(static_cast<int>(file)) == 0 ? 0 : windows_code_from_errno(errno, true);
+}
+
+std::uint32_t file_delete(const char *name) {
+    return ::unlink(name) == 0 ? 0 : code_for(errno, name);
 }
 
 } // namespace velk::platform

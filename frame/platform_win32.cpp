@@ -23,4 +23,71 @@ std::uint32_t bstr_len(const char *s) {
     return s ? SysStringByteLen(reinterpret_cast<BSTR>(const_cast<char *>(s))) : 0;
 }
 
+bool file_exists(const char *name) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(name, &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    const DWORD skip = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    bool found = false;
+    do {
+        found = (entry.dwFileAttributes & skip) == 0;
+    } while (!found && FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
+                        FileHandle *out) {
+    *out = kNoFile;
+    DWORD rights = access == Access::read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    DWORD sharing = share == Share::none ? 0
+                    : share == Share::read ? FILE_SHARE_READ
+                                           : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD how = disposition == Disposition::create_new ? CREATE_NEW : OPEN_EXISTING;
+    HANDLE h = CreateFileA(name, rights, sharing, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    *out = reinterpret_cast<FileHandle>(h);
+    return 0;
+}
+
+std::uint32_t file_read(FileHandle file, void *buffer, std::size_t size, std::size_t *got) {
+    *got = 0;
+    auto *at = static_cast<char *>(buffer);
+    while (*got < size) {
+        DWORD chunk = static_cast<DWORD>(size - *got > 0x40000000 ? 0x40000000 : size - *got);
+        DWORD n = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(file), at + *got, chunk, &n, nullptr))
+            return GetLastError();
+        if (n == 0) break;
+        *got += n;
+    }
+    return 0;
+}
+
+std::uint32_t file_write(FileHandle file, const void *bytes, std::size_t size) {
+    auto *at = static_cast<const char *>(bytes);
+    while (size > 0) {
+        DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+        DWORD n = 0;
+        if (!WriteFile(reinterpret_cast<HANDLE>(file), at, chunk, &n, nullptr)) return GetLastError();
+        if (n == 0) return ERROR_DISK_FULL;
+        at += n;
+        size -= n;
+    }
+    return 0;
+}
+
+std::uint32_t file_size(FileHandle file, std::uint64_t *size) {
+    LARGE_INTEGER n;
+    if (!GetFileSizeEx(reinterpret_cast<HANDLE>(file), &n)) return GetLastError();
+    *size = static_cast<std::uint64_t>(n.QuadPart);
+    return 0;
+}
+
+std::uint32_t file_close(FileHandle file) {
+    return CloseHandle(reinterpret_cast<HANDLE>(file)) ? 0 : GetLastError();
+}
+
+std::uint32_t file_delete(const char *name) { return DeleteFileA(name) ? 0 : GetLastError(); }
+
 } // namespace velk::platform

@@ -1,0 +1,50 @@
+// Files as the library's functions use them: names checked and cut as every
+// file function needs, results as the file error numbers that messages show,
+// and a handle that is closed on every path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/platform.h"
+
+namespace velk::files {
+
+using platform::Access;
+using platform::Disposition;
+using platform::Share;
+
+// The existence test (a pattern with "*" or "?" matches as a search).
+bool exists(std::string_view name);
+
+// Deletes the file; false when the platform refuses.
+bool remove(std::string_view name);
+
+// An open file. Errors are file error numbers (0 = success).
+class File {
+  public:
+    File() = default;
+    File(File &&other) noexcept : handle_(other.handle_) { other.handle_ = platform::kNoFile; }
+    File &operator=(File &&) = delete;
+    File(const File &) = delete;
+    ~File(); // closes a file still open, ignoring the outcome
+
+    // Opens the name; a name that is empty or holds "*" or "?" is refused
+    // with the number 64 before the platform is asked.
+    static int open(std::string_view name, Access access, Share share, Disposition disposition,
+                    File &out);
+
+    bool is_open() const { return handle_ != platform::kNoFile; }
+    // Reads up to size bytes; got is what arrived (short at the end of file).
+    int read(void *buffer, std::size_t size, std::size_t &got);
+    int write(const void *bytes, std::size_t size);
+    int size(std::uint64_t &bytes);
+    int close();
+
+  private:
+    platform::FileHandle handle_ = platform::kNoFile;
+};
+
+} // namespace velk::files

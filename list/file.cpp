@@ -1,0 +1,270 @@
+#include "list/file.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "frame/errors.h"
+#include "frame/files.h"
+#include "frame/memory.h"
+#include "list/core.h"
+
+namespace velk::list {
+
+namespace {
+
+constexpr std::string_view kSignature = "LINKED_LIST_TYPE";
+constexpr std::size_t kChunk = 256 * 1024;
+constexpr int kEndOfFileNumber = 62;
+constexpr int kNoMemoryNumber = 7;
+
+void put_length(char *at, std::int32_t value) {
+    auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::int32_t get_length(const unsigned char *at) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(at[i]) << (8 * i);
+    return static_cast<std::int32_t>(v);
+}
+
+// A block of the library's memory that grows on demand and is released with
+// its owner.
+class Scratch {
+  public:
+    ~Scratch() { mem_free(data_); }
+    char *data() const { return data_; }
+    bool reserve(std::size_t size) {
+        if (size <= capacity_) return true;
+        auto *grown = static_cast<char *>(mem_get(size));
+        if (!grown) return false;
+        mem_free(data_);
+        data_ = grown;
+        capacity_ = size;
+        return true;
+    }
+
+  private:
+    char *data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
+// Writes through a buffer, so that a list of many short entries costs a few
+// large writes. The first failure sticks.
+class ChunkWriter {
+  public:
+    ChunkWriter(files::File &file, char *buffer) : file_(file), buffer_(buffer) {}
+    void put(const void *bytes, std::size_t size) {
+        if (failed_) return;
+        if (used_ + size > kChunk) {
+            flush();
+            if (size >= kChunk) {
+                failed_ = file_.write(bytes, size) != 0;
+                return;
+            }
+        }
+        std::memcpy(buffer_ + used_, bytes, size);
+        used_ += size;
+    }
+    void put_length(std::int32_t value) {
+        char bytes[4];
+        list::put_length(bytes, value);
+        put(bytes, 4);
+    }
+    // One entry: name length, name, data length, data.
+    void put_entry(std::string_view name, std::string_view data) {
+        std::size_t size = 8 + name.size() + data.size();
+        if (used_ + size > kChunk) { // the rare path: through the general put
+            put_length(static_cast<std::int32_t>(name.size()));
+            put(name.data(), name.size());
+            put_length(static_cast<std::int32_t>(data.size()));
+            put(data.data(), data.size());
+            return;
+        }
+        char *at = buffer_ + used_;
+        list::put_length(at, static_cast<std::int32_t>(name.size()));
+        std::memcpy(at + 4, name.data(), name.size());
+        at += 4 + name.size();
+        list::put_length(at, static_cast<std::int32_t>(data.size()));
+        std::memcpy(at + 4, data.data(), data.size());
+        used_ += size;
+    }
+    void flush() {
+        if (!failed_ && used_) failed_ = file_.write(buffer_, used_) != 0;
+        used_ = 0;
+    }
+    bool failed() const { return failed_; }
+
+  private:
+    files::File &file_;
+    char *buffer_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+};
+
+// Reads exact byte counts through a buffer and knows how many bytes of the
+// file are left, so that no length field can make it ask for more.
+class ChunkReader {
+  public:
+    ChunkReader(files::File &file, std::uint64_t size, char *buffer)
+        : file_(file), unread_(size), buffer_(buffer) {}
+    std::uint64_t left() const { return unread_ + (end_ - pos_); }
+    // 0, or the file error number (62 when the file ends first).
+    int take(void *out, std::size_t size) {
+        auto *to = static_cast<char *>(out);
+        while (size > 0) {
+            if (pos_ == end_) {
+                if (size >= kChunk) return read_direct(to, size);
+                if (int err = refill()) return err;
+            }
+            std::size_t n = std::min(size, end_ - pos_);
+            std::memcpy(to, buffer_ + pos_, n);
+            pos_ += n;
+            to += n;
+            size -= n;
+        }
+        return 0;
+    }
+
+  private:
+    int refill() {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(unread_, kChunk));
+        if (want == 0) return kEndOfFileNumber;
+        std::size_t got = 0;
+        if (int err = file_.read(buffer_, want, got)) return err;
+        if (got == 0) return kEndOfFileNumber;
+        unread_ -= got;
+        pos_ = 0;
+        end_ = got;
+        return 0;
+    }
+    int read_direct(char *to, std::size_t size) {
+        std::size_t got = 0;
+        if (int err = file_.read(to, size, got)) return err;
+        unread_ -= std::min<std::uint64_t>(unread_, got);
+        return got == size ? 0 : kEndOfFileNumber;
+    }
+
+    files::File &file_;
+    std::uint64_t unread_;
+    char *buffer_;
+    std::size_t pos_ = 0, end_ = 0;
+};
+
+// Releases a list under construction unless it is handed out.
+class ListGuard {
+  public:
+    ~ListGuard() { free_chain(head_); }
+    void append(ListNode *node) {
+        if (!head_) head_ = node;
+        tail_ = node;
+    }
+    ListNode *tail() const { return tail_; }
+    ListNode *release() {
+        ListNode *head = head_;
+        head_ = tail_ = nullptr;
+        return head;
+    }
+
+  private:
+    ListNode *head_ = nullptr;
+    ListNode *tail_ = nullptr;
+};
+
+void set_list_error(std::string message) { set_error(Family::list, message); }
+
+// Reads one name or data field of the given length into the scratch block.
+int read_field(ChunkReader &reader, std::int32_t length, Scratch &scratch) {
+    if (length <= 0) return 0;
+    if (static_cast<std::uint64_t>(length) > reader.left()) return kEndOfFileNumber;
+    if (!scratch.reserve(static_cast<std::size_t>(length))) return kNoMemoryNumber;
+    return reader.take(scratch.data(), static_cast<std::size_t>(length));
+}
+
+} // namespace
+
+bool save_to_file(const ListNode *list, std::string_view file) {
+    const std::string name(file);
+    if (files::exists(file)) {
+        set_list_error("Unable to save linked list. File " + name + " already exists.");
+        return false;
+    }
+    files::File out;
+    if (int err = files::File::open(file, files::Access::read_write, files::Share::none,
+                                    files::Disposition::create_new, out)) {
+        set_list_error("Unable to create save file " + name + "Error = " + std::to_string(err));
+        return false;
+    }
+    Scratch buffer;
+    bool written = buffer.reserve(kChunk);
+    if (written) {
+        ChunkWriter writer(out, buffer.data());
+        writer.put(kSignature.data(), kSignature.size());
+        for (const ListNode *node = list; node && !writer.failed(); node = node->next) {
+            writer.put_entry(name_text(node), data_text(node));
+        }
+        writer.put_length(-1);
+        writer.flush();
+        written = !writer.failed();
+    }
+    if (out.close() != 0) written = false;
+    if (!written) set_list_error("i/o error writing to file " + name);
+    return written;
+}
+
+ListNode *load_from_file(std::string_view file) {
+    const std::string name(file);
+    if (!files::exists(file)) {
+        set_list_error("Input file '" + name + "' doesn't exist.");
+        return nullptr;
+    }
+    files::File in;
+    int err = files::File::open(file, files::Access::read_write, files::Share::none,
+                                files::Disposition::open_existing, in);
+    if (err) // a file that cannot be written may still be read
+        err = files::File::open(file, files::Access::read, files::Share::none,
+                                files::Disposition::open_existing, in);
+    if (err) {
+        set_list_error("Unable to open file " + name + " Error = " + std::to_string(err));
+        return nullptr;
+    }
+    std::uint64_t size = 0;
+    Scratch buffer, entry_name, data;
+    if (!(err = in.size(size)) && !buffer.reserve(kChunk)) err = kNoMemoryNumber;
+    if (err) {
+        set_list_error("Error reading input file " + name + " Error = " + std::to_string(err));
+        return nullptr;
+    }
+    ChunkReader reader(in, size, buffer.data());
+    char signature[16];
+    if (reader.take(signature, sizeof signature) != 0 ||
+        std::memcmp(signature, kSignature.data(), sizeof signature) != 0) {
+        set_list_error("File " + name + " doesn't contain a properly formatted linked list.");
+        return nullptr;
+    }
+    ListGuard loaded;
+    for (;;) {
+        // A length that is negative or cannot be read ends the list.
+        unsigned char length[4];
+        if (reader.take(length, 4) != 0) break;
+        std::int32_t name_length = get_length(length);
+        if (name_length < 0) break;
+        if ((err = read_field(reader, name_length, entry_name))) break;
+        if (reader.take(length, 4) != 0) break;
+        std::int32_t data_length = get_length(length);
+        if (data_length < 0) break;
+        if ((err = read_field(reader, data_length, data))) break;
+        // An entry that cannot be added for lack of memory is skipped.
+        if (ListNode *node = add(loaded.tail(), {entry_name.data(), std::size_t(name_length)},
+                                 {data.data(), std::size_t(data_length)}, DataForm::text))
+            loaded.append(node);
+    }
+    if (err) {
+        set_list_error("Error reading input file " + name + " Error = " + std::to_string(err));
+        return nullptr;
+    }
+    return loaded.release();
+}
+
+} // namespace velk::list

@@ -1,0 +1,55 @@
+// A scratch folder per test, and whole-file reads and writes for checking
+// what the library wrote.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace velk_test {
+
+class TempDir {
+  public:
+    TempDir() {
+        static std::atomic<int> counter{0};
+        path_ = "velk-tmp-" + std::to_string(counter++) + "-" + unique_suffix();
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        // Read-only files must become writable again before they can go.
+        for (auto &entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    // A relative name inside the folder, with "/" as separator.
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+  private:
+    static std::string unique_suffix() {
+        return std::to_string(
+            std::filesystem::file_time_type::clock::now().time_since_epoch().count());
+    }
+    std::string path_;
+};
+
+inline std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void write_file(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline bool file_present(const std::string &path) { return std::filesystem::exists(path); }
+
+} // namespace velk_test
