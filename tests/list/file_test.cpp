@@ -212,7 +212,7 @@ TEST(ListFile, ReadFailuresAndReadOnlyFallback) {
     // The data field runs past the first chunk read, and the second read fails
     // with a device fault. (A failed read of a length field ends the list
     // quietly instead.)
-    write_file(dir.file("big.lst"), kSig + entry("a", std::string(100000, 'd')) + le(-1));
+    write_file(dir.file("big.lst"), kSig + entry("a", std::string(600000, 'd')) + le(-1));
     velk::testing::fail_file_operation(FileOp::read, 2, 30);
     EXPECT_EQ(load(dir.file("big.lst")), 0u);
     EXPECT_EQ(take(llLastError()), "Error reading input file " + dir.file("big.lst") + " Error = 72");
