@@ -56,7 +56,7 @@ class ChunkWriter {
   public:
     ChunkWriter(files::File &file, char *buffer) : file_(file), buffer_(buffer) {}
     void put(const void *bytes, std::size_t size) {
-        if (failed_) return;
+        if (failed_ || size == 0) return;
         if (used_ + size > kChunk) {
             flush();
             if (size >= kChunk) {
@@ -84,10 +84,10 @@ class ChunkWriter {
         }
         char *at = buffer_ + used_;
         list::put_length(at, static_cast<std::int32_t>(name.size()));
-        std::memcpy(at + 4, name.data(), name.size());
+        if (!name.empty()) std::memcpy(at + 4, name.data(), name.size());
         at += 4 + name.size();
         list::put_length(at, static_cast<std::int32_t>(data.size()));
-        std::memcpy(at + 4, data.data(), data.size());
+        if (!data.empty()) std::memcpy(at + 4, data.data(), data.size());
         used_ += size;
     }
     void flush() {
