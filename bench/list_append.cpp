@@ -8,34 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "velk_xml.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#include <oleauto.h>
-static velk_bstr make_string(const char *s, std::size_t n) {
-    return reinterpret_cast<velk_bstr>(SysAllocStringByteLen(s, static_cast<UINT>(n)));
-}
-#else
-static velk_bstr make_string(const char *s, std::size_t n) {
-    return SysAllocStringByteLen(s, static_cast<uint32_t>(n));
-}
-#endif
+#include "bench_support.h"
 
 static double append_seconds(int entries) {
     char name[32];
     const char data[] = "some entry data";
-    auto start = std::chrono::steady_clock::now();
-    velk_handle list = 0, last = 0;
-    for (int i = 0; i < entries; ++i) {
-        int n = std::snprintf(name, sizeof name, "Entry %d", i);
-        last = llAdd(last, make_string(name, n), make_string(data, sizeof data - 1));
-        if (!list) list = last;
-    }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    velk_handle list = 0;
+    double taken = seconds([&] {
+        velk_handle last = 0;
+        for (int i = 0; i < entries; ++i) {
+            int n = std::snprintf(name, sizeof name, "Entry %d", i);
+            last = llAdd(last, make_string(name, n), make_string(data, sizeof data - 1));
+            if (!list) list = last;
+        }
+    });
     if (llCount(list) != entries) std::fprintf(stderr, "wrong count\n");
     llFree(list);
-    return seconds;
+    return taken;
 }
 
 int main() {
@@ -43,9 +32,9 @@ int main() {
     for (int entries : {250000, 500000, 1000000}) {
         std::vector<double> times;
         for (int r = 0; r < runs; ++r) times.push_back(append_seconds(entries));
-        std::sort(times.begin(), times.end());
-        std::printf("llAdd x %7d from the previous node: median %.3f s (%.0f ns per add), min %.3f s\n",
-                    entries, times[runs / 2], times[runs / 2] * 1e9 / entries, times[0]);
+        double m = median(times);
+        std::printf("llAdd x %7d from the previous node: median %.3f s (%.0f ns per add)\n", entries, m,
+                    m * 1e9 / entries);
     }
     return 0;
 }

@@ -8,39 +8,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "velk_xml.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#include <oleauto.h>
-static velk_bstr make_string(const char *s, std::size_t n) {
-    return reinterpret_cast<velk_bstr>(SysAllocStringByteLen(s, static_cast<UINT>(n)));
-}
-#else
-static velk_bstr make_string(const char *s, std::size_t n) {
-    return SysAllocStringByteLen(s, static_cast<uint32_t>(n));
-}
-#endif
+#include "bench_support.h"
 
 namespace {
 
 constexpr int kEntries = 1000000;
 constexpr int kRuns = 5;
-
-double seconds(const std::function<void()> &work) {
-    auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void put_length(std::string &out, int32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
