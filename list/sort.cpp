@@ -43,38 +43,15 @@ template <class Order> ListNode *smallest(ListNode *list, ListNode **before) noe
 
 // The sort is a stable merge sort of the chain that allocates nothing. It
 // starts with runs of up to kRun nodes, ordered in an array on the stack
-// where each key is worked out once, and merges them in bins: bin i holds a
-// run of 2^i runs or nothing, like the digits of a binary counter. A merge
-// works out a node's key once, when the node reaches the head of its run.
-// The earlier run is always the left one and wins ties, so equal keys keep
-// their order.
+// where each key is worked out once. Runs are then merged kWays at a time:
+// level i collects runs of kRun * kWays^i nodes until it holds kWays of
+// them, which merge into one run of the next level. So every node is visited
+// by few merge passes, each of which works out its key once, when the node
+// reaches the head of its run. Ties go to the earlier run, so equal keys
+// keep their order.
 constexpr std::size_t kRun = 256;
-constexpr int kBins = 64; // 2^64 runs: more nodes than any address space holds
-
-// Merges two non-empty ordered chains; a holds the earlier nodes.
-template <class Order> ListNode *merge(ListNode *a, ListNode *b) noexcept {
-    ListNode head{};
-    ListNode *tail = &head;
-    auto key_a = Order::key(a), key_b = Order::key(b);
-    for (;;) {
-        if (Order::less(key_b, key_a)) {
-            tail = tail->next = b;
-            if (!(b = b->next)) {
-                tail->next = a;
-                break;
-            }
-            key_b = Order::key(b);
-        } else {
-            tail = tail->next = a;
-            if (!(a = a->next)) {
-                tail->next = b;
-                break;
-            }
-            key_a = Order::key(a);
-        }
-    }
-    return head.next;
-}
+constexpr int kWays = 32;
+constexpr int kLevels = 12; // kRun * kWays^12 = 2^68 nodes: more than any address space holds
 
 template <class Order> struct Entry {
     typename Order::Key key;
@@ -99,23 +76,80 @@ template <class Order> ListNode *take_run(ListNode **rest, Entry<Order> *entries
     return entries[0].node;
 }
 
+// The head of one run in a merge: its node, its key, and the run's place
+// among the runs merged (lower = earlier in the list).
+template <class Order> struct Head {
+    typename Order::Key key;
+    ListNode *node;
+    int run;
+};
+
+template <class Order> bool goes_first(const Head<Order> &a, const Head<Order> &b) noexcept {
+    if (Order::less(a.key, b.key)) return true;
+    if (Order::less(b.key, a.key)) return false;
+    return a.run < b.run;
+}
+
+// Restores the heap order below position i of a min-heap of size heads.
+template <class Order> void sift_down(Head<Order> *heap, int size, int i) noexcept {
+    Head<Order> moving = heap[i];
+    for (;;) {
+        int child = 2 * i + 1;
+        if (child >= size) break;
+        if (child + 1 < size && goes_first(heap[child + 1], heap[child])) ++child;
+        if (!goes_first(heap[child], moving)) break;
+        heap[i] = heap[child];
+        i = child;
+    }
+    heap[i] = moving;
+}
+
+// Merges count (1 to kWays) non-empty ordered chains, the earliest first.
+template <class Order> ListNode *merge_runs(ListNode *const *runs, int count) noexcept {
+    Head<Order> heap[kWays];
+    for (int i = 0; i < count; ++i) heap[i] = {Order::key(runs[i]), runs[i], i};
+    for (int i = count / 2 - 1; i >= 0; --i) sift_down(heap, count, i);
+    ListNode head{};
+    ListNode *tail = &head;
+    int size = count;
+    while (size > 1) {
+        Head<Order> &top = heap[0];
+        tail = tail->next = top.node;
+        if (ListNode *next = top.node->next) {
+            // The run's following node is wanted a few turns from now.
+            if (next->next) __builtin_prefetch(next->next);
+            top.node = next;
+            top.key = Order::key(next);
+        } else {
+            top = heap[--size]; // that run is used up
+        }
+        sift_down(heap, size, 0);
+    }
+    tail->next = heap[0].node; // the last run follows as it stands
+    return head.next;
+}
+
 template <class Order> ListNode *merge_sort(ListNode *chain) noexcept {
     Entry<Order> entries[kRun];
-    ListNode *bins[kBins] = {};
+    ListNode *levels[kLevels][kWays];
+    int filled[kLevels] = {};
     while (chain) {
-        ListNode *carry = take_run<Order>(&chain, entries);
-        int i = 0;
-        for (; bins[i]; ++i) {
-            carry = merge<Order>(bins[i], carry);
-            bins[i] = nullptr;
+        ListNode *run = take_run<Order>(&chain, entries);
+        for (int level = 0;; ++level) {
+            levels[level][filled[level]++] = run;
+            if (filled[level] < kWays) break;
+            run = merge_runs<Order>(levels[level], kWays);
+            filled[level] = 0;
         }
-        bins[i] = carry;
     }
-    // Higher bins hold earlier nodes.
-    ListNode *sorted = nullptr;
-    for (ListNode *bin : bins)
-        if (bin) sorted = sorted ? merge<Order>(bin, sorted) : bin;
-    return sorted;
+    // Lower levels hold later nodes: each level's result goes behind the
+    // runs of the level above.
+    ListNode *carry = nullptr;
+    for (int level = 0; level < kLevels; ++level) {
+        if (carry) levels[level][filled[level]++] = carry;
+        if (filled[level]) carry = merge_runs<Order>(levels[level], filled[level]);
+    }
+    return carry;
 }
 
 } // namespace

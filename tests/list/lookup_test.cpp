@@ -82,7 +82,6 @@ TEST(ListUpdate, ReplacesTheDataInEachFace) {
     EXPECT_EQ(llCapacity(node), 3);
     EXPECT_EQ(take(llbData(node)), std::string("1\0" "2", 3));
     EXPECT_EQ(data_of(node), "1");
-    EXPECT_STREQ(llzData(node), "1");
     llUpdate(0, bs("ignored"));
     llzUpdate(0, "ignored");
     llbUpdate(0, bs("ignored"));
@@ -92,6 +91,7 @@ TEST(ListUpdate, ReplacesTheDataInEachFace) {
 
 TEST(ListUpdate, FailedAllocationLeavesTheNodeWithoutData) {
     FailureReset reset;
+    llzData(0); // the thread's return buffer exists before the count starts
     BlockWatch watch;
     velk_handle list = llzAdd(0, "a", "first");
     velk_handle node = llzAdd(list, "b", "second");

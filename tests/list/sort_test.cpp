@@ -320,3 +320,33 @@ TEST(ListSort, SameOrderAsTheSelectionSortOnRandomLists) {
     }
     EXPECT_EQ(watch.leaked(), 0);
 }
+
+// Lists long enough for runs to merge on several levels: the selection order
+// equals a stable sort of the model by the same keys, which is quick to work
+// out at any length.
+TEST(ListSort, LongListsMatchAStableSortOfTheModel) {
+    FailureReset reset;
+    BlockWatch watch;
+    std::mt19937 random(7);
+    for (int mode : {0, 1}) {
+        for (int size : {8192 + 77, 300000}) {
+            velk_handle a, b;
+            std::vector<ModelEntry> model;
+            make_random_lists(random, size, mode, &a, &b, &model);
+            llFree(b);
+            std::stable_partition(model.begin(), model.end(),
+                                  [](const ModelEntry &e) { return e.has_data; });
+            auto with_data_end = std::find_if(model.begin(), model.end(),
+                                              [](const ModelEntry &e) { return !e.has_data; });
+            std::stable_sort(model.begin(), with_data_end, [mode](const ModelEntry &x, const ModelEntry &y) {
+                return mode == 1 ? x.number < y.number : text_less(x.text, y.text);
+            });
+            Strings expected;
+            for (const auto &e : model) expected.push_back(e.name);
+            velk_handle sorted = llSort(a, mode);
+            ASSERT_EQ(names(sorted), expected) << "mode " << mode << " size " << size;
+            llFree(sorted);
+        }
+    }
+    EXPECT_EQ(watch.leaked(), 0);
+}
