@@ -6,7 +6,7 @@
 namespace velk::list {
 
 bool delete_node(ListNode *list, ListNode *node) noexcept {
-    if (!node) return false;
+    if (!list || !node) return false; // no node belongs to the empty list
     if (ListNode *before = find_prev(list, node)) before->next = node->next;
     node->next = nullptr;
     free_chain(node);

@@ -49,6 +49,7 @@ TEST(ListDelete, UnlinksAndReleasesOneNode) {
     EXPECT_EQ(llDelete(list, llFindLast(list)), 1);
     EXPECT_EQ(names(list), (Strings{"a", "c"}));
     EXPECT_EQ(llDelete(list, 0), 0);
+    EXPECT_EQ(llDelete(0, llNext(list)), 0); // the empty list holds no node
     EXPECT_EQ(llCount(list), 2);
     // The first node: the caller's handle goes, the list goes on from its next.
     velk_handle rest = llNext(list);
