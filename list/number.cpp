@@ -61,6 +61,40 @@ constexpr int kMaxDigits = 780;
 // Exponent values beyond this are equivalent: the result is 0 or infinite.
 constexpr std::int64_t kExponentCap = 100000000;
 
+// The correctly rounded value of D x 10^scale, where D is the integer of
+// the digits in [int_begin, int_end) and [frac_begin, frac_end) and lies
+// within a factor 10^340 or so of 1. Digits beyond kMaxDigits are replaced
+// by a single 1 when any of them is non-zero.
+double convert(const char *int_begin, const char *int_end, const char *frac_begin,
+               const char *frac_end, std::int64_t scale) {
+    char digits[kMaxDigits + 32];
+    int count = 0;
+    bool dropped_nonzero = false;
+    const char *parts[2][2] = {{int_begin, int_end}, {frac_begin, frac_end}};
+    for (const auto &part : parts) {
+        for (const char *d = part[0]; d < part[1]; ++d) {
+            if (count == 0 && *d == '0') continue;
+            if (count < kMaxDigits) {
+                digits[count++] = *d;
+            } else {
+                dropped_nonzero |= *d != '0';
+                ++scale;
+            }
+        }
+    }
+    if (dropped_nonzero) {
+        digits[count++] = '1';
+        --scale;
+    }
+    char *out = digits + count;
+    *out++ = 'e';
+    out = std::to_chars(out, digits + sizeof digits, scale).ptr;
+    double value = 0.0;
+    if (std::from_chars(digits, out, value).ec == std::errc::result_out_of_range)
+        value = count + scale > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return value;
+}
+
 // A decimal number from p on (the sign included).
 double decimal_value(const char *p, const char *end) {
     bool negative = false;
@@ -86,30 +120,24 @@ double decimal_value(const char *p, const char *end) {
     }
 
     // The digits of both parts read as one integer D: the value is
-    // D x 10^scale. Leading zeros are dropped; so are digits past kMaxDigits,
-    // each raising the scale by one.
+    // D x 10^scale. Leading zeros do not count. Short numbers are worked out
+    // here from their first digits; the rest go to a correctly rounding
+    // conversion.
     std::int64_t scale = exponent - (frac_end - frac_begin);
-    char digits[kMaxDigits + 32];
-    int count = 0;
-    bool dropped_nonzero = false;
-    std::uint64_t mantissa = 0; // the first 19 digits, for the short path
-    const char *parts[2][2] = {{int_begin, int_end}, {frac_begin, frac_end}};
-    for (const auto &part : parts) {
-        for (const char *d = part[0]; d < part[1]; ++d) {
-            if (count == 0 && *d == '0') continue;
-            if (count < kMaxDigits) {
-                if (count < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*d - '0');
-                digits[count++] = *d;
-            } else {
-                dropped_nonzero |= *d != '0';
-                ++scale;
-            }
-        }
+    std::uint64_t mantissa = 0; // the first 19 significant digits
+    std::int64_t count = 0;     // significant digits
+    for (const char *d = int_begin; d < int_end; ++d) {
+        if (count == 0 && *d == '0') continue;
+        if (count++ < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*d - '0');
     }
-    if (count == 0) return negative ? -0.0 : 0.0;
-
+    for (const char *d = frac_begin; d < frac_end; ++d) {
+        if (count == 0 && *d == '0') continue;
+        if (count++ < 19) mantissa = mantissa * 10 + static_cast<unsigned>(*d - '0');
+    }
     double value;
-    if (count <= 15 && scale >= -22 && scale <= 22) {
+    if (count == 0) {
+        value = 0.0;
+    } else if (count <= 15 && scale >= -22 && scale <= 22) {
         // Both the digits and the power of ten are exact, so one operation
         // gives the correctly rounded result.
         double m = static_cast<double>(mantissa);
@@ -119,16 +147,7 @@ double decimal_value(const char *p, const char *end) {
     } else if (count + scale < -330) {
         value = 0.0; // below 10^-330, under half the smallest double
     } else {
-        if (dropped_nonzero) {
-            digits[count++] = '1';
-            --scale;
-        }
-        char *out = digits + count;
-        *out++ = 'e';
-        out = std::to_chars(out, digits + sizeof digits, scale).ptr;
-        auto result = std::from_chars(digits, out, value);
-        if (result.ec == std::errc::result_out_of_range)
-            value = count + scale > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        value = convert(int_begin, int_end, frac_begin, frac_end, scale);
     }
     return negative ? -value : value;
 }
