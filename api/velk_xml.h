@@ -70,6 +70,37 @@ VELK_API int32_t VELK_CALL llCapacity(velk_handle node);
 VELK_API void VELK_CALL llMoveFirst(velk_handle list, velk_handle node, velk_handle before);
 VELK_API void VELK_CALL llFree(velk_handle node);
 
+/* Lists as keyed stores: lookup and update */
+VELK_API velk_handle VELK_CALL llFindByName(velk_handle list, velk_bstr name);
+VELK_API velk_handle VELK_CALL llzFindByName(velk_handle list, const char *name);
+VELK_API velk_handle VELK_CALL llFindByData(velk_handle list, velk_bstr data);
+VELK_API velk_handle VELK_CALL llzFindByData(velk_handle list, const char *data);
+VELK_API void VELK_CALL llUpdate(velk_handle node, velk_bstr data);
+VELK_API void VELK_CALL llzUpdate(velk_handle node, const char *data);
+VELK_API void VELK_CALL llbUpdate(velk_handle node, velk_bstr data);
+VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
+VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data);
+VELK_API velk_handle VELK_CALL llbUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
+VELK_API velk_bstr VELK_CALL llData(velk_handle node);
+VELK_API const char *VELK_CALL llzData(velk_handle node);
+VELK_API velk_bstr VELK_CALL llbData(velk_handle node);
+VELK_API velk_bstr VELK_CALL llName(velk_handle node);
+VELK_API const char *VELK_CALL llzName(velk_handle node);
+VELK_API velk_bstr VELK_CALL llDataByName(velk_handle list, velk_bstr name);
+VELK_API const char *VELK_CALL llzDataByName(velk_handle list, const char *name);
+VELK_API velk_bstr VELK_CALL llbDataByName(velk_handle list, velk_bstr name);
+
+/* Deleting entries and sorting (mode 1: by numeric value; other modes: by text) */
+VELK_API int32_t VELK_CALL llDelete(velk_handle list, velk_handle node);
+VELK_API int32_t VELK_CALL llDeleteByName(velk_handle list, velk_bstr name);
+VELK_API int32_t VELK_CALL llzDeleteByName(velk_handle list, const char *name);
+VELK_API velk_handle VELK_CALL llFindSmallest(velk_handle list, int32_t mode, velk_handle *before);
+VELK_API velk_handle VELK_CALL llSort(velk_handle list, int32_t mode);
+
+/* Delimited text to a numbered list */
+VELK_API velk_handle VELK_CALL llDelimToList(velk_bstr text, velk_bstr delimiter);
+VELK_API velk_handle VELK_CALL llzDelimToList(const char *text, const char *delimiter);
+
 /* List files */
 VELK_API int32_t VELK_CALL llListToFile(velk_handle list, velk_bstr file);
 VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);

@@ -26,21 +26,29 @@ constexpr std::array<unsigned char, 256> make_lower_table() {
 
 constexpr std::array<unsigned char, 256> kLower = make_lower_table();
 
-// Lowering never makes or removes a blank, so trimming first gives the same
-// result and lets the lowering write straight into the destination.
-std::string_view trim_blanks(std::string_view s) {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ') ++begin;
-    while (end > begin && s[end - 1] == ' ') --end;
-    return s.substr(begin, end - begin);
-}
-
 void lower_into(char *out, std::string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i)
         out[i] = static_cast<char>(kLower[static_cast<unsigned char>(s[i])]);
 }
 
 } // namespace
+
+// Lowering never makes or removes a blank, so trimming first gives the same
+// result and lets the lowering write straight into the destination.
+std::string_view trim_blanks(std::string_view s) noexcept {
+    std::size_t begin = 0, end = s.size();
+    while (begin < end && s[begin] == ' ') ++begin;
+    while (end > begin && s[end - 1] == ' ') --end;
+    return s.substr(begin, end - begin);
+}
+
+bool equals_lowered(std::string_view text, std::string_view key) noexcept {
+    if (text.size() != key.size()) return false;
+    for (std::size_t i = 0; i < key.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) != kLower[static_cast<unsigned char>(key[i])])
+            return false;
+    return true;
+}
 
 std::string_view data_text(const ListNode *node) {
     if (!node || !node->data || node->capacity <= 0) return {};

@@ -12,6 +12,12 @@ namespace velk::list {
 // Name normalisation: A-Z and the seven code-page-437 capitals lowered, then
 // leading and trailing blanks (0x20 only) removed.
 std::string normalise_name(std::string_view name);
+// The name without leading and trailing blanks (0x20 only).
+std::string_view trim_blanks(std::string_view name) noexcept;
+// True when text equals the lowered form of key, byte for byte and in length.
+// With a key trimmed once, this matches a stored name or a data text against
+// the normalised key without making a copy of it.
+bool equals_lowered(std::string_view text, std::string_view key) noexcept;
 // Stores the normalised name as a stored text (null when empty or when no
 // block can be had).
 char *store_name(std::string_view name);

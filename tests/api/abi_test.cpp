@@ -181,3 +181,53 @@ TEST_F(Abi, ListCallsThroughCallerPointerTypes) {
     EXPECT_EQ(by_number(third, 2), list);
     free_list(third);
 }
+
+TEST_F(Abi, KeyedStoreAndSortCallsThroughCallerPointerTypes) {
+    ASSERT_NE(lib_, nullptr);
+    typedef Handle(CALLER_CALL * ZUpdateByNameFn)(Handle, const char *, const char *);
+    typedef const char *(CALLER_CALL * ZDataByNameFn)(Handle, const char *);
+    typedef Handle(CALLER_CALL * ZFindFn)(Handle, const char *);
+    typedef int32_t(CALLER_CALL * ZDeleteByNameFn)(Handle, const char *);
+    typedef Handle(CALLER_CALL * FindSmallestFn)(Handle, int32_t, Handle *);
+    typedef Handle(CALLER_CALL * SortFn)(Handle, int32_t);
+    typedef Handle(CALLER_CALL * ZDelimFn)(const char *, const char *);
+    typedef char *(CALLER_CALL * DataFn)(Handle);
+    typedef int32_t(CALLER_CALL * CountFn)(Handle);
+    typedef void(CALLER_CALL * FreeFn)(Handle);
+    auto update_by_name = reinterpret_cast<ZUpdateByNameFn>(find(lib_, "llzUpdateByName"));
+    auto data_by_name = reinterpret_cast<ZDataByNameFn>(find(lib_, "llzDataByName"));
+    auto find_by_data = reinterpret_cast<ZFindFn>(find(lib_, "llzFindByData"));
+    auto delete_by_name = reinterpret_cast<ZDeleteByNameFn>(find(lib_, "llzDeleteByName"));
+    auto find_smallest = reinterpret_cast<FindSmallestFn>(find(lib_, "llFindSmallest"));
+    auto sort = reinterpret_cast<SortFn>(find(lib_, "llSort"));
+    auto delim_to_list = reinterpret_cast<ZDelimFn>(find(lib_, "llzDelimToList"));
+    auto data = reinterpret_cast<DataFn>(find(lib_, "llData"));
+    auto count = reinterpret_cast<CountFn>(find(lib_, "llCount"));
+    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
+
+    Handle list = delim_to_list("30;&H14;9.5;x", ";");
+    ASSERT_NE(list, 0u);
+    EXPECT_EQ(count(list), 4);
+    EXPECT_STREQ(data_by_name(list, "2"), "&H14");
+    Handle fourth = update_by_name(list, "4", "-1");
+    EXPECT_EQ(fourth, find_by_data(list, "-1"));
+    Handle before = 0;
+    EXPECT_EQ(find_smallest(list, 1, &before), fourth);
+    EXPECT_EQ(before, find_by_data(list, "9.5"));
+    EXPECT_NE(find_smallest(list, 0, &before), 0u); // text order: "&H14", the second entry
+    EXPECT_EQ(before, list);
+    Handle first = sort(list, 1); // -1, 9.5, &H14 (20), 30
+    EXPECT_STREQ(data_by_name(first, "3"), "9.5");
+    char *text = data(first);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text, 2), "-1");
+#if defined(_WIN32)
+    SysFreeString(reinterpret_cast<BSTR>(text));
+#else
+    reinterpret_cast<void (*)(char *)>(find(lib_, "SysFreeString"))(text);
+#endif
+    EXPECT_EQ(delete_by_name(first, "3"), 1);
+    EXPECT_EQ(count(first), 3);
+    EXPECT_EQ(find_by_data(first, "9.5"), 0u);
+    free_list(first);
+}
