@@ -78,7 +78,7 @@ void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends) {
         append_raw(out, a->name, ends);
         char head[2] = {'=', a->quote};
         out.append(head, 2);
-        append_clean(out, text_read(a->value), ends);
+        append_clean(out, a->value, ends);
         out.append(&a->quote, 1);
     }
 }

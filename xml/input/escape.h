@@ -21,6 +21,9 @@ enum class LineEnds { keep, crlf };
 void append_clean(TextBuffer &out, std::string_view text, LineEnds ends);
 // Appends the text unchanged apart from the line ends.
 void append_raw(TextBuffer &out, std::string_view text, LineEnds ends);
+// The same for a stored text, read up to its NUL (null is "").
+void append_clean(TextBuffer &out, const char *stored, LineEnds ends);
+void append_raw(TextBuffer &out, const char *stored, LineEnds ends);
 
 // Writes the text with the five entities turned back into characters, one
 // level only ("&amp;lt;" gives "&lt;"). out has room for text.size() bytes,

@@ -24,6 +24,16 @@ inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<
 inline bool is_blank(unsigned char c) { return c <= 32; }
 inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
 
+// The first byte from i on that equals c, or null. Runs between tags and
+// attribute values are mostly short, where a plain loop beats a call to
+// memchr; longer runs go to memchr after the first bytes.
+inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c) {
+    std::size_t short_end = i + 16 < n ? i + 16 : n;
+    for (; i < short_end; ++i)
+        if (s[i] == c) return s + i;
+    return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
+}
+
 using Stops = std::array<bool, 256>;
 
 // Bytes that end a run of a tag name: every one that has a role there.
@@ -338,7 +348,7 @@ XmlNode *Parser::run() {
             break;
         }
         case State::value: {
-            const auto *q = static_cast<const char *>(std::memchr(s_ + i, quote, n_ - i));
+            const char *q = find_byte(s_, i, n_, quote);
             if (!q) {
                 i = n_;
                 break;
@@ -350,7 +360,7 @@ XmlNode *Parser::run() {
             break;
         }
         case State::data: {
-            const auto *lt = static_cast<const char *>(std::memchr(s_ + i, '<', n_ - i));
+            const char *lt = find_byte(s_, i, n_, '<');
             if (!lt) { // text after the last tag is not kept
                 i = n_;
                 break;

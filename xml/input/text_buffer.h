@@ -39,6 +39,14 @@ class TextBuffer {
         std::memset(data_ + size_, ' ', n);
         size_ += n;
     }
+    // Room for up to n bytes written straight behind the text; close_tail
+    // then adds the number actually written.
+    char *open_tail(std::size_t n) {
+        reserve_more(n);
+        return data_ + size_;
+    }
+    void close_tail(std::size_t written) { size_ += written; }
+
     std::string_view view() const { return {data_, size_}; }
     std::size_t size() const { return size_; }
 

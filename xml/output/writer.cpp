@@ -52,7 +52,7 @@ void write_body(TextBuffer &out, const XmlNode *node, bool indent, LineEnds ends
 void write_end_tag(TextBuffer &out, const XmlNode *node, bool indent) {
     if (indent) out.append_blanks(indentation(node));
     out.append("</", 2);
-    append_raw(out, text_read(node->tag), LineEnds::crlf);
+    append_raw(out, node->tag, LineEnds::crlf);
     out.append(">", 1);
     if (indent) out.append("\r\n", 2);
 }
