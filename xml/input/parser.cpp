@@ -94,6 +94,10 @@ class Parser {
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
     bool fail(std::size_t at, std::string_view message);
+    XmlNode *failed(std::size_t at, std::string_view message) {
+        fail(at, message);
+        return nullptr;
+    }
     bool out_of_memory(std::size_t at) { return fail(at, "Out of memory"); }
 
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
@@ -257,7 +261,7 @@ XmlNode *Parser::run() {
             unsigned char c = byte_at(s_, j);
             i = j + 1;
             if (is_blank(c)) {
-                if (j == start) return fail(j, "Empty tag name specified"), nullptr;
+                if (j == start) return failed(j, "Empty tag name specified");
                 tag_ = slice(start, j);
                 state = State::between_attribs;
             } else if (c == '-') {
@@ -267,7 +271,7 @@ XmlNode *Parser::run() {
                     start = j + 1;
                 }
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return fail(j, "Invalid character found in tag name"), nullptr;
+                return failed(j, "Invalid character found in tag name");
             } else if (c == '>') {
                 tag_ = slice(start, j);
                 if (!close_tag(j)) return nullptr;
@@ -290,7 +294,7 @@ XmlNode *Parser::run() {
             if (is_blank(c)) {
                 ++i;
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return fail(i, std::string("Invalid character found in attribute name: ") + char(c)), nullptr;
+                return failed(i, std::string("Invalid character found in attribute name: ") + char(c));
             } else if (c == '>') {
                 if (!close_tag(i)) return nullptr;
                 state = next_;
@@ -323,26 +327,25 @@ XmlNode *Parser::run() {
                 state = next_;
                 start = i;
             } else {
-                return fail(j, std::string("Invalid character found in attribute name (2): ") + char(c)), nullptr;
+                return failed(j, std::string("Invalid character found in attribute name (2): ") + char(c));
             }
             break;
         }
         case State::before_value: {
             unsigned char c = byte_at(s_, i);
             if (c == '=') {
-                if (equals) return fail(i, "Double equals sign found in attribute"), nullptr;
+                if (equals) return failed(i, "Double equals sign found in attribute");
                 equals = true;
             } else if (is_quote(c)) {
-                if (!equals) return fail(i, "No equals sign found in attribute"), nullptr;
+                if (!equals) return failed(i, "No equals sign found in attribute");
                 quote = static_cast<char>(c);
                 start = i + 1;
                 state = State::value;
             } else if (c == '>' || c == '/') {
-                return fail(i, "No value specified for attribute '" + std::string(name_) + "'"), nullptr;
+                return failed(i, "No value specified for attribute '" + std::string(name_) + "'");
             } else if (!is_blank(c)) {
-                return fail(i, "Attribute invalid character before attribute value. Attrib=" + std::string(name_) +
-                                   " currentChar=" + std::to_string(c)),
-                       nullptr;
+                return failed(i, "Attribute invalid character before attribute value. Attrib=" + std::string(name_) +
+                                   " currentChar=" + std::to_string(c));
             }
             ++i;
             break;
