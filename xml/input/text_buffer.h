@@ -35,6 +35,7 @@ class TextBuffer {
     }
     void append(std::string_view s) { append(s.data(), s.size()); }
     void append_blanks(std::size_t n) {
+        if (n == 0) return;
         reserve_more(n);
         std::memset(data_ + size_, ' ', n);
         size_ += n;
