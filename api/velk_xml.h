@@ -107,6 +107,47 @@ VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
 VELK_API velk_handle VELK_CALL llListFromFile(velk_bstr file);
 VELK_API velk_handle VELK_CALL llzListFromFile(const char *file);
 
+/* XML tree: walking, linking, releasing */
+VELK_API int32_t VELK_CALL xmlNodeType(velk_handle node);
+VELK_API velk_handle VELK_CALL xmlChild(velk_handle node);
+VELK_API velk_handle VELK_CALL xmlParent(velk_handle node);
+VELK_API velk_handle VELK_CALL xmlNextSibling(velk_handle node);
+VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child);
+VELK_API void VELK_CALL xmlFree(velk_handle node);
+VELK_API void VELK_CALL xmlFreePointers(velk_handle node);
+
+/* Escaping with the five entities */
+VELK_API velk_bstr VELK_CALL xmlClean(velk_bstr text);
+VELK_API const char *VELK_CALL xmlzClean(const char *text);
+VELK_API velk_bstr VELK_CALL xmlUnClean(velk_bstr text);
+VELK_API const char *VELK_CALL xmlzUnClean(const char *text);
+VELK_API velk_bstr VELK_CALL ll_xmlClean(velk_bstr text);
+VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
+
+/* Parsing: xmlParse reads the caller's string through its address and
+ * leaves it to the caller */
+VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text);
+VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
+
+/* Attributes */
+VELK_API velk_handle VELK_CALL xmlAttribExists(velk_handle node, velk_bstr name);
+VELK_API velk_handle VELK_CALL xmlzAttribExists(velk_handle node, const char *name);
+VELK_API int32_t VELK_CALL xmlAttribCount(velk_handle node);
+VELK_API velk_bstr VELK_CALL xmlAttribName(velk_handle node, int32_t position);
+VELK_API const char *VELK_CALL xmlzAttribName(velk_handle node, int32_t position);
+VELK_API velk_bstr VELK_CALL xmlAttribValue(velk_handle node, velk_bstr name);
+VELK_API const char *VELK_CALL xmlzAttribValue(velk_handle node, const char *name);
+VELK_API int32_t VELK_CALL xmlSetAttrib(velk_handle node, velk_bstr name, velk_bstr value);
+VELK_API int32_t VELK_CALL xmlzSetAttrib(velk_handle node, const char *name, const char *value);
+VELK_API velk_bstr VELK_CALL xmlAttribToString(velk_handle node);
+VELK_API const char *VELK_CALL xmlzAttribToString(velk_handle node);
+
+/* Writing a node or a tree as text (indent 0: compact, else indented) */
+VELK_API velk_bstr VELK_CALL xmlNodeToString(velk_handle node, int32_t indent);
+VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent);
+VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent);
+VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent);
+
 #ifdef __cplusplus
 }
 #endif

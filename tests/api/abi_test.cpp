@@ -231,3 +231,51 @@ TEST_F(Abi, KeyedStoreAndSortCallsThroughCallerPointerTypes) {
     EXPECT_EQ(find_by_data(first, "9.5"), 0u);
     free_list(first);
 }
+
+TEST_F(Abi, XmlCallsThroughCallerPointerTypes) {
+    ASSERT_NE(lib_, nullptr);
+    typedef Handle(CALLER_CALL * ParseFn)(char **);
+    typedef Handle(CALLER_CALL * ZParseFn)(const char *);
+    typedef char *(CALLER_CALL * WriteFn)(Handle, int32_t);
+    typedef const char *(CALLER_CALL * ZWriteFn)(Handle, int32_t);
+    typedef int32_t(CALLER_CALL * ZSetFn)(Handle, const char *, const char *);
+    typedef const char *(CALLER_CALL * ZTextFn)(const char *);
+    typedef int32_t(CALLER_CALL * TypeFn)(Handle);
+    typedef Handle(CALLER_CALL * LinkFn)(Handle);
+    typedef void(CALLER_CALL * AddChildFn)(Handle, Handle);
+    typedef void(CALLER_CALL * FreeFn)(Handle);
+    auto parse = reinterpret_cast<ParseFn>(find(lib_, "xmlParse"));
+    auto zparse = reinterpret_cast<ZParseFn>(find(lib_, "xmlzParse"));
+    auto tree = reinterpret_cast<WriteFn>(find(lib_, "xmlTreeToString"));
+    auto ztree = reinterpret_cast<ZWriteFn>(find(lib_, "xmlzTreeToString"));
+    auto zset = reinterpret_cast<ZSetFn>(find(lib_, "xmlzSetAttrib"));
+    auto zclean = reinterpret_cast<ZTextFn>(find(lib_, "xmlzClean"));
+    auto type = reinterpret_cast<TypeFn>(find(lib_, "xmlNodeType"));
+    auto child = reinterpret_cast<LinkFn>(find(lib_, "xmlChild"));
+    auto add_child = reinterpret_cast<AddChildFn>(find(lib_, "xmlAddChild"));
+    auto free_tree = reinterpret_cast<FreeFn>(find(lib_, "xmlFree"));
+#if defined(_WIN32)
+    char *text = make_bstr("<a x='1'>t</a>");
+    auto free_string = [](char *s) { SysFreeString(reinterpret_cast<BSTR>(s)); };
+#else
+    char *text = make_bstr_with(lib_, "<a x='1'>t</a>");
+    typedef void (*StrFreeFn)(char *);
+    auto free_string = reinterpret_cast<StrFreeFn>(find(lib_, "SysFreeString"));
+#endif
+    Handle doc = parse(&text); // by reference: the string stays the caller's
+    ASSERT_NE(doc, 0u);
+    EXPECT_EQ(type(doc), 0);
+    EXPECT_EQ(type(child(doc)), 1);
+    EXPECT_EQ(zset(doc, "y", "2"), 1);
+    Handle extra = zparse("<b/>");
+    add_child(doc, extra);
+    char *written = tree(doc, 0);
+    ASSERT_NE(written, nullptr);
+    EXPECT_STREQ(written, "<a x='1' y=\"2\">t<b /></a>");
+    free_string(written);
+    EXPECT_STREQ(ztree(extra, 1), " <b />\r\n");
+    EXPECT_STREQ(zclean("<&>"), "&lt;&amp;&gt;");
+    free_tree(doc);
+    free_tree(extra);
+    free_string(text);
+}

@@ -1,0 +1,35 @@
+// The five entities: &amp; &lt; &gt; &quot; &apos;. Escaping and unescaping
+// each take one left-to-right pass. No other entity and no numeric character
+// reference is produced or understood.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "xml/input/text_buffer.h"
+
+namespace velk::xml {
+
+// How line ends of the text are written. crlf is the tree writer's
+// normalisation: every carriage return is dropped and every line feed becomes
+// carriage return + line feed. It maps each byte on its own, so applying it
+// to every piece as it is written equals applying it once to the whole text.
+enum class LineEnds { keep, crlf };
+
+// Appends the text with & < > " ' written as entities.
+void append_clean(TextBuffer &out, std::string_view text, LineEnds ends);
+// Appends the text unchanged apart from the line ends.
+void append_raw(TextBuffer &out, std::string_view text, LineEnds ends);
+// The same for a stored text, read up to its NUL (null is "").
+void append_clean(TextBuffer &out, const char *stored, LineEnds ends);
+void append_raw(TextBuffer &out, const char *stored, LineEnds ends);
+
+// Writes the text with the five entities turned back into characters, one
+// level only ("&amp;lt;" gives "&lt;"). out has room for text.size() bytes,
+// which is always enough; returns the number of bytes written.
+std::size_t unclean_into(char *out, std::string_view text);
+
+std::string unclean(std::string_view text);
+
+} // namespace velk::xml

@@ -1,0 +1,21 @@
+// Exports of the parser. The plain face takes the caller's string by
+// reference and only reads it.
+#include "frame/faces.h"
+#include "velk_xml.h"
+#include "xml/input/parser.h"
+
+using namespace velk;
+using namespace velk::xml;
+
+extern "C" {
+
+VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text) {
+    std::string_view view = text ? bstr_view(*text) : std::string_view();
+    return shield<velk_handle>(0, [&] { return as_handle(parse(view)); });
+}
+
+VELK_API velk_handle VELK_CALL xmlzParse(const char *text) {
+    return shield<velk_handle>(0, [&] { return as_handle(parse(z_arg(text))); });
+}
+
+} // extern "C"

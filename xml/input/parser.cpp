@@ -1,0 +1,420 @@
+// A state machine over bytes. Tag names, attribute names and values, character
+// data and comment bodies are each a contiguous run of the input, so the
+// parser keeps them as views and takes each run whole (memchr for data,
+// values and comments) instead of appending byte by byte. Line and column are
+// only needed for a message, so they are counted from the start when one is
+// made.
+#include "xml/input/parser.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "frame/errors.h"
+#include "xml/input/escape.h"
+#include "xml/tree/tree.h"
+
+namespace velk::xml {
+
+namespace {
+
+enum class State { tag_name, between_attribs, attrib_name, before_value, value, data, comment };
+
+inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+inline bool is_blank(unsigned char c) { return c <= 32; }
+inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
+
+// The first byte from i on that equals c, or null. Runs between tags and
+// attribute values are mostly short, where a plain loop beats a call to
+// memchr; longer runs go to memchr after the first bytes.
+inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c) {
+    std::size_t short_end = i + 16 < n ? i + 16 : n;
+    for (; i < short_end; ++i)
+        if (s[i] == c) return s + i;
+    return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
+}
+
+using Stops = std::array<bool, 256>;
+
+// Bytes that end a run of a tag name: every one that has a role there.
+constexpr Stops make_tag_name_stops() {
+    Stops t{};
+    for (int c = 0; c <= 32; ++c) t[c] = true;
+    for (unsigned char c : {'-', '"', '\'', '<', '=', '>', '/', '?'}) t[c] = true;
+    return t;
+}
+// Bytes that end a run of an attribute name.
+constexpr Stops make_attrib_name_stops() {
+    Stops t{};
+    for (int c = 0; c <= 32; ++c) t[c] = true;
+    for (unsigned char c : {'"', '\'', '<', '=', '>'}) t[c] = true;
+    return t;
+}
+constexpr Stops kTagNameStops = make_tag_name_stops();
+constexpr Stops kAttribNameStops = make_attrib_name_stops();
+
+// A stored text of the bytes with the entities unescaped. Null for the empty
+// text; *out_of_memory tells a refused block from an empty text.
+char *store_unclean(std::string_view bytes, bool *out_of_memory) {
+    if (bytes.empty()) return nullptr;
+    auto *block = static_cast<char *>(mem_get(bytes.size() + 1));
+    if (!block) {
+        *out_of_memory = true;
+        return nullptr;
+    }
+    // The zero fill supplies the NUL behind a text that unescaping shortened.
+    if (std::memchr(bytes.data(), '&', bytes.size())) unclean_into(block, bytes);
+    else std::memcpy(block, bytes.data(), bytes.size());
+    return block;
+}
+
+char *store_raw(std::string_view bytes, bool *out_of_memory) {
+    char *block = text_store(bytes);
+    if (!block && !bytes.empty()) *out_of_memory = true;
+    return block;
+}
+
+class Parser {
+  public:
+    Parser(std::string_view text, std::size_t origin)
+        : s_(text.data()), n_(text.size()), origin_(origin) {}
+    ~Parser() {
+        // Whatever is still held here was not handed to the caller.
+        free_chain(root_);
+        free_attribs(pending_);
+    }
+    Parser(const Parser &) = delete;
+    Parser &operator=(const Parser &) = delete;
+
+    // Runs the machine. Returns the root and gives up ownership of the tree;
+    // null with error_ set on failure.
+    XmlNode *run();
+    const std::string &error() const { return error_; }
+
+  private:
+    std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
+    bool fail(std::size_t at, std::string_view message);
+    XmlNode *failed(std::size_t at, std::string_view message) {
+        fail(at, message);
+        return nullptr;
+    }
+    bool out_of_memory(std::size_t at) { return fail(at, "Out of memory"); }
+
+    XmlNode *new_node(std::int32_t type, std::int32_t closed);
+    bool close_tag(std::size_t at);
+    bool end_tag(std::size_t at);
+    bool text_node(std::size_t at, std::string_view data);
+    bool comment_node(std::size_t at, std::string_view body);
+    bool store_attrib(std::size_t at, char quote, std::string_view value);
+
+    const char *s_;
+    std::size_t n_;
+    std::size_t origin_; // index of the first "<"
+
+    XmlNode *root_ = nullptr;
+    XmlNode *last_ = nullptr; // the node made last, or the element an end tag closed
+    XmlNode *tail_ = nullptr; // end of the creation chain
+    std::int32_t depth_ = 0;  // elements open here
+    XmlAttrib *pending_ = nullptr, *pending_tail_ = nullptr;
+    bool closed_mark_ = false;
+    std::string_view tag_;  // tag text of the token in hand
+    std::string_view name_; // attribute name in hand
+    State next_ = State::data;
+    std::string error_;
+};
+
+bool Parser::fail(std::size_t at, std::string_view message) {
+    // Line: one more for every carriage return; a line feed is an ordinary
+    // byte. Column: distance from the first "<" on the first line, from the
+    // last carriage return (which is column 1) after that.
+    long line = 1;
+    std::size_t line_start = origin_;
+    std::size_t column_base = 0;
+    const char *p = s_ + origin_ + 1;
+    const char *end = s_ + at + 1;
+    while (const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+        ++line;
+        line_start = static_cast<std::size_t>(cr - s_);
+        column_base = 1;
+        p = cr + 1;
+    }
+    std::size_t column = at - line_start + column_base;
+    error_ = "(" + std::to_string(line) + ":" + std::to_string(column) + ") ";
+    error_.append(message);
+    return false;
+}
+
+XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
+    auto *node = make_record<XmlNode>();
+    if (!node) return nullptr;
+    node->nodeType = type;
+    node->closed = closed;
+    // Placement: beside the last node when at its depth, else its first child
+    // (the last node is then an open element).
+    if (!root_) {
+        root_ = node;
+    } else {
+        tail_->docNext = node;
+        node->depth = depth_;
+        if (depth_ == last_->depth) {
+            last_->nextSibling = node;
+            node->prevSibling = last_;
+            node->parent = last_->parent;
+        } else {
+            last_->firstChild = node;
+            node->parent = last_;
+        }
+    }
+    tail_ = last_ = node;
+    return node;
+}
+
+// ">" ends the token in hand: an end tag, an element, a processing
+// instruction, or (for "<>") an empty text.
+bool Parser::close_tag(std::size_t at) {
+    if (!tag_.empty() && tag_[0] == '/') return end_tag(at);
+    if (tag_.empty()) return text_node(at, {});
+    bool instruction = tag_[0] == '?';
+    XmlNode *node = new_node(instruction ? kInstruction : kElement, instruction || closed_mark_ ? 1 : 0);
+    if (!node) return out_of_memory(at);
+    node->attribs = pending_;
+    pending_ = pending_tail_ = nullptr;
+    bool oom = false;
+    node->tag = store_raw(tag_, &oom);
+    if (oom) return out_of_memory(at);
+    if (!node->closed) ++depth_;
+    closed_mark_ = false;
+    next_ = State::data;
+    return true;
+}
+
+bool Parser::end_tag(std::size_t at) {
+    XmlNode *parent = last_ ? last_->parent : nullptr;
+    last_ = parent;
+    --depth_;
+    free_attribs(pending_);
+    pending_ = pending_tail_ = nullptr;
+    closed_mark_ = false;
+    next_ = State::data;
+    std::string_view name = tag_.substr(1);
+    if (!parent) return fail(at, "Too many end tags found. Last was " + std::string(tag_));
+    if (tag_of(parent) != name)
+        return fail(at, "Nesting error. Expecing end tag=" + std::string(tag_of(parent)) + ", but found " +
+                            std::string(name));
+    return true;
+}
+
+bool Parser::text_node(std::size_t at, std::string_view data) {
+    XmlNode *node = new_node(kText, 1);
+    if (!node) return out_of_memory(at);
+    bool oom = false;
+    node->tag = store_unclean(data, &oom);
+    if (oom) return out_of_memory(at);
+    closed_mark_ = false;
+    next_ = State::tag_name;
+    return true;
+}
+
+bool Parser::comment_node(std::size_t at, std::string_view body) {
+    XmlNode *node = new_node(kComment, 1);
+    if (!node) return out_of_memory(at);
+    // The body runs up to the ">", so its last two bytes are the "--".
+    if (body.size() >= 2) body.remove_suffix(2);
+    bool oom = false;
+    node->tag = store_raw("!--", &oom);
+    node->comment = store_raw(body, &oom);
+    if (oom) return out_of_memory(at);
+    closed_mark_ = false;
+    next_ = State::data;
+    return true;
+}
+
+bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
+    auto *attrib = make_record<XmlAttrib>();
+    if (!attrib) return out_of_memory(at);
+    if (pending_tail_) pending_tail_->next = attrib;
+    else pending_ = attrib;
+    pending_tail_ = attrib;
+    attrib->quote = quote;
+    bool oom = false;
+    attrib->name = store_unclean(name_, &oom);
+    attrib->value = store_unclean(value, &oom);
+    return oom ? out_of_memory(at) : true;
+}
+
+XmlNode *Parser::run() {
+    State state = State::tag_name;
+    std::size_t i = origin_ + 1;
+    std::size_t start = i; // where the tag name, attribute name, value or body in hand began
+    bool equals = false;   // an "=" was met after the attribute name
+    char quote = 0;
+
+    while (i < n_) {
+        switch (state) {
+        case State::tag_name: {
+            std::size_t j = i;
+            while (j < n_ && !kTagNameStops[byte_at(s_, j)]) ++j;
+            if (j == n_) {
+                i = j;
+                break;
+            }
+            unsigned char c = byte_at(s_, j);
+            i = j + 1;
+            if (is_blank(c)) {
+                if (j == start) return failed(j, "Empty tag name specified");
+                tag_ = slice(start, j);
+                state = State::between_attribs;
+            } else if (c == '-') {
+                if (j - start == 2 && s_[start] == '!' && s_[start + 1] == '-') {
+                    tag_ = slice(start, j + 1);
+                    state = State::comment;
+                    start = j + 1;
+                }
+            } else if (is_quote(c) || c == '<' || c == '=') {
+                return failed(j, "Invalid character found in tag name");
+            } else if (c == '>') {
+                tag_ = slice(start, j);
+                if (!close_tag(j)) return nullptr;
+                state = next_;
+                start = i;
+            } else if (j > start && j + 1 < n_ && s_[j + 1] == '>' && (c == '/' || s_[start] == '?')) {
+                // "<b/>" ends the name and closes the element as "<b />" does;
+                // "<?t?>" ends the name of the instruction.
+                if (c == '/') closed_mark_ = true;
+                tag_ = slice(start, j);
+                if (!close_tag(j + 1)) return nullptr;
+                state = next_;
+                start = i = j + 2;
+            }
+            // any other "/", "?" or "-" is part of the name
+            break;
+        }
+        case State::between_attribs: {
+            unsigned char c = byte_at(s_, i);
+            if (is_blank(c)) {
+                ++i;
+            } else if (is_quote(c) || c == '<' || c == '=') {
+                return failed(i, std::string("Invalid character found in attribute name: ") + char(c));
+            } else if (c == '>') {
+                if (!close_tag(i)) return nullptr;
+                state = next_;
+                start = ++i;
+            } else if (c == '/') {
+                closed_mark_ = true;
+                ++i;
+            } else {
+                closed_mark_ = false;
+                start = i++;
+                state = State::attrib_name;
+            }
+            break;
+        }
+        case State::attrib_name: {
+            std::size_t j = i;
+            while (j < n_ && !kAttribNameStops[byte_at(s_, j)]) ++j;
+            if (j == n_) {
+                i = j;
+                break;
+            }
+            unsigned char c = byte_at(s_, j);
+            i = j + 1;
+            if (is_blank(c) || c == '=') {
+                equals = c == '=';
+                name_ = slice(start, j);
+                state = State::before_value;
+            } else if (c == '>') { // a name without a value, last in its tag, is dropped
+                if (!close_tag(j)) return nullptr;
+                state = next_;
+                start = i;
+            } else {
+                return failed(j, std::string("Invalid character found in attribute name (2): ") + char(c));
+            }
+            break;
+        }
+        case State::before_value: {
+            unsigned char c = byte_at(s_, i);
+            if (c == '=') {
+                if (equals) return failed(i, "Double equals sign found in attribute");
+                equals = true;
+            } else if (is_quote(c)) {
+                if (!equals) return failed(i, "No equals sign found in attribute");
+                quote = static_cast<char>(c);
+                start = i + 1;
+                state = State::value;
+            } else if (c == '>' || c == '/') {
+                return failed(i, "No value specified for attribute '" + std::string(name_) + "'");
+            } else if (!is_blank(c)) {
+                return failed(i, "Attribute invalid character before attribute value. Attrib=" + std::string(name_) +
+                                   " currentChar=" + std::to_string(c));
+            }
+            ++i;
+            break;
+        }
+        case State::value: {
+            const char *q = find_byte(s_, i, n_, quote);
+            if (!q) {
+                i = n_;
+                break;
+            }
+            std::size_t j = static_cast<std::size_t>(q - s_);
+            if (!store_attrib(j, quote, slice(start, j))) return nullptr;
+            state = State::between_attribs;
+            i = j + 1;
+            break;
+        }
+        case State::data: {
+            const char *lt = find_byte(s_, i, n_, '<');
+            if (!lt) { // text after the last tag is not kept
+                i = n_;
+                break;
+            }
+            std::size_t j = static_cast<std::size_t>(lt - s_);
+            if (!text_node(j, slice(start, j))) return nullptr;
+            state = next_;
+            start = i = j + 1;
+            break;
+        }
+        case State::comment: {
+            // Ends at a ">" behind two dashes; the dashes of "<!--" count, so
+            // "<!-->" is a complete comment.
+            const auto *gt = static_cast<const char *>(std::memchr(s_ + i, '>', n_ - i));
+            if (!gt) {
+                i = n_;
+                break;
+            }
+            std::size_t j = static_cast<std::size_t>(gt - s_);
+            i = j + 1;
+            if (s_[j - 1] == '-' && s_[j - 2] == '-') {
+                if (!comment_node(j, slice(start, j))) return nullptr;
+                state = next_;
+                start = i;
+            }
+            break;
+        }
+        }
+    }
+    // A token left unfinished is dropped; open elements stay as they are.
+    XmlNode *root = root_;
+    root_ = nullptr;
+    return root;
+}
+
+} // namespace
+
+XmlNode *parse(std::string_view text) {
+    if (text.empty()) {
+        set_error(Family::xml, "Empty xml send to xml parser");
+        return nullptr;
+    }
+    const void *lt = std::memchr(text.data(), '<', text.size());
+    if (!lt) {
+        set_error(Family::xml, "No starting tag found");
+        return nullptr;
+    }
+    Parser parser(text, static_cast<std::size_t>(static_cast<const char *>(lt) - text.data()));
+    XmlNode *root = parser.run();
+    if (!root && !parser.error().empty()) set_error(Family::xml, parser.error());
+    return root;
+}
+
+} // namespace velk::xml

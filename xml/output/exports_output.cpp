@@ -1,0 +1,43 @@
+// Exports of the writers: a node alone, or a tree, as compact or indented text.
+#include "frame/faces.h"
+#include "velk_xml.h"
+#include "xml/output/writer.h"
+
+using namespace velk;
+using namespace velk::xml;
+
+extern "C" {
+
+VELK_API velk_bstr VELK_CALL xmlNodeToString(velk_handle node, int32_t indent) {
+    return shield<velk_bstr>(nullptr, [&] {
+        TextBuffer out;
+        write_node(out, as_node(node), indent != 0);
+        return plain_result(out.view());
+    });
+}
+
+VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent) {
+    return shield<const char *>("", [&] {
+        TextBuffer out;
+        write_node(out, as_node(node), indent != 0);
+        return z_result(Family::xml, out.view());
+    });
+}
+
+VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent) {
+    return shield<velk_bstr>(nullptr, [&] {
+        TextBuffer out;
+        write_tree(out, as_node(node), indent != 0);
+        return plain_result(out.view());
+    });
+}
+
+VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent) {
+    return shield<const char *>("", [&] {
+        TextBuffer out;
+        write_tree(out, as_node(node), indent != 0);
+        return z_result(Family::xml, out.view());
+    });
+}
+
+} // extern "C"
