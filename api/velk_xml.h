@@ -128,6 +128,9 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  * leaves it to the caller */
 VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text);
 VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
+/* xmlParseFile reads the caller's file-name string through its address. */
+VELK_API velk_handle VELK_CALL xmlParseFile(velk_bstr *file);
+VELK_API velk_handle VELK_CALL xmlzParseFile(const char *file);
 
 /* Attributes */
 VELK_API velk_handle VELK_CALL xmlAttribExists(velk_handle node, velk_bstr name);
@@ -147,6 +150,11 @@ VELK_API velk_bstr VELK_CALL xmlNodeToString(velk_handle node, int32_t indent);
 VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent);
 VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent);
 VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent);
+/* The compact text into a new file (xmlTreeToFile may delete an old one
+ * first when overwrite is non-zero). */
+VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite);
+VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file);
+VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
 
 #ifdef __cplusplus
 }

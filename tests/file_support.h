@@ -8,6 +8,10 @@
 #include <iterator>
 #include <string>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace velk_test {
 
 class TempDir {
@@ -48,6 +52,22 @@ inline std::string read_file(const std::string &path) {
 inline void write_file(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Makes a file read-only. Whether that keeps this process from writing it:
+// not for root on POSIX, which writes whatever the permissions say.
+inline void make_read_only(const std::string &path) {
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
+inline bool read_only_holds() {
+#if defined(_WIN32)
+    return true;
+#else
+    return geteuid() != 0;
+#endif
 }
 
 inline bool file_present(const std::string &path) { return std::filesystem::exists(path); }

@@ -224,6 +224,20 @@ TEST(ListFile, ReadFailuresAndReadOnlyFallback) {
     llFree(list);
 }
 
+TEST(ListFile, AReadOnlyFileLoadsAndIsNeverReplaced) {
+    if (!read_only_holds()) GTEST_SKIP() << "running as root: read-only files can be written";
+    TempDir dir;
+    velk_handle list = llzAdd(0, "a", "1");
+    ASSERT_EQ(llzListToFile(list, dir.file("ro.lst").c_str()), 1);
+    make_read_only(dir.file("ro.lst"));
+    velk_handle back = llzListFromFile(dir.file("ro.lst").c_str());
+    EXPECT_EQ(entries(back), (Entries{{"a", "1"}}));
+    EXPECT_EQ(llzListToFile(list, dir.file("ro.lst").c_str()), 0);
+    EXPECT_EQ(take(llLastError()), "Unable to save linked list. File " + dir.file("ro.lst") + " already exists.");
+    llFree(back);
+    llFree(list);
+}
+
 TEST(ListFile, LoadFailureKeepsTheOtherFamilysText) {
     TempDir dir;
     velk::set_error(velk::Family::xml, "xml text");

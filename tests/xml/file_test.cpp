@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "file_support.h"
+#include "frame/files.h"
+#include "xml_support.h"
+
+using namespace velk_test;
+using velk::testing::FileOp;
+
+namespace {
+
+velk_handle parse_file(const std::string &name) {
+    velk_bstr s = bs(name);
+    velk_handle root = xmlParseFile(&s);
+    EXPECT_EQ(take(s), name); // the caller's string stays the caller's
+    return root;
+}
+
+} // namespace
+
+TEST(XmlParseFile, ReadsTheFileAsXmlParseReadsItsText) {
+    TempDir dir;
+    write_file(dir.file("a.xml"), "\xEF\xBB\xBF<a>x\r\n<b k='v'/></a>");
+    velk_handle from_file = parse_file(dir.file("a.xml"));
+    velk_handle from_text = parse("\xEF\xBB\xBF<a>x\r\n<b k='v'/></a>");
+    ASSERT_NE(from_file, 0u);
+    EXPECT_EQ(tree_text(from_file), tree_text(from_text));
+    xmlFree(from_file);
+    xmlFree(from_text);
+    velk_handle z = xmlzParseFile(dir.file("a.xml").c_str());
+    EXPECT_EQ(tag(z), "a");
+    xmlFree(z);
+}
+
+TEST(XmlParseFile, MissingEmptyAndUnparsableFiles) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("folder"));
+    write_file(dir.file("empty.xml"), "");
+    write_file(dir.file("plain.txt"), "no tags here");
+    EXPECT_EQ(parse_file(dir.file("none.xml")), 0u);
+    EXPECT_EQ(xml_error(), "Cannot locate xml file " + dir.file("none.xml"));
+    EXPECT_EQ(parse_file(dir.file("folder")), 0u);
+    EXPECT_EQ(xml_error(), "Cannot locate xml file " + dir.file("folder"));
+    EXPECT_EQ(xmlzParseFile(nullptr), 0u);
+    EXPECT_EQ(xml_error(), "Cannot locate xml file ");
+    EXPECT_EQ(parse_file(dir.file("empty.xml")), 0u);
+    EXPECT_EQ(xml_error(), "File " + dir.file("empty.xml") + " is empty.");
+    std::filesystem::remove(dir.file("empty.xml")); // not left open
+    EXPECT_FALSE(file_present(dir.file("empty.xml")));
+    EXPECT_EQ(parse_file(dir.file("plain.txt")), 0u);
+    EXPECT_EQ(xml_error(), "No starting tag found");
+}
+
+TEST(XmlParseFile, PatternsPassTheLookupButNotTheOpen) {
+    TempDir dir;
+    write_file(dir.file("a.xml"), "<a/>");
+    EXPECT_EQ(parse_file(dir.file("*.xml")), 0u);
+    EXPECT_EQ(xml_error(), "Error opening xml file " + dir.file("*.xml") + " error=64");
+    EXPECT_EQ(parse_file(dir.file("*.none")), 0u);
+    EXPECT_EQ(xml_error(), "Cannot locate xml file " + dir.file("*.none"));
+}
+
+TEST(XmlParseFile, OpenAndReadFailuresAreReported) {
+    TempDir dir;
+    write_file(dir.file("a.xml"), "<a>text</a>");
+    velk::testing::fail_file_operation(FileOp::open, 1, 5); // access denied
+    EXPECT_EQ(parse_file(dir.file("a.xml")), 0u);
+    EXPECT_EQ(xml_error(), "Error opening xml file " + dir.file("a.xml") + " error=70");
+    BlockWatch watch;
+    velk::testing::fail_file_operation(FileOp::read, 1, 23);
+    EXPECT_EQ(parse_file(dir.file("a.xml")), 0u); // never a buffer of blanks
+    EXPECT_EQ(xml_error(), "Error reading xml file " + dir.file("a.xml") + " error=72");
+    EXPECT_EQ(watch.leaked(), 0);
+    velk::files::File holder; // held exclusively by another opener
+    ASSERT_EQ(velk::files::File::open(dir.file("a.xml"), velk::files::Access::read_write,
+                                      velk::files::Share::none, velk::files::Disposition::open_existing,
+                                      holder),
+              0);
+    EXPECT_EQ(parse_file(dir.file("a.xml")), 0u);
+    EXPECT_EQ(xml_error(), "Error opening xml file " + dir.file("a.xml") + " error=70");
+}
+
+TEST(XmlTreeToFile, WritesExactlyTheCompactTextOfTheNodeAndItsSiblings) {
+    TempDir dir;
+    velk_handle root = parse("<?xml version='1.0'?><r a=\"1\">x<c>y\nz</c></r><!--end-->");
+    ASSERT_EQ(xmlTreeToFile(root, bs(dir.file("t.xml")), 0), 1);
+    EXPECT_EQ(read_file(dir.file("t.xml")), tree_text(root));
+    velk_handle r = xmlNextSibling(root);
+    ASSERT_EQ(xmlzNodeToFile(r, dir.file("n.xml").c_str()), 1);
+    EXPECT_EQ(read_file(dir.file("n.xml")), tree_text(r));
+    EXPECT_NE(read_file(dir.file("n.xml")).find("<!--end-->"), std::string::npos);
+    xmlFree(root);
+}
+
+TEST(XmlTreeToFile, NullNodeWritesAnEmptyFile) {
+    TempDir dir;
+    EXPECT_EQ(xmlTreeToFile(0, bs(dir.file("t.xml")), 0), 1);
+    EXPECT_EQ(xmlNodeToFile(0, bs(dir.file("n.xml"))), 1);
+    EXPECT_TRUE(file_present(dir.file("t.xml")));
+    EXPECT_EQ(read_file(dir.file("t.xml")), "");
+    EXPECT_EQ(read_file(dir.file("n.xml")), "");
+}
+
+TEST(XmlTreeToFile, ExistingFilesAreRefusedOrReplacedOnRequest) {
+    TempDir dir;
+    velk_handle doc = parse("<new/>");
+    write_file(dir.file("old.xml"), "old contents");
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("old.xml")), 0), 0);
+    EXPECT_EQ(xml_error(), "Output file exists: " + dir.file("old.xml"));
+    EXPECT_EQ(xmlNodeToFile(doc, bs(dir.file("old.xml"))), 0);
+    EXPECT_EQ(xml_error(), "File '" + dir.file("old.xml") + "' already exists.");
+    EXPECT_EQ(read_file(dir.file("old.xml")), "old contents");
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("old.xml")), 1), 1);
+    EXPECT_EQ(read_file(dir.file("old.xml")), "<new />");
+    xmlFree(doc);
+}
+
+TEST(XmlTreeToFile, AFileThatCannotBeDeletedStays) {
+    TempDir dir;
+    velk_handle doc = parse("<new/>");
+    write_file(dir.file("kept.xml"), "kept");
+    velk::testing::fail_file_operation(FileOp::remove, 1, 5);
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("kept.xml")), 1), 0);
+    EXPECT_EQ(xml_error(), "Output file exists and cannot be deleted.");
+    EXPECT_EQ(read_file(dir.file("kept.xml")), "kept");
+    xmlFree(doc);
+}
+
+TEST(XmlTreeToFile, AReadOnlyFileIsSeenButNotDeleted) {
+    if (!read_only_holds()) GTEST_SKIP() << "running as root: read-only files can be written";
+    TempDir dir;
+    velk_handle doc = parse("<a/>");
+    write_file(dir.file("ro.xml"), "<kept/>");
+    make_read_only(dir.file("ro.xml"));
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("ro.xml")), 1), 0);
+    EXPECT_EQ(xml_error(), "Output file exists and cannot be deleted.");
+    EXPECT_EQ(read_file(dir.file("ro.xml")), "<kept/>");
+    velk_handle back = parse_file(dir.file("ro.xml")); // reading needs no write access
+    EXPECT_EQ(tag(back), "kept");
+    xmlFree(back);
+    xmlFree(doc);
+}
+
+TEST(XmlTreeToFile, OpenFailuresCarryTheirNumber) {
+    TempDir dir;
+    velk_handle doc = parse("<a/>");
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("no/such.xml")), 0), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("no/such.xml") + "', err=76");
+    EXPECT_EQ(xmlzNodeToFile(doc, dir.file("no/such.xml").c_str()), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("no/such.xml") + "' err=76");
+    EXPECT_EQ(xmlTreeToFile(doc, nullptr, 1), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '', err=64");
+    EXPECT_EQ(xmlzNodeToFile(doc, dir.file("*.none").c_str()), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("*.none") + "' err=64");
+    std::filesystem::create_directory(dir.file("folder"));
+    EXPECT_EQ(xmlzNodeToFile(doc, dir.file("folder").c_str()), 0); // not matched, not opened
+    EXPECT_NE(xml_error().find("Unable to open output file '" + dir.file("folder") + "' err="), std::string::npos);
+    xmlFree(doc);
+}
+
+TEST(XmlTreeToFile, AFileTheExistenceTestMissesIsNeverOverwritten) {
+#if defined(_WIN32)
+    TempDir dir;
+    velk_handle doc = parse("<a/>");
+    write_file(dir.file("hidden.xml"), "someone else's");
+    ASSERT_TRUE(SetFileAttributesA(dir.file("hidden.xml").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("hidden.xml")), 1), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("hidden.xml") + "', err=75");
+    EXPECT_EQ(xmlzNodeToFile(doc, dir.file("hidden.xml").c_str()), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("hidden.xml") + "' err=75");
+    SetFileAttributesA(dir.file("hidden.xml").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(read_file(dir.file("hidden.xml")), "someone else's");
+    xmlFree(doc);
+#else
+    GTEST_SKIP() << "no hidden files here: every regular file is seen by the existence test";
+#endif
+}
+
+TEST(XmlTreeToFile, WriteAndCloseFailuresAreReported) {
+    TempDir dir;
+    velk_handle doc = parse("<a>text</a>");
+    velk::testing::fail_file_operation(FileOp::write, 1, 112);
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("w.xml")), 0), 0);
+    EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("w.xml") + "', err=61");
+    velk::testing::fail_file_operation(FileOp::close, 1, 112);
+    EXPECT_EQ(xmlzNodeToFile(doc, dir.file("c.xml").c_str()), 0);
+    EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("c.xml") + "' err=61");
+    xmlFree(doc);
+}
