@@ -190,24 +190,25 @@ bool save_to_file(const ListNode *list, std::string_view file) {
         set_list_error("Unable to save linked list. File " + name + " already exists.");
         return false;
     }
+    // The write buffer comes first, so that running out of memory leaves no
+    // empty file behind.
+    Scratch buffer;
     files::File out;
-    if (int err = files::File::open(file, files::Access::read_write, files::Share::none,
-                                    files::Disposition::create_new, out)) {
+    int err = buffer.reserve(kChunk) ? 0 : kNoMemoryNumber;
+    if (!err)
+        err = files::File::open(file, files::Access::read_write, files::Share::none,
+                                files::Disposition::create_new, out);
+    if (err) {
         set_list_error("Unable to create save file " + name + "Error = " + std::to_string(err));
         return false;
     }
-    Scratch buffer;
-    bool written = buffer.reserve(kChunk);
-    if (written) {
-        ChunkWriter writer(out, buffer.data());
-        writer.put(kSignature.data(), kSignature.size());
-        for (const ListNode *node = list; node && !writer.failed(); node = node->next) {
-            writer.put_entry(name_text(node), data_text(node));
-        }
-        writer.put_length(-1);
-        writer.flush();
-        written = !writer.failed();
-    }
+    ChunkWriter writer(out, buffer.data());
+    writer.put(kSignature.data(), kSignature.size());
+    for (const ListNode *node = list; node && !writer.failed(); node = node->next)
+        writer.put_entry(name_text(node), data_text(node));
+    writer.put_length(-1);
+    writer.flush();
+    bool written = !writer.failed();
     if (out.close() != 0) written = false;
     if (!written) set_list_error("i/o error writing to file " + name);
     return written;
