@@ -41,6 +41,7 @@ XmlNode *add_simple_child(XmlNode *parent, std::string_view tag, std::string_vie
         return nullptr;
     }
     element->nodeType = kElement;
+    element->depth = parent->depth + 1; // before the text node takes its depth from it
     element->tag = stored_tag;
     text->nodeType = kText;
     text->tag = stored_data;
