@@ -8,7 +8,8 @@ namespace {
 
 int child_count(velk_handle node) {
     int n = 0;
-    for (velk_handle c = xmlChild(node); c; c = xmlNextSibling(c)) ++n;
+    for (velk_handle c = xmlChild(node); c; c = xmlNextSibling(c))
+        ++n;
     return n;
 }
 
@@ -108,7 +109,8 @@ TEST(XmlData, SimpleChildrenAppendInCallOrder) {
     velk_handle nul = xmlAddSimpleChild(doc, bs("n"), bs(std::string("ab\0cd", 5)));
     EXPECT_EQ(take(xmlChildData(nul)), "ab");
     xmlFree(doc);
-    for (velk_handle h : {first, second, empty, nul}) free_simple_child(h);
+    for (velk_handle h : {first, second, empty, nul})
+        free_simple_child(h);
 }
 
 TEST(XmlData, RefusedSimpleChildAddsNothing) {

@@ -12,8 +12,8 @@ velk_handle find_node(velk_handle start, int depth, const char *tag, const char 
                       const char *value = "") {
     return xmlzFindNode(start, depth, tag, attr, value);
 }
-velk_handle find_recursive(velk_handle start, int depth, std::string_view tag, std::string_view attr = "",
-                           std::string_view value = "") {
+velk_handle find_recursive(velk_handle start, int depth, std::string_view tag,
+                           std::string_view attr = "", std::string_view value = "") {
     return xmlFindNodeRecursive(start, depth, bs(tag), bs(attr), bs(value));
 }
 
@@ -92,7 +92,7 @@ TEST(XmlFind, ChildSearches) {
     velk_handle b = xmlzFindChild(r, "b");
     ASSERT_NE(b, 0u);
     EXPECT_EQ(xmlFindChild(r, bs("  b ")), b); // the asked tag is trimmed
-    EXPECT_EQ(xmlzFindChild(r, "hello"), 0u);   // only elements
+    EXPECT_EQ(xmlzFindChild(r, "hello"), 0u);  // only elements
     EXPECT_EQ(xmlzFindChild(r, "?pi"), 0u);
     EXPECT_EQ(xmlzFindChild(r, "!--"), 0u);
     EXPECT_EQ(xmlzFindChild(r, "B"), 0u);
@@ -147,14 +147,17 @@ TEST(XmlFind, BothDeepSearchesAgreeFromTheRoot) {
                 open.push_back(t);
             }
         }
-        for (; !open.empty(); open.pop_back()) text += std::string("</") + open.back() + ">";
+        for (; !open.empty(); open.pop_back())
+            text += std::string("</") + open.back() + ">";
         text += "</r>";
         velk_handle doc = parse(text);
         ASSERT_NE(doc, 0u) << text;
         for (int depth = -1; depth < 6; ++depth)
             for (const char *t : {"a", "b", "c", "d", "r", "e"}) {
-                EXPECT_EQ(find_node(doc, depth, t), find_recursive(doc, depth, t)) << text << " " << t;
-                EXPECT_EQ(find_node(doc, depth, t, "k", "1"), find_recursive(doc, depth, t, "k", "1"));
+                EXPECT_EQ(find_node(doc, depth, t), find_recursive(doc, depth, t))
+                    << text << " " << t;
+                EXPECT_EQ(find_node(doc, depth, t, "k", "1"),
+                          find_recursive(doc, depth, t, "k", "1"));
             }
         xmlFree(doc);
     }
@@ -166,9 +169,11 @@ TEST(XmlFind, MillionLevelsSearchedWithoutTheCallStack) {
     // sibling chains waiting while it searches the deepest level.
     std::string text;
     text.reserve(12 * depth);
-    for (int i = 0; i < depth; ++i) text += "<a>";
+    for (int i = 0; i < depth; ++i)
+        text += "<a>";
     text += "<z/>";
-    for (int i = 0; i < depth; ++i) text += "</a><s/>";
+    for (int i = 0; i < depth; ++i)
+        text += "</a><s/>";
     velk_handle root = parse(text);
     ASSERT_NE(root, 0u) << xml_error();
     velk_handle z = find_recursive(root, -1, "z");

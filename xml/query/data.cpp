@@ -7,9 +7,7 @@
 
 namespace velk::xml {
 
-std::string_view node_tag(const XmlNode *node) {
-    return node ? tag_of(node) : std::string_view();
-}
+std::string_view node_tag(const XmlNode *node) { return node ? tag_of(node) : std::string_view(); }
 
 std::string_view child_data(const XmlNode *node) {
     const XmlNode *data = find_data_child(node);

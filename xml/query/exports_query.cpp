@@ -18,7 +18,8 @@ VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, vel
 
 VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, const char *tag,
                                             const char *attr_name, const char *attr_value) {
-    return as_handle(find_node(as_node(start), depth, z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
+    return as_handle(
+        find_node(as_node(start), depth, z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
 }
 
 VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
@@ -45,8 +46,10 @@ VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bst
 }
 
 VELK_API velk_handle VELK_CALL xmlzFindSpecificChild(velk_handle parent, const char *tag,
-                                                     const char *attr_name, const char *attr_value) {
-    return as_handle(find_specific_child(as_node(parent), z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
+                                                     const char *attr_name,
+                                                     const char *attr_value) {
+    return as_handle(
+        find_specific_child(as_node(parent), z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
 }
 
 VELK_API velk_handle VELK_CALL xmlFindDataChild(velk_handle node) {
@@ -87,12 +90,14 @@ VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char 
     return z_result(Family::xml, child_tag_data(as_node(node), z_arg(tag)));
 }
 
-VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data) {
+VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag,
+                                                 velk_bstr data) {
     PlainArg t(tag), d(data);
     return as_handle(add_simple_child(as_node(parent), t.view(), d.view()));
 }
 
-VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag, const char *data) {
+VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag,
+                                                  const char *data) {
     return as_handle(add_simple_child(as_node(parent), z_arg(tag), z_arg(data)));
 }
 

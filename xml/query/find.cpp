@@ -36,7 +36,8 @@ XmlNode *find_node_recursive(XmlNode *node, std::int32_t depth, std::string_view
             pending.pop_back();
             continue;
         }
-        if ((depth == -1 || depth == node->depth) && element_matches(node, tag, attr_name, attr_value))
+        if ((depth == -1 || depth == node->depth) &&
+            element_matches(node, tag, attr_name, attr_value))
             return node;
         if ((depth == -1 || node->depth < depth) && node->firstChild) {
             if (node->nextSibling) pending.push_back(node->nextSibling);
