@@ -52,7 +52,7 @@ XmlNode *find_child(const XmlNode *parent, std::string_view tag) {
     if (!parent) return nullptr;
     tag = trim_blanks(tag);
     for (XmlNode *c = parent->firstChild; c; c = c->nextSibling)
-        if (c->nodeType == kElement && c->tag && tag_of(c) == tag) return c;
+        if (c->nodeType == kElement && tag_of(c) == tag) return c;
     return nullptr;
 }
 
