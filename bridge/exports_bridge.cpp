@@ -8,13 +8,8 @@
 #include "velk_xml.h"
 
 using namespace velk;
-using velk::list::ListNode;
 
 namespace {
-
-ListNode *as_list(velk_handle handle) { return reinterpret_cast<ListNode *>(handle); }
-xml::XmlNode *as_xml(velk_handle handle) { return reinterpret_cast<xml::XmlNode *>(handle); }
-velk_handle handle_of(const void *record) { return reinterpret_cast<velk_handle>(record); }
 
 // Runs a writer of the list form; memory running out anywhere (the text or the
 // result) leaves the message in the XML error text and gives the empty result.
@@ -22,7 +17,7 @@ template <class R, class Result>
 R write_text(velk_handle list, std::string_view name, R failure, Result &&result) noexcept {
     try {
         xml::TextBuffer out;
-        bridge::write_list_form(out, as_list(list), name);
+        bridge::write_list_form(out, list::as_node(list), name);
         R r = result(out.view());
         if (r) return r;
     } catch (const std::bad_alloc &) {
@@ -49,11 +44,13 @@ VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_n
 }
 
 VELK_API velk_handle VELK_CALL xmlToList(velk_handle node) {
-    return shield<velk_handle>(0, [&] { return handle_of(bridge::read_list_form(as_xml(node))); });
+    return shield<velk_handle>(
+        0, [&] { return list::as_handle(bridge::read_list_form(xml::as_node(node))); });
 }
 
 VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node) {
-    return shield<velk_handle>(0, [&] { return handle_of(bridge::attribs_to_list(as_xml(node))); });
+    return shield<velk_handle>(
+        0, [&] { return list::as_handle(bridge::attribs_to_list(xml::as_node(node))); });
 }
 
 } // extern "C"

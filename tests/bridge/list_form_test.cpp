@@ -207,3 +207,27 @@ TEST(ListForm, WriterOutOfMemoryGivesEmptyResult) {
     EXPECT_EQ(xml_error(), "Out of memory");
     llFree(list);
 }
+
+// A list a thousand times larger than the examples goes both ways; every
+// tenth entry repeats the name before it, so the reader merges as it goes.
+TEST(ListForm, LargeListBothWays) {
+    const int count = 100000;
+    velk_handle list = 0, last = 0;
+    for (int i = 0; i < count; ++i) {
+        std::string name = "N" + std::to_string(i % 10 == 9 ? i - 1 : i);
+        last = llzAdd(last, name.c_str(), std::to_string(i).c_str());
+        if (!list) list = last;
+    }
+    velk_bstr text = xmlFromList(list, bs("big"));
+    ASSERT_NE(text, nullptr);
+    velk_handle doc = xmlParse(&text);
+    take(text);
+    velk_handle back = xmlToList(doc);
+    EXPECT_EQ(llCount(back), count - count / 10);
+    EXPECT_STREQ(llzDataByName(back, "n8"), "9"); // item 9 repeats the name of item 8
+    EXPECT_EQ(llGetByNumber(back, 9), llzFindByName(back, "n8"));
+    EXPECT_STREQ(llzDataByName(back, "n99997"), "99997");
+    llFree(back);
+    llFree(list);
+    xmlFree(doc);
+}
