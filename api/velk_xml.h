@@ -79,7 +79,8 @@ VELK_API void VELK_CALL llUpdate(velk_handle node, velk_bstr data);
 VELK_API void VELK_CALL llzUpdate(velk_handle node, const char *data);
 VELK_API void VELK_CALL llbUpdate(velk_handle node, velk_bstr data);
 VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
-VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data);
+VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name,
+                                               const char *data);
 VELK_API velk_handle VELK_CALL llbUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_bstr VELK_CALL llData(velk_handle node);
 VELK_API const char *VELK_CALL llzData(velk_handle node);
@@ -155,6 +156,41 @@ VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent
 VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite);
 VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file);
 VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
+
+/* Finding nodes: xmlFindNode walks the creation chain of one parse, the
+ * others follow the tree links (depth -1: any depth) */
+VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, velk_bstr tag,
+                                           velk_bstr attr_name, velk_bstr attr_value);
+VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, const char *tag,
+                                            const char *attr_name, const char *attr_value);
+VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
+                                                    velk_bstr attr_name, velk_bstr attr_value);
+VELK_API velk_handle VELK_CALL xmlFindChild(velk_handle parent, velk_bstr tag);
+VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag);
+VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag,
+                                                    velk_bstr attr_name, velk_bstr attr_value);
+VELK_API velk_handle VELK_CALL xmlzFindSpecificChild(velk_handle parent, const char *tag,
+                                                     const char *attr_name, const char *attr_value);
+VELK_API velk_handle VELK_CALL xmlFindDataChild(velk_handle node);
+
+/* Element data and simple children */
+VELK_API velk_bstr VELK_CALL xmlGetTag(velk_handle node);
+VELK_API const char *VELK_CALL xmlzGetTag(velk_handle node);
+VELK_API velk_bstr VELK_CALL xmlChildData(velk_handle node);
+VELK_API const char *VELK_CALL xmlzChildData(velk_handle node);
+VELK_API velk_bstr VELK_CALL xmlExtractSimpleChildData(velk_handle node, velk_bstr tag);
+VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, const char *tag);
+VELK_API velk_bstr VELK_CALL xmlGetChildTagData(velk_handle node, velk_bstr tag);
+VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char *tag);
+VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data);
+VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag,
+                                                  const char *data);
+
+/* Lists as XML: the XML list form both ways, and attributes as a list */
+VELK_API velk_bstr VELK_CALL xmlFromList(velk_handle list, velk_bstr list_name);
+VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_name);
+VELK_API velk_handle VELK_CALL xmlToList(velk_handle node);
+VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node);
 
 #ifdef __cplusplus
 }

@@ -27,6 +27,37 @@ namespace {
 const std::vector<std::string> kExportList = {
 #include "export_names.inc"
 };
+const std::vector<std::string> kDecoratedExportList = {
+#include "export_decorated.inc"
+};
+
+// The whole interface, each name with its __stdcall decoration: @ and four
+// bytes per argument.
+const std::set<std::string> kInterface = {
+    "GetMem@4", "FreeMem@4", "GetAsciiz@4", "llLastError@0", "llzLastError@0", "xmlLastError@0",
+    "xmlzLastError@0", "llAdd@12", "llzAdd@12", "llbAdd@12", "llNext@4", "llCount@4",
+    "llFindLast@4", "llGetByNumber@8", "llFindPrev@8", "llCapacity@4", "llMoveFirst@12", "llFree@4",
+    "llFindByName@8", "llzFindByName@8", "llFindByData@8", "llzFindByData@8", "llUpdate@8",
+    "llzUpdate@8", "llbUpdate@8", "llUpdateByName@12", "llzUpdateByName@12", "llbUpdateByName@12",
+    "llData@4", "llzData@4", "llbData@4", "llName@4", "llzName@4", "llDataByName@8",
+    "llzDataByName@8", "llbDataByName@8", "llDelete@8", "llDeleteByName@8", "llzDeleteByName@8",
+    "llFindSmallest@12", "llSort@8", "llListToFile@8", "llzListToFile@8", "llListFromFile@4",
+    "llzListFromFile@4", "llDelimToList@8", "llzDelimToList@8", "xmlNodeType@4", "xmlChild@4",
+    "xmlParent@4", "xmlNextSibling@4", "xmlAddChild@8", "xmlFree@4", "xmlFreePointers@4",
+    "xmlClean@4", "xmlzClean@4", "xmlUnClean@4", "xmlzUnClean@4", "ll_xmlClean@4",
+    "ll_xmlUnClean@4", "xmlParse@4", "xmlzParse@4", "xmlParseFile@4", "xmlzParseFile@4",
+    "xmlAttribExists@8", "xmlzAttribExists@8", "xmlAttribCount@4", "xmlAttribName@8",
+    "xmlzAttribName@8", "xmlAttribValue@8", "xmlzAttribValue@8", "xmlSetAttrib@12",
+    "xmlzSetAttrib@12", "xmlAttribToString@4", "xmlzAttribToString@4", "xmlNodeToString@8",
+    "xmlzNodeToString@8", "xmlTreeToString@8", "xmlzTreeToString@8", "xmlTreeToFile@12",
+    "xmlNodeToFile@8", "xmlzNodeToFile@8", "xmlFindNode@20", "xmlzFindNode@20",
+    "xmlFindNodeRecursive@20", "xmlFindChild@8", "xmlzFindChild@8", "xmlFindSpecificChild@16",
+    "xmlzFindSpecificChild@16", "xmlFindDataChild@4", "xmlGetTag@4", "xmlzGetTag@4",
+    "xmlChildData@4", "xmlzChildData@4", "xmlExtractSimpleChildData@8",
+    "xmlzExtractSimpleChildData@8", "xmlGetChildTagData@8", "xmlzGetChildTagData@8",
+    "xmlAddSimpleChild@12", "xmlzAddSimpleChild@12", "xmlFromList@8", "xmlzFromList@8",
+    "xmlToList@4", "XMLATTRIBTOLIST@4",
+};
 
 typedef uintptr_t Handle;
 
@@ -111,6 +142,13 @@ class Abi : public ::testing::Test {
 Library Abi::lib_ = nullptr;
 
 } // namespace
+
+TEST(AbiList, ExportListIsTheWholeInterface) {
+    EXPECT_EQ(kInterface.size(), 104u);
+    std::set<std::string> listed(kDecoratedExportList.begin(), kDecoratedExportList.end());
+    EXPECT_EQ(listed.size(), kDecoratedExportList.size()) << "a name is listed twice";
+    EXPECT_EQ(listed, kInterface);
+}
 
 TEST_F(Abi, EveryListedNameResolves) {
     ASSERT_NE(lib_, nullptr) << VELK_LIBRARY_FILE;
@@ -278,4 +316,87 @@ TEST_F(Abi, XmlCallsThroughCallerPointerTypes) {
     free_tree(doc);
     free_tree(extra);
     free_string(text);
+}
+
+TEST_F(Abi, QueryAndBridgeCallsThroughCallerPointerTypes) {
+    ASSERT_NE(lib_, nullptr);
+    typedef Handle(CALLER_CALL * ZParseFn)(const char *);
+    typedef Handle(CALLER_CALL * FindNodeFn)(Handle, int32_t, char *, char *, char *);
+    typedef Handle(CALLER_CALL * ZFindNodeFn)(Handle, int32_t, const char *, const char *, const char *);
+    typedef Handle(CALLER_CALL * ZFindChildFn)(Handle, const char *);
+    typedef Handle(CALLER_CALL * ZFindSpecificFn)(Handle, const char *, const char *, const char *);
+    typedef Handle(CALLER_CALL * HandleFn)(Handle);
+    typedef const char *(CALLER_CALL * ZReadFn)(Handle);
+    typedef const char *(CALLER_CALL * ZReadTagFn)(Handle, const char *);
+    typedef Handle(CALLER_CALL * AddSimpleFn)(Handle, char *, char *);
+    typedef Handle(CALLER_CALL * ZAddSimpleFn)(Handle, const char *, const char *);
+    typedef char *(CALLER_CALL * FromListFn)(Handle, char *);
+    typedef const char *(CALLER_CALL * ZFromListFn)(Handle, const char *);
+    typedef const char *(CALLER_CALL * ZNameFn)(Handle);
+    typedef void(CALLER_CALL * FreeFn)(Handle);
+    auto zparse = reinterpret_cast<ZParseFn>(find(lib_, "xmlzParse"));
+    auto find_node = reinterpret_cast<ZFindNodeFn>(find(lib_, "xmlzFindNode"));
+    auto find_recursive = reinterpret_cast<FindNodeFn>(find(lib_, "xmlFindNodeRecursive"));
+    auto find_child = reinterpret_cast<ZFindChildFn>(find(lib_, "xmlzFindChild"));
+    auto find_specific = reinterpret_cast<ZFindSpecificFn>(find(lib_, "xmlzFindSpecificChild"));
+    auto data_child = reinterpret_cast<HandleFn>(find(lib_, "xmlFindDataChild"));
+    auto get_tag = reinterpret_cast<ZReadFn>(find(lib_, "xmlzGetTag"));
+    auto child_data = reinterpret_cast<ZReadFn>(find(lib_, "xmlzChildData"));
+    auto extract = reinterpret_cast<ZReadTagFn>(find(lib_, "xmlzExtractSimpleChildData"));
+    auto tag_data = reinterpret_cast<ZReadTagFn>(find(lib_, "xmlzGetChildTagData"));
+    auto add_simple = reinterpret_cast<AddSimpleFn>(find(lib_, "xmlAddSimpleChild"));
+    auto zadd_simple = reinterpret_cast<ZAddSimpleFn>(find(lib_, "xmlzAddSimpleChild"));
+    auto from_list = reinterpret_cast<FromListFn>(find(lib_, "xmlFromList"));
+    auto zfrom_list = reinterpret_cast<ZFromListFn>(find(lib_, "xmlzFromList"));
+    auto to_list = reinterpret_cast<HandleFn>(find(lib_, "xmlToList"));
+    auto attribs_to_list = reinterpret_cast<HandleFn>(find(lib_, "XMLATTRIBTOLIST"));
+    auto list_name = reinterpret_cast<ZNameFn>(find(lib_, "llzName"));
+    auto list_data = reinterpret_cast<ZNameFn>(find(lib_, "llzData"));
+    auto next = reinterpret_cast<HandleFn>(find(lib_, "llNext"));
+    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
+    auto free_tree = reinterpret_cast<FreeFn>(find(lib_, "xmlFree"));
+#if defined(_WIN32)
+    auto make = [](const char *s) { return make_bstr(s); };
+    auto free_string = [](char *s) { SysFreeString(reinterpret_cast<BSTR>(s)); };
+#else
+    auto make = [](const char *s) { return make_bstr_with(lib_, s); };
+    auto free_string = reinterpret_cast<void (*)(char *)>(find(lib_, "SysFreeString"));
+#endif
+
+    Handle doc = zparse("<r k='1'><p><a>A</a></p><q id='x'><c>C</c></q></r>");
+    ASSERT_NE(doc, 0u);
+    Handle p = find_child(doc, "p"), q = find_specific(doc, "q", "id", "x");
+    Handle a = find_node(p, -1, "a", "", ""), c = find_node(a, 2, "c", nullptr, nullptr);
+    ASSERT_TRUE(p && q && a && c);
+    EXPECT_EQ(find_recursive(a, -1, make("c"), nullptr, nullptr), 0u);
+    EXPECT_EQ(find_recursive(doc, 2, make("c"), make(""), nullptr), c);
+    EXPECT_STREQ(get_tag(data_child(a)), "A");
+    EXPECT_STREQ(child_data(c), "C");
+    EXPECT_STREQ(extract(q, "c"), "C");
+    EXPECT_STREQ(tag_data(doc, "a"), "A");
+    Handle added = add_simple(q, make(" s "), make("x<y"));
+    Handle zadded = zadd_simple(q, "t", "");
+    EXPECT_EQ(find_child(q, "s"), added);
+    EXPECT_STREQ(child_data(added), "x<y");
+    EXPECT_STREQ(tag_data(doc, "s"), ""); // on no creation chain
+
+    Handle attrs = attribs_to_list(q);
+    ASSERT_NE(attrs, 0u);
+    EXPECT_STREQ(list_name(attrs), "id");
+    char *text = from_list(attrs, make("L"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "<list name=\"L\">\r\n<listitem name=\"id\">x</listitem>\r\n</list>");
+    free_string(text);
+    Handle back_doc = zparse(zfrom_list(attrs, "L"));
+    Handle back = to_list(back_doc);
+    EXPECT_STREQ(list_data(back), "x");
+    EXPECT_EQ(next(back), 0u);
+    free_list(attrs);
+    free_list(back);
+    free_tree(back_doc);
+    free_tree(doc);
+    for (Handle h : {added, zadded}) {
+        free_tree(data_child(h));
+        free_tree(h);
+    }
 }
