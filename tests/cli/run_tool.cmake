@@ -1,0 +1,73 @@
+# Runs velkxml once and checks its exit status and what it printed.
+#   TOOL           the tool's path; EMULATOR (optional) runs it (Wine)
+#   ARGS           the arguments, separated by "@@"
+#   STATUS         the exit status expected
+#   OUTPUT         (optional) the exact standard output expected
+#   CONTAINS       (optional) a text that standard output and error must hold
+#   INPUT          (optional) a file given as standard input
+#   WORKDIR        where the tool runs
+#   CREATES        (optional) a file the run must have made; it is removed
+#   UNCHANGED      (optional) a file that must hold the same bytes afterwards
+cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "@@" ";" ARGS "${ARGS}")
+foreach(key OUTPUT CONTAINS)
+  if(DEFINED ${key})
+    string(REPLACE "@SEMICOLON@" ";" ${key} "${${key}}")
+  endif()
+endforeach()
+
+if(DEFINED UNCHANGED)
+  file(SHA256 "${WORKDIR}/${UNCHANGED}" before)
+endif()
+if(DEFINED CREATES)
+  file(REMOVE "${WORKDIR}/${CREATES}")
+endif()
+set(input_args "")
+if(DEFINED INPUT)
+  set(input_args INPUT_FILE "${INPUT}")
+endif()
+execute_process(COMMAND ${EMULATOR} "${TOOL}" ${ARGS}
+  WORKING_DIRECTORY "${WORKDIR}"
+  ${input_args}
+  RESULT_VARIABLE status
+  OUTPUT_VARIABLE out
+  ERROR_VARIABLE err)
+# The Windows build writes CR LF line ends; compare lines, not line ends.
+string(REPLACE "\r\n" "\n" out "${out}")
+string(REPLACE "\r\n" "\n" err "${err}")
+
+set(problems "")
+if(NOT status STREQUAL STATUS)
+  string(APPEND problems "exit status ${status}, expected ${STATUS}\n")
+endif()
+if(DEFINED OUTPUT)
+  string(REPLACE "\\n" "\n" OUTPUT "${OUTPUT}")
+  string(REPLACE "\\t" "\t" OUTPUT "${OUTPUT}")
+  if(NOT out STREQUAL OUTPUT)
+    string(APPEND problems "output differs; expected:\n${OUTPUT}\n")
+  endif()
+endif()
+if(DEFINED CONTAINS)
+  string(FIND "${out}${err}" "${CONTAINS}" at)
+  if(at EQUAL -1)
+    string(APPEND problems "missing the text: ${CONTAINS}\n")
+  endif()
+endif()
+if(DEFINED CREATES)
+  if(NOT EXISTS "${WORKDIR}/${CREATES}")
+    string(APPEND problems "${CREATES} was not made\n")
+  endif()
+  file(REMOVE "${WORKDIR}/${CREATES}")
+endif()
+if(DEFINED UNCHANGED)
+  file(SHA256 "${WORKDIR}/${UNCHANGED}" after)
+  if(NOT before STREQUAL after)
+    string(APPEND problems "${UNCHANGED} was changed\n")
+  endif()
+endif()
+
+message("velkxml ${ARGS}\n--- output:\n${out}--- errors:\n${err}---")
+if(problems)
+  message(FATAL_ERROR "${problems}")
+endif()
