@@ -1,0 +1,324 @@
+// POSIX memory blocks. A parsed document is hundreds of thousands of small
+// blocks (records and short texts), so blocks up to kMaxSmall bytes come from
+// size-class pages instead of calloc:
+//
+// - Pages of 64 KiB, aligned to their size, are cut from regions taken from
+//   malloc (so the process's heap figures still show them). Each page holds
+//   blocks of one size class. A page map (address >> 16 -> class) tells on
+//   release whether a block is one of ours and of which class; anything else
+//   goes to free().
+// - Every thread keeps a free list per class and takes from it without a
+//   lock. An empty list takes a batch from the class's pool (under its lock),
+//   which cuts fresh blocks from a page when it has no batch left. A list
+//   grown past its limit goes back to the pool whole. A block may be
+//   released by any thread: it simply joins that thread's list.
+// - A thread's lists go back to the pools when it ends; after that, the
+//   thread's allocations use calloc and its releases go to the pools
+//   directly. Freed memory is kept for reuse: regions are never returned.
+//
+// Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
+// Under AddressSanitizer, under valgrind, or with VELK_PLAIN_BLOCKS set in the
+// environment, every block is calloc's own, so those tools see each one.
+#include "frame/platform.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELK_PLAIN_BLOCKS 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define VELK_PLAIN_BLOCKS 1
+#endif
+#if !defined(VELK_PLAIN_BLOCKS) && defined(__has_include)
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#define VELK_HAVE_VALGRIND_H 1
+#endif
+#endif
+
+namespace velk::platform {
+
+#if defined(VELK_PLAIN_BLOCKS)
+
+void *block_alloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
+void block_free(void *block) { std::free(block); }
+std::size_t block_cache_bytes() { return 0; }
+
+#else
+
+namespace {
+
+constexpr std::size_t kMaxSmall = 512;
+constexpr int kClasses = 20;
+
+// 16 to 256 bytes in steps of 16, then 320 to 512 in steps of 64.
+inline int class_of(std::size_t size) {
+    return size <= 256 ? static_cast<int>((size - 1) >> 4) : 16 + static_cast<int>((size - 257) >> 6);
+}
+constexpr std::size_t class_size(int c) {
+    return c < 16 ? std::size_t(c + 1) * 16 : 256 + std::size_t(c - 15) * 64;
+}
+// Blocks cut from a page at once: about 8 KiB. A thread keeps up to two
+// such batches of a class on its list; the next release gives the list back.
+constexpr std::uint32_t batch_of(int c) {
+    return 8192 / class_size(c) > 8 ? static_cast<std::uint32_t>(8192 / class_size(c)) : 8;
+}
+struct Limits {
+    std::uint32_t of[kClasses];
+};
+constexpr Limits make_limits() {
+    Limits l{};
+    for (int c = 0; c < kClasses; ++c) l.of[c] = 2 * batch_of(c);
+    return l;
+}
+constexpr Limits kKeep = make_limits();
+
+constexpr unsigned kPageShift = 16;
+constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
+constexpr std::size_t kRegionPages = 16;
+// One page more than is used, so that 16 aligned pages fit whatever
+// alignment malloc gives.
+constexpr std::size_t kRegionBytes = (kRegionPages + 1) * kPageSize;
+
+// The page map: a root of leaves, each leaf one byte per page of a 4 GiB
+// span (0: not ours, else class + 1). Leaves are made when a region first
+// reaches their span and kept for the life of the process. Addresses beyond
+// 2^48 are not mapped; a region there goes back to malloc unused.
+constexpr unsigned kLeafBits = 16;
+constexpr std::size_t kLeafSize = std::size_t(1) << kLeafBits;
+constexpr std::size_t kRootSize = std::size_t(1) << (48 - kPageShift - kLeafBits);
+using Leaf = std::atomic<std::uint8_t>;
+std::atomic<Leaf *> g_root[kRootSize];
+
+inline Leaf *leaf_of(std::uint64_t page) {
+    std::uint64_t r = page >> kLeafBits;
+    return r < kRootSize ? g_root[r].load(std::memory_order_acquire) : nullptr;
+}
+
+// The class of a block of ours, or -1.
+inline int class_of_block(const void *block) {
+    std::uint64_t page = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block)) >> kPageShift;
+    Leaf *leaf = leaf_of(page);
+    if (!leaf) return -1;
+    return static_cast<int>(leaf[page & (kLeafSize - 1)].load(std::memory_order_relaxed)) - 1;
+}
+
+// A free block: the next block of its list, and a second word that a batch
+// held by a pool uses: in its first block the next batch, in its second
+// block its length (a batch without a second block holds one).
+struct FreeBlock {
+    FreeBlock *next;
+    FreeBlock *aux;
+};
+
+struct Batch {
+    FreeBlock *head = nullptr;
+    std::uint32_t count = 0;
+};
+
+struct alignas(64) ClassPool {
+    std::mutex lock;
+    FreeBlock *batches = nullptr;
+    char *cut = nullptr; // fresh blocks of the class's current page
+    char *cut_end = nullptr;
+};
+ClassPool g_pools[kClasses];
+
+std::mutex g_region_lock;
+char *g_next_page = nullptr; // pages of the newest region not given to a class
+char *g_pages_end = nullptr;
+std::atomic<std::size_t> g_region_bytes{0};
+
+bool map_span(std::uint64_t first_page, std::uint64_t last_page) {
+    for (std::uint64_t r = first_page >> kLeafBits; r <= last_page >> kLeafBits; ++r) {
+        if (r >= kRootSize) return false;
+        if (g_root[r].load(std::memory_order_relaxed)) continue;
+        Leaf *leaf = new (std::nothrow) Leaf[kLeafSize]();
+        if (!leaf) return false;
+        g_root[r].store(leaf, std::memory_order_release);
+    }
+    return true;
+}
+
+// A page for class c, entered in the map; null when memory is exhausted.
+char *take_page(int c) {
+    std::lock_guard<std::mutex> hold(g_region_lock);
+    if (g_next_page == g_pages_end) {
+        void *raw = std::malloc(kRegionBytes);
+        if (!raw) return nullptr;
+        std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(raw) + kPageSize - 1) & ~(kPageSize - 1);
+        std::uint64_t first_page = static_cast<std::uint64_t>(first) >> kPageShift;
+        if (!map_span(first_page, first_page + kRegionPages - 1)) {
+            std::free(raw);
+            return nullptr;
+        }
+        g_next_page = reinterpret_cast<char *>(first);
+        g_pages_end = g_next_page + kRegionPages * kPageSize;
+        g_region_bytes.fetch_add(kRegionBytes, std::memory_order_relaxed);
+    }
+    char *page = g_next_page;
+    g_next_page += kPageSize;
+    std::uint64_t index = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
+    leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1), std::memory_order_relaxed);
+    return page;
+}
+
+void pool_put(int c, Batch batch) {
+    if (batch.head->next) batch.head->next->aux = reinterpret_cast<FreeBlock *>(std::uintptr_t(batch.count));
+    ClassPool &pool = g_pools[c];
+    std::lock_guard<std::mutex> hold(pool.lock);
+    batch.head->aux = pool.batches;
+    pool.batches = batch.head;
+}
+
+// A batch of class c from its pool, or fresh blocks cut from its page.
+Batch pool_take(int c) {
+    ClassPool &pool = g_pools[c];
+    Batch batch;
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        batch.head = pool.batches;
+        if (batch.head) {
+            pool.batches = batch.head->aux;
+        } else {
+            const std::size_t size = class_size(c);
+            for (std::uint32_t n = batch_of(c); n > 0; --n) {
+                if (pool.cut_end - pool.cut < static_cast<std::ptrdiff_t>(size)) {
+                    char *page = take_page(c);
+                    if (!page) break;
+                    pool.cut = page;
+                    pool.cut_end = page + kPageSize;
+                }
+                auto *block = reinterpret_cast<FreeBlock *>(pool.cut);
+                pool.cut += size;
+                block->next = batch.head;
+                batch.head = block;
+                ++batch.count;
+            }
+            return batch;
+        }
+    }
+    FreeBlock *second = batch.head->next;
+    batch.count = second ? static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(second->aux)) : 1;
+    return batch;
+}
+
+// Trivially destructible, so that it stays usable while the thread's other
+// objects are destroyed after its lists went back.
+struct ThreadCache {
+    FreeBlock *head[kClasses];
+    std::uint32_t count[kClasses];
+    bool armed; // the flusher is registered
+    bool ended; // the lists went back; the thread is ending
+};
+thread_local ThreadCache t_cache;
+
+struct CacheFlusher {
+    bool armed = false;
+    ~CacheFlusher() {
+        ThreadCache &tc = t_cache;
+        for (int c = 0; c < kClasses; ++c) {
+            if (tc.head[c]) pool_put(c, {tc.head[c], tc.count[c]});
+            tc.head[c] = nullptr;
+            tc.count[c] = 0;
+        }
+        tc.ended = true;
+    }
+};
+thread_local CacheFlusher t_flusher;
+
+// The calling thread's cache, found once per call (each access to a
+// thread_local of a shared library is a call).
+__attribute__((noinline)) ThreadCache *this_thread_cache() { return &t_cache; }
+
+void arm(ThreadCache &tc) {
+    t_flusher.armed = true; // first use registers its destructor
+    tc.armed = true;
+}
+
+bool plain_blocks() {
+    static const bool plain = [] {
+        const char *env = std::getenv("VELK_PLAIN_BLOCKS");
+        if (env && *env && std::strcmp(env, "0") != 0) return true;
+#if defined(VELK_HAVE_VALGRIND_H)
+        if (RUNNING_ON_VALGRIND) return true;
+#endif
+        return false;
+    }();
+    return plain;
+}
+
+FreeBlock *refill(ThreadCache &tc, int c) {
+    if (!tc.armed) arm(tc);
+    Batch batch = pool_take(c);
+    tc.head[c] = batch.head;
+    tc.count[c] = batch.count;
+    return batch.head;
+}
+
+// Gives the whole list back, at no cost per block.
+void spill(ThreadCache &tc, int c) {
+    pool_put(c, {tc.head[c], tc.count[c]});
+    tc.head[c] = nullptr;
+    tc.count[c] = 0;
+}
+
+// Zero-fills a block of a class: whole 16-byte steps, as every class is a
+// multiple of 16.
+inline void zero_block(void *block, std::size_t size) {
+    auto *p = static_cast<unsigned char *>(block);
+    for (std::size_t i = 0; i < size; i += 16) {
+        std::uint64_t zero[2] = {0, 0};
+        std::memcpy(p + i, zero, 16);
+    }
+}
+
+} // namespace
+
+void *block_alloc(std::size_t size) {
+    if (size == 0) size = 1;
+    if (size > kMaxSmall || plain_blocks()) return std::calloc(1, size);
+    ThreadCache *tc = this_thread_cache();
+    if (tc->ended) return std::calloc(1, size);
+    int c = class_of(size);
+    FreeBlock *block = tc->head[c];
+    if (!block && !(block = refill(*tc, c))) return std::calloc(1, size);
+    FreeBlock *next = block->next;
+    tc->head[c] = next;
+    --tc->count[c];
+    __builtin_prefetch(next, 1); // the next allocation of the class reads it
+    zero_block(block, size);
+    return block;
+}
+
+void block_free(void *block) {
+    int c = class_of_block(block);
+    if (c < 0) {
+        std::free(block);
+        return;
+    }
+    auto *b = static_cast<FreeBlock *>(block);
+    ThreadCache *tc = this_thread_cache();
+    if (tc->ended) {
+        b->next = nullptr;
+        pool_put(c, {b, 1});
+        return;
+    }
+    if (!tc->armed) arm(*tc);
+    b->next = tc->head[c];
+    tc->head[c] = b;
+    if (++tc->count[c] > kKeep.of[c]) spill(*tc, c);
+}
+
+std::size_t block_cache_bytes() { return g_region_bytes.load(std::memory_order_relaxed); }
+
+#endif
+
+} // namespace velk::platform
