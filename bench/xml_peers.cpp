@@ -28,6 +28,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -258,6 +259,15 @@ struct Result {
     std::size_t written = 0;
 };
 
+// glibc sorts the small chunks that were freed into its bins only when a
+// large request comes; that work would fall on whichever library asks next
+// for a large block (a writer growing its output, say), not on the one that
+// freed them. A large request outside the timings does it there.
+void settle_heap() {
+    void *volatile large = std::malloc(64 * 1024);
+    std::free(large);
+}
+
 // Heap bytes per document byte of one parse, in a child process so that
 // the library starts from nothing; negative when it failed.
 double heap_per_byte(Library *lib, const Document &doc) {
@@ -300,6 +310,7 @@ std::vector<Result> measure(const Document &doc, const std::vector<Library *> &l
     for (int s = 0; s < samples; ++s) {
         for (std::size_t l = 0; l < libs.size(); ++l) {
             if (!results[l].ok) continue;
+            settle_heap();
             auto start = std::chrono::steady_clock::now();
             for (int r = 0; r < repeat[l]; ++r) {
                 libs[l]->parse(doc);
@@ -307,6 +318,7 @@ std::vector<Result> measure(const Document &doc, const std::vector<Library *> &l
             }
             parse_t[l].push_back(seconds_since(start) / repeat[l]);
             libs[l]->parse(doc);
+            settle_heap();
             start = std::chrono::steady_clock::now();
             for (int r = 0; r < repeat[l]; ++r) libs[l]->write();
             write_t[l].push_back(seconds_since(start) / repeat[l]);

@@ -2,9 +2,9 @@
 // blocks (records and short texts), so blocks up to kMaxSmall bytes come from
 // size-class pages instead of calloc:
 //
-// - Pages of 64 KiB, aligned to their size, are cut from regions taken from
+// - Pages of 16 KiB, aligned to their size, are cut from regions taken from
 //   malloc (so the process's heap figures still show them). Each page holds
-//   blocks of one size class. A page map (address >> 16 -> class) tells on
+//   blocks of one size class. A page map (address >> 14 -> class) tells on
 //   release whether a block is one of ours and of which class; anything else
 //   goes to free().
 // - Every thread keeps a free list per class and takes from it without a
@@ -80,17 +80,21 @@ constexpr Limits make_limits() {
 }
 constexpr Limits kKeep = make_limits();
 
-constexpr unsigned kPageShift = 16;
+constexpr unsigned kPageShift = 14;
 constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
+// Small pages and regions keep what a small document costs near what it
+// uses: each class in use holds a page, and the newest region may be mostly
+// unused. A region is one page larger than its pages, so that they fit
+// whatever alignment malloc gives.
 constexpr std::size_t kRegionPages = 16;
-// One page more than is used, so that 16 aligned pages fit whatever
-// alignment malloc gives.
 constexpr std::size_t kRegionBytes = (kRegionPages + 1) * kPageSize;
 
-// The page map: a root of leaves, each leaf one byte per page of a 4 GiB
-// span (0: not ours, else class + 1). Leaves are made when a region first
-// reaches their span and kept for the life of the process. Addresses beyond
-// 2^48 are not mapped; a region there goes back to malloc unused.
+// The page map: a root of leaves, each leaf one byte per page of a 1 GiB
+// span (0: not ours, else class + 1). Leaves (64 KiB) are made when a region
+// first reaches their span and kept for the life of the process; of the
+// root (2 MiB, zero until used) only the parts for spans in use are ever
+// touched. Addresses beyond 2^48 are not mapped; a region there goes back
+// to malloc unused.
 constexpr unsigned kLeafBits = 16;
 constexpr std::size_t kLeafSize = std::size_t(1) << kLeafBits;
 constexpr std::size_t kRootSize = std::size_t(1) << (48 - kPageShift - kLeafBits);
