@@ -8,10 +8,11 @@
 //   release whether a block is one of ours and of which class; anything else
 //   goes to free().
 // - Every thread keeps a free list per class and takes from it without a
-//   lock. An empty list takes a batch from the class's pool (under its lock),
-//   which cuts fresh blocks from a page when it has no batch left. A list
-//   grown past its limit goes back to the pool whole. A block may be
-//   released by any thread: it simply joins that thread's list.
+//   lock. An empty list takes a batch from the class's pool (under its lock):
+//   released blocks, which the pool keeps on their own pages, else fresh
+//   blocks cut from a page. A list grown past its limit goes back to the
+//   pool whole. A block may be released by any thread: it simply joins that
+//   thread's list.
 // - A thread's lists go back to the pools when it ends; after that, the
 //   thread's allocations use calloc and its releases go to the pools
 //   directly. Freed memory is kept for reuse: regions are never returned.
@@ -114,23 +115,40 @@ inline int class_of_block(const void *block) {
     return static_cast<int>(leaf[page & (kLeafSize - 1)].load(std::memory_order_relaxed)) - 1;
 }
 
-// A free block: the next block of its list, and a second word that a batch
-// held by a pool uses: in its first block the next batch, in its second
-// block its length (a batch without a second block holds one).
+// A free block: the next block of its list.
 struct FreeBlock {
     FreeBlock *next;
-    FreeBlock *aux;
 };
+
+// The head of every page: which of its blocks the pool holds, one bit per
+// 16 bytes of the page (a block's bit is that of its first 16 bytes), and
+// the page's place among the class's pages that have such blocks. Only the
+// pool touches it, under the class's lock.
+constexpr std::size_t kBitWords = kPageSize / 16 / 64;
+struct PageHeader {
+    std::uint64_t free_bits[kBitWords];
+    PageHeader *next_partial;
+    std::uint32_t free_count;
+    bool listed; // on the class's partial list
+};
+constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
+
+inline PageHeader *page_of(const void *block) {
+    return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
+}
 
 struct Batch {
     FreeBlock *head = nullptr;
     std::uint32_t count = 0;
 };
 
+// Released blocks wait in the pool on their own page, and a batch taken
+// from the pool is a page's blocks in address order: blocks released in any
+// order (a list freed after sorting, say) are handed out again side by side.
 struct alignas(64) ClassPool {
     std::mutex lock;
-    FreeBlock *batches = nullptr;
-    char *cut = nullptr; // fresh blocks of the class's current page
+    PageHeader *partial = nullptr; // pages with blocks in the pool
+    char *cut = nullptr;           // fresh blocks of the class's newest page
     char *cut_end = nullptr;
 };
 ClassPool g_pools[kClasses];
@@ -174,43 +192,69 @@ char *take_page(int c) {
     return page;
 }
 
-void pool_put(int c, Batch batch) {
-    if (batch.head->next) batch.head->next->aux = reinterpret_cast<FreeBlock *>(std::uintptr_t(batch.count));
+// Returns a list of class c, block by block, to the pages it came from.
+void pool_put(int c, FreeBlock *list) {
     ClassPool &pool = g_pools[c];
     std::lock_guard<std::mutex> hold(pool.lock);
-    batch.head->aux = pool.batches;
-    pool.batches = batch.head;
-}
-
-// A batch of class c from its pool, or fresh blocks cut from its page.
-Batch pool_take(int c) {
-    ClassPool &pool = g_pools[c];
-    Batch batch;
-    {
-        std::lock_guard<std::mutex> hold(pool.lock);
-        batch.head = pool.batches;
-        if (batch.head) {
-            pool.batches = batch.head->aux;
-        } else {
-            const std::size_t size = class_size(c);
-            for (std::uint32_t n = batch_of(c); n > 0; --n) {
-                if (pool.cut_end - pool.cut < static_cast<std::ptrdiff_t>(size)) {
-                    char *page = take_page(c);
-                    if (!page) break;
-                    pool.cut = page;
-                    pool.cut_end = page + kPageSize;
-                }
-                auto *block = reinterpret_cast<FreeBlock *>(pool.cut);
-                pool.cut += size;
-                block->next = batch.head;
-                batch.head = block;
-                ++batch.count;
-            }
-            return batch;
+    while (list) {
+        FreeBlock *block = list;
+        list = list->next;
+        PageHeader *page = page_of(block);
+        std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
+        page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+        ++page->free_count;
+        if (!page->listed) {
+            page->listed = true;
+            page->next_partial = pool.partial;
+            pool.partial = page;
         }
     }
-    FreeBlock *second = batch.head->next;
-    batch.count = second ? static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(second->aux)) : 1;
+}
+
+// A batch of class c in address order: the pool's blocks, page by page,
+// else fresh blocks cut from the class's page.
+Batch pool_take(int c) {
+    ClassPool &pool = g_pools[c];
+    const std::uint32_t want = batch_of(c);
+    Batch batch;
+    FreeBlock **tail = &batch.head;
+    std::lock_guard<std::mutex> hold(pool.lock);
+    while (batch.count < want && pool.partial) {
+        PageHeader *page = pool.partial;
+        for (std::size_t w = 0; w < kBitWords && batch.count < want; ++w) {
+            std::uint64_t bits = page->free_bits[w];
+            for (; bits && batch.count < want; bits &= bits - 1) {
+                std::size_t bit = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+                auto *block = reinterpret_cast<FreeBlock *>(reinterpret_cast<char *>(page) + (bit << 4));
+                *tail = block;
+                tail = &block->next;
+                ++batch.count;
+                --page->free_count;
+            }
+            page->free_bits[w] = bits;
+        }
+        if (page->free_count == 0) {
+            pool.partial = page->next_partial;
+            page->listed = false;
+        }
+    }
+    const std::size_t size = class_size(c);
+    if (batch.count == 0) {
+        for (; batch.count < want; ++batch.count) {
+            if (pool.cut_end - pool.cut < static_cast<std::ptrdiff_t>(size)) {
+                char *page = take_page(c);
+                if (!page) break;
+                *reinterpret_cast<PageHeader *>(page) = PageHeader{};
+                pool.cut = page + kHeaderSize;
+                pool.cut_end = page + kPageSize;
+            }
+            auto *block = reinterpret_cast<FreeBlock *>(pool.cut);
+            pool.cut += size;
+            *tail = block;
+            tail = &block->next;
+        }
+    }
+    *tail = nullptr;
     return batch;
 }
 
@@ -229,7 +273,7 @@ struct CacheFlusher {
     ~CacheFlusher() {
         ThreadCache &tc = t_cache;
         for (int c = 0; c < kClasses; ++c) {
-            if (tc.head[c]) pool_put(c, {tc.head[c], tc.count[c]});
+            pool_put(c, tc.head[c]);
             tc.head[c] = nullptr;
             tc.count[c] = 0;
         }
@@ -267,9 +311,9 @@ FreeBlock *refill(ThreadCache &tc, int c) {
     return batch.head;
 }
 
-// Gives the whole list back, at no cost per block.
+// Gives the whole list back.
 void spill(ThreadCache &tc, int c) {
-    pool_put(c, {tc.head[c], tc.count[c]});
+    pool_put(c, tc.head[c]);
     tc.head[c] = nullptr;
     tc.count[c] = 0;
 }
@@ -312,7 +356,7 @@ void block_free(void *block) {
     ThreadCache *tc = this_thread_cache();
     if (tc->ended) {
         b->next = nullptr;
-        pool_put(c, {b, 1});
+        pool_put(c, b);
         return;
     }
     if (!tc->armed) arm(*tc);
