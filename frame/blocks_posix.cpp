@@ -15,7 +15,8 @@
 //   thread's list.
 // - A thread's lists go back to the pools when it ends; after that, the
 //   thread's allocations use calloc and its releases go to the pools
-//   directly. Freed memory is kept for reuse: regions are never returned.
+//   directly. Freed memory is kept for reuse: a page whose blocks all came
+//   back serves any class again, but regions are never returned to malloc.
 //
 // Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
 // Under AddressSanitizer, under valgrind, or with VELK_PLAIN_BLOCKS set in the
@@ -123,15 +124,22 @@ struct FreeBlock {
 // The head of every page: which of its blocks the pool holds, one bit per
 // 16 bytes of the page (a block's bit is that of its first 16 bytes), and
 // the page's place among the class's pages that have such blocks. Only the
-// pool touches it, under the class's lock.
+// pool touches it, under the class's lock. A free page (one whose every
+// block is in the pool) is also linked by next_partial, among the pages
+// free for any class.
 constexpr std::size_t kBitWords = kPageSize / 16 / 64;
 struct PageHeader {
     std::uint64_t free_bits[kBitWords];
     PageHeader *next_partial;
+    PageHeader *prev_partial;
     std::uint32_t free_count;
     bool listed; // on the class's partial list
 };
 constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
+
+constexpr std::uint32_t blocks_per_page(int c) {
+    return static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+}
 
 inline PageHeader *page_of(const void *block) {
     return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
@@ -154,6 +162,7 @@ struct alignas(64) ClassPool {
 ClassPool g_pools[kClasses];
 
 std::mutex g_region_lock;
+PageHeader *g_free_pages = nullptr; // pages that every class gave back whole
 char *g_next_page = nullptr; // pages of the newest region not given to a class
 char *g_pages_end = nullptr;
 std::atomic<std::size_t> g_region_bytes{0};
@@ -172,6 +181,13 @@ bool map_span(std::uint64_t first_page, std::uint64_t last_page) {
 // A page for class c, entered in the map; null when memory is exhausted.
 char *take_page(int c) {
     std::lock_guard<std::mutex> hold(g_region_lock);
+    if (PageHeader *free = g_free_pages) {
+        g_free_pages = free->next_partial;
+        char *page = reinterpret_cast<char *>(free);
+        std::uint64_t index = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
+        leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1), std::memory_order_relaxed);
+        return page;
+    }
     if (g_next_page == g_pages_end) {
         void *raw = std::malloc(kRegionBytes);
         if (!raw) return nullptr;
@@ -192,22 +208,47 @@ char *take_page(int c) {
     return page;
 }
 
-// Returns a list of class c, block by block, to the pages it came from.
+void unlist(ClassPool &pool, PageHeader *page) {
+    if (page->prev_partial) page->prev_partial->next_partial = page->next_partial;
+    else pool.partial = page->next_partial;
+    if (page->next_partial) page->next_partial->prev_partial = page->prev_partial;
+    page->listed = false;
+}
+
+// Returns a list of class c, block by block, to the pages it came from. A
+// page that gets all its blocks back is free for any class.
 void pool_put(int c, FreeBlock *list) {
     ClassPool &pool = g_pools[c];
-    std::lock_guard<std::mutex> hold(pool.lock);
-    while (list) {
-        FreeBlock *block = list;
-        list = list->next;
-        PageHeader *page = page_of(block);
-        std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
-        page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
-        ++page->free_count;
-        if (!page->listed) {
-            page->listed = true;
-            page->next_partial = pool.partial;
-            pool.partial = page;
+    PageHeader *emptied = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(pool.lock);
+        while (list) {
+            FreeBlock *block = list;
+            list = list->next;
+            PageHeader *page = page_of(block);
+            std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
+            page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+            if (!page->listed) {
+                page->listed = true;
+                page->prev_partial = nullptr;
+                page->next_partial = pool.partial;
+                if (pool.partial) pool.partial->prev_partial = page;
+                pool.partial = page;
+            }
+            if (++page->free_count == blocks_per_page(c)) {
+                unlist(pool, page);
+                page->next_partial = emptied;
+                emptied = page;
+            }
         }
+    }
+    if (!emptied) return;
+    std::lock_guard<std::mutex> hold(g_region_lock);
+    while (emptied) {
+        PageHeader *page = emptied;
+        emptied = page->next_partial;
+        page->next_partial = g_free_pages;
+        g_free_pages = page;
     }
 }
 
@@ -233,10 +274,7 @@ Batch pool_take(int c) {
             }
             page->free_bits[w] = bits;
         }
-        if (page->free_count == 0) {
-            pool.partial = page->next_partial;
-            page->listed = false;
-        }
+        if (page->free_count == 0) unlist(pool, page);
     }
     const std::size_t size = class_size(c);
     if (batch.count == 0) {

@@ -109,6 +109,27 @@ TEST(Blocks, AllocatingAndReleasingInALoopTakesNoNewMemory) {
     EXPECT_EQ(velk::testing::block_cache_bytes(), before);
 }
 
+TEST(Blocks, MemoryReleasedInOneSizeServesAnother) {
+    BlockWatch watch;
+    auto fill = [](std::size_t size, int count) {
+        std::vector<void *> blocks;
+        for (int i = 0; i < count; ++i) blocks.push_back(velk::mem_get(size));
+        return blocks;
+    };
+    auto release = [](std::vector<void *> &blocks) {
+        for (void *block : blocks) velk::mem_free(block);
+        blocks.clear();
+    };
+    auto large = fill(200, 20000);
+    release(large);
+    std::size_t before = velk::testing::block_cache_bytes();
+    auto small = fill(40, 40000); // under half the bytes of the first ones
+    for (void *block : small) ASSERT_TRUE(block && all_zero(static_cast<unsigned char *>(block), 40));
+    EXPECT_EQ(velk::testing::block_cache_bytes(), before);
+    release(small);
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
 TEST(Blocks, BlocksMadeOnOneThreadAreReleasedOnAnother) {
     BlockWatch watch;
     std::size_t settled = 0;
