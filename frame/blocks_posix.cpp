@@ -137,9 +137,15 @@ struct PageHeader {
 };
 constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
 
-constexpr std::uint32_t blocks_per_page(int c) {
-    return static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+struct PageCapacity {
+    std::uint32_t of[kClasses];
+};
+constexpr PageCapacity make_capacity() {
+    PageCapacity p{};
+    for (int c = 0; c < kClasses; ++c) p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+    return p;
 }
+constexpr PageCapacity kBlocksPerPage = make_capacity();
 
 inline PageHeader *page_of(const void *block) {
     return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
@@ -156,6 +162,7 @@ struct Batch {
 struct alignas(64) ClassPool {
     std::mutex lock;
     PageHeader *partial = nullptr; // pages with blocks in the pool
+    std::uint32_t partial_count = 0;
     char *cut = nullptr;           // fresh blocks of the class's newest page
     char *cut_end = nullptr;
 };
@@ -208,7 +215,13 @@ char *take_page(int c) {
     return page;
 }
 
+// Free pages a class keeps for itself rather than give to every class, so
+// that a document parsed and released again and again does not move its
+// pages from class to class each time.
+constexpr std::uint32_t kKeptFreePages = 4;
+
 void unlist(ClassPool &pool, PageHeader *page) {
+    --pool.partial_count;
     if (page->prev_partial) page->prev_partial->next_partial = page->next_partial;
     else pool.partial = page->next_partial;
     if (page->next_partial) page->next_partial->prev_partial = page->prev_partial;
@@ -216,7 +229,8 @@ void unlist(ClassPool &pool, PageHeader *page) {
 }
 
 // Returns a list of class c, block by block, to the pages it came from. A
-// page that gets all its blocks back is free for any class.
+// page that gets all its blocks back is free for any class, unless the class
+// has few pages with blocks in the pool.
 void pool_put(int c, FreeBlock *list) {
     ClassPool &pool = g_pools[c];
     PageHeader *emptied = nullptr;
@@ -234,8 +248,9 @@ void pool_put(int c, FreeBlock *list) {
                 page->next_partial = pool.partial;
                 if (pool.partial) pool.partial->prev_partial = page;
                 pool.partial = page;
+                ++pool.partial_count;
             }
-            if (++page->free_count == blocks_per_page(c)) {
+            if (++page->free_count == kBlocksPerPage.of[c] && pool.partial_count > kKeptFreePages) {
                 unlist(pool, page);
                 page->next_partial = emptied;
                 emptied = page;
