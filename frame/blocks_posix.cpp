@@ -335,9 +335,18 @@ struct CacheFlusher {
 };
 thread_local CacheFlusher t_flusher;
 
-// The calling thread's cache, found once per call (each access to a
-// thread_local of a shared library is a call).
-__attribute__((noinline)) ThreadCache *this_thread_cache() { return &t_cache; }
+// The calling thread's cache. Finding a thread_local of a shared library is
+// a call into the dynamic linker; this one pointer is in the static TLS
+// block instead (8 bytes of the room the loader keeps for libraries opened
+// later), so that after the first call it is a single load.
+__attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at = nullptr;
+
+__attribute__((noinline)) ThreadCache *find_thread_cache() { return t_cache_at = &t_cache; }
+
+inline ThreadCache *this_thread_cache() {
+    ThreadCache *tc = t_cache_at;
+    return __builtin_expect(tc != nullptr, 1) ? tc : find_thread_cache();
+}
 
 void arm(ThreadCache &tc) {
     t_flusher.armed = true; // first use registers its destructor
