@@ -2,7 +2,10 @@
 // XML libraries that are installed (pugixml, tinyxml2, libxml2), on real
 // documents and on synthetic 20 MB ones.
 //
-//   bench_xml [file.xml ...]
+//   bench_xml [--baseline libvelk_xml.so] [file.xml ...]
+//
+// --baseline loads a second build of the library beside this one (as
+// "velk_base"), to compare a change with the build before it in one run.
 //
 // Without arguments it reads the XML files of iso-codes, shared-mime-info and
 // xkb-data that exist on this machine. A DOCTYPE is removed first, as the
@@ -10,17 +13,22 @@
 // of interleaved samples; MB/s is document bytes (10^6) per second for both
 // parsing and writing, so that a library writing less text is not favoured.
 // Heap is the growth of glibc's in-use bytes while the parsed tree is held,
-// per document byte.
+// per document byte, measured for each library and document in a child
+// process forked before anything was parsed, so that memory a library kept
+// from an earlier document cannot hide what this one needs.
 //
 // VELK_XML is loaded with dlopen and called through its own pointers: four
 // of its export names are also libxml2's (xmlFree among them).
 #include <dlfcn.h>
 #include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -66,8 +74,8 @@ class Library {
 
 class Velk : public Library {
   public:
-    explicit Velk(void *lib)
-        : parse_(reinterpret_cast<ParseFn>(dlsym(lib, "xmlParse"))),
+    Velk(void *lib, const char *name)
+        : name_(name), parse_(reinterpret_cast<ParseFn>(dlsym(lib, "xmlParse"))),
           free_(reinterpret_cast<FreeFn>(dlsym(lib, "xmlFree"))),
           tree_(reinterpret_cast<TreeFn>(dlsym(lib, "xmlTreeToString"))),
           alloc_(reinterpret_cast<AllocFn>(dlsym(lib, "SysAllocStringByteLen"))),
@@ -78,7 +86,7 @@ class Velk : public Library {
         free_string_(text_);
     }
     bool ok() const { return parse_ && free_ && tree_ && alloc_ && free_string_ && length_; }
-    const char *name() const override { return "velk_xml"; }
+    const char *name() const override { return name_; }
     // The counted string is the caller's and read in place by the parser.
     void prepare(const Document &doc) override {
         free_string_(text_);
@@ -106,6 +114,7 @@ class Velk : public Library {
     typedef char *(*AllocFn)(const char *, std::uint32_t);
     typedef void (*FreeStringFn)(char *);
     typedef std::uint32_t (*LengthFn)(char *);
+    const char *name_;
     ParseFn parse_;
     FreeFn free_;
     TreeFn tree_;
@@ -250,18 +259,49 @@ struct Result {
     std::size_t written = 0;
 };
 
+// glibc sorts the small chunks that were freed into its bins only when a
+// large request comes; that work would fall on whichever library asks next
+// for a large block (a writer growing its output, say), not on the one that
+// freed them. A large request outside the timings does it there.
+void settle_heap() {
+    void *volatile large = std::malloc(64 * 1024);
+    std::free(large);
+}
+
+// Heap bytes per document byte of one parse, in a child process so that
+// the library starts from nothing; negative when it failed.
+double heap_per_byte(Library *lib, const Document &doc) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        lib->prepare(doc);
+        std::size_t before = heap_in_use();
+        double figure = lib->parse(doc) ? double(heap_in_use() - before) / double(doc.text.size()) : -1;
+        ssize_t sent = write(fds[1], &figure, sizeof figure);
+        _exit(sent == sizeof figure ? 0 : 1);
+    }
+    close(fds[1]);
+    double figure = -1;
+    if (child < 0 || read(fds[0], &figure, sizeof figure) != sizeof figure) figure = -1;
+    close(fds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return figure;
+}
+
 // Times every library on one document; samples are interleaved across the
 // libraries so that load from elsewhere on the machine hits them alike.
-std::vector<Result> measure(const Document &doc, const std::vector<Library *> &libs, int samples) {
+std::vector<Result> measure(const Document &doc, const std::vector<Library *> &libs,
+                            const std::vector<double> &heap, int samples) {
     std::vector<Result> results(libs.size());
     std::vector<int> repeat(libs.size(), 1);
     for (std::size_t l = 0; l < libs.size(); ++l) {
         libs[l]->prepare(doc);
-        std::size_t before = heap_in_use();
         auto start = std::chrono::steady_clock::now();
         results[l].ok = libs[l]->parse(doc);
         double once = seconds_since(start);
-        results[l].heap_per_byte = double(heap_in_use() - before) / double(doc.text.size());
+        results[l].heap_per_byte = heap[l];
         if (results[l].ok) results[l].written = libs[l]->write();
         libs[l]->release();
         repeat[l] = std::max(1, int(0.05 / std::max(once, 1e-6)));
@@ -270,6 +310,7 @@ std::vector<Result> measure(const Document &doc, const std::vector<Library *> &l
     for (int s = 0; s < samples; ++s) {
         for (std::size_t l = 0; l < libs.size(); ++l) {
             if (!results[l].ok) continue;
+            settle_heap();
             auto start = std::chrono::steady_clock::now();
             for (int r = 0; r < repeat[l]; ++r) {
                 libs[l]->parse(doc);
@@ -277,6 +318,7 @@ std::vector<Result> measure(const Document &doc, const std::vector<Library *> &l
             }
             parse_t[l].push_back(seconds_since(start) / repeat[l]);
             libs[l]->parse(doc);
+            settle_heap();
             start = std::chrono::steady_clock::now();
             for (int r = 0; r < repeat[l]; ++r) libs[l]->write();
             write_t[l].push_back(seconds_since(start) / repeat[l]);
@@ -299,12 +341,24 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "cannot load %s\n", VELK_LIBRARY_FILE);
         return 1;
     }
-    Velk velk(lib);
+    Velk velk(lib, "velk_xml");
     if (!velk.ok()) {
         std::fprintf(stderr, "missing exports in %s\n", VELK_LIBRARY_FILE);
         return 1;
     }
     std::vector<Library *> libs = {&velk};
+    std::unique_ptr<Velk> base;
+    if (argc > 2 && std::string(argv[1]) == "--baseline") {
+        void *base_lib = dlopen(argv[2], RTLD_NOW | RTLD_LOCAL);
+        if (base_lib) base = std::make_unique<Velk>(base_lib, "velk_base");
+        if (!base || !base->ok()) {
+            std::fprintf(stderr, "cannot load the baseline %s\n", argv[2]);
+            return 1;
+        }
+        libs.push_back(base.get());
+        argc -= 2;
+        argv += 2;
+    }
 #ifdef HAVE_PUGIXML
     Pugi pugi;
     libs.push_back(&pugi);
@@ -334,10 +388,16 @@ int main(int argc, char **argv) {
     docs.push_back({"synthetic records", synthetic_records(20000000)});
     docs.push_back({"synthetic text", synthetic_text(20000000)});
 
+    // Every heap figure first, while no library holds anything.
+    std::vector<std::vector<double>> heap(docs.size());
+    for (std::size_t d = 0; d < docs.size(); ++d)
+        for (Library *l : libs) heap[d].push_back(heap_per_byte(l, docs[d]));
+
     const int samples = 9;
     std::printf("median of %d interleaved samples; ratio = velk_xml speed / peer speed\n", samples);
-    for (const Document &doc : docs) {
-        std::vector<Result> r = measure(doc, libs, samples);
+    for (std::size_t d = 0; d < docs.size(); ++d) {
+        const Document &doc = docs[d];
+        std::vector<Result> r = measure(doc, libs, heap[d], samples);
         std::printf("\n%s (%zu bytes)\n", doc.name.c_str(), doc.text.size());
         std::printf("  %-9s %12s %7s %12s %7s %10s %12s\n", "library", "parse MB/s", "ratio", "write MB/s",
                     "ratio", "heap B/B", "written");

@@ -9,13 +9,28 @@
 namespace velk {
 
 namespace {
+// The counts of allocations and live blocks are for tests: each costs an
+// atomic operation per block, so the library keeps them only when asked,
+// and always in sanitizer builds (tests and fuzz targets).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kCountByDefault = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kCountByDefault = true;
+#else
+constexpr bool kCountByDefault = false;
+#endif
+#else
+constexpr bool kCountByDefault = false;
+#endif
+std::atomic<bool> g_counting{kCountByDefault};
 std::atomic<unsigned> g_fail_countdown{0};
 std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};
 } // namespace
 
 bool allocation_permitted() {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     unsigned left = g_fail_countdown.load(std::memory_order_relaxed);
     if (left == 0) return true;
     // Only the thread that moves the countdown from 1 to 0 fails.
@@ -27,13 +42,13 @@ bool allocation_permitted() {
 void *mem_get(std::size_t size) {
     if (!allocation_permitted()) return nullptr;
     void *block = platform::block_alloc(size);
-    if (block) g_live_blocks.fetch_add(1, std::memory_order_relaxed);
+    if (block && g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_add(1, std::memory_order_relaxed);
     return block;
 }
 
 void mem_free(void *block) {
     if (!block) return;
-    g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
+    if (g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
     platform::block_free(block);
 }
 
@@ -56,10 +71,12 @@ char *bstr_new(std::string_view bytes) {
 }
 
 namespace testing {
+void count_blocks() { g_counting.store(true); }
 void fail_allocation(unsigned nth) { g_fail_countdown.store(nth); }
 unsigned allocations_since_reset() { return g_allocations.load(); }
 void reset_allocation_count() { g_allocations.store(0); }
 long live_blocks() { return g_live_blocks.load(); }
+std::size_t block_cache_bytes() { return platform::block_cache_bytes(); }
 } // namespace testing
 
 } // namespace velk

@@ -10,8 +10,12 @@ namespace velk::platform {
 
 // Memory blocks: fixed and zero-filled (GlobalAlloc(GMEM_FIXED|GMEM_ZEROINIT)
 // on Windows). Null when the platform refuses.
+// Any block may be released by any thread.
 void *block_alloc(std::size_t size);
 void block_free(void *block);
+// Bytes the platform has taken from the system to cut small blocks from, in
+// use or kept for reuse; 0 where every block is the system's own.
+std::size_t block_cache_bytes();
 
 // Counted byte strings as callers exchange them: the data pointer of a string
 // with a 32-bit byte count in front. A null pointer is the empty string.

@@ -1,5 +1,5 @@
-// POSIX side of the platform seam: calloc for blocks, the library's own
-// counted strings, errno mapped onto Windows error codes.
+// POSIX side of the platform seam: the library's own counted strings, errno
+// mapped onto Windows error codes. Memory blocks are in blocks_posix.cpp.
 #include "frame/platform.h"
 
 #include <cerrno>
@@ -16,10 +16,6 @@
 #include "velk_xml.h"
 
 namespace velk::platform {
-
-void *block_alloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
-
-void block_free(void *block) { std::free(block); }
 
 namespace {
 constexpr std::size_t kPrefix = sizeof(std::uint32_t);

@@ -12,6 +12,8 @@ void block_free(void *block) {
     if (block) GlobalFree(block);
 }
 
+std::size_t block_cache_bytes() { return 0; }
+
 char *bstr_alloc(const char *bytes, std::uint32_t len) {
     BSTR s = SysAllocStringByteLen(bytes, len);
     return reinterpret_cast<char *>(s);

@@ -33,6 +33,15 @@ TEST(Memory, GetMemGivesZeroFilledBlocks) {
     EXPECT_EQ(GetMem(-1), nullptr); // a negative size is refused
 }
 
+TEST(Memory, TestsCountEveryBlockMadeAndReleased) {
+    // The counts every leak check here relies on are switched on.
+    long before = velk::testing::live_blocks();
+    void *block = GetMem(8);
+    EXPECT_EQ(velk::testing::live_blocks(), before + 1);
+    FreeMem(block);
+    EXPECT_EQ(velk::testing::live_blocks(), before);
+}
+
 TEST(Memory, FailureSwitchFailsExactlyTheNthAllocation) {
     FailureReset reset;
     velk::testing::fail_allocation(2);
