@@ -108,8 +108,16 @@ TEST(XmlAttribText, WritesEachNamedAttributeWithItsQuote) {
     xmlFree(n);
     n = parse("<n/>");
     EXPECT_EQ(xmlAttribToString(n), nullptr); // not a blank
-    // Values are escaped, names written as stored; set attributes use ".
+    // Names and values are escaped alike; set attributes use ".
     xmlzSetAttrib(n, "x&y", "&<>\"'");
-    EXPECT_EQ(take(xmlAttribToString(n)), " x&y=\"&amp;&lt;&gt;&quot;&apos;\"");
+    EXPECT_EQ(take(xmlAttribToString(n)), " x&amp;y=\"&amp;&lt;&gt;&quot;&apos;\"");
+    xmlFree(n);
+    // A name that the parser unescaped to "<" is written so that it reads back.
+    n = parse("<n a&lt;b='1'/>");
+    std::string text = take(xmlTreeToString(n, 0));
+    EXPECT_EQ(text, "<n a&lt;b='1' />");
+    velk_handle again = parse(text);
+    EXPECT_EQ(take(xmlAttribName(again, 1)), "a<b");
+    xmlFree(again);
     xmlFree(n);
 }

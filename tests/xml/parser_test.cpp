@@ -164,11 +164,15 @@ TEST(XmlParse, AttributeValuesAndNames) {
 }
 
 TEST(XmlParse, SlashMarksCloseAnElement) {
-    velk_handle a = parse("<r><b/><c x='1'/><d /><e / f='1'><g/ >x</g/ ></e></r>");
+    velk_handle a = parse("<r><b/><c x='1'/><d /><e / f='1'><g/ >x<h/\t/>y</e></r>");
     ASSERT_NE(a, 0u) << xml_error();
     EXPECT_EQ(dump(a), "0 d0 c0 [r]\n 1 d1 c1 []\n 0 d1 c1 [b]\n 1 d1 c1 []\n 0 d1 c1 [c] 'x=1\n"
                        " 1 d1 c1 []\n 0 d1 c1 [d]\n 1 d1 c1 []\n 0 d1 c0 [e] 'f=1\n  1 d2 c1 []\n"
-                       "  0 d2 c0 [g/]\n   1 d3 c1 [x]\n  1 d2 c1 []\n 1 d1 c1 []\n");
+                       "  0 d2 c1 [g]\n  1 d2 c1 [x]\n  0 d2 c1 [h]\n  1 d2 c1 [y]\n 1 d1 c1 []\n");
+    // Written back and read again, the tree is the same: no name ends in "/".
+    velk_handle again = parse(tree_text(a));
+    EXPECT_EQ(dump(again), dump(a));
+    xmlFree(again);
     xmlFree(a);
 }
 

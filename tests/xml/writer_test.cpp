@@ -116,3 +116,28 @@ TEST(XmlDeep, MillionLevelsParseWriteAndFree) {
     take(s);
     EXPECT_EQ(watch.leaked(), 0);
 }
+
+TEST(XmlWriter, DroppedCarriageReturnsNeverEndACommentEarly) {
+    // The bodies hold a CR that keeps "--" from meeting ">"; written with the
+    // tree's line ends, that CR becomes a blank and the text reads back as
+    // the same comment.
+    for (const char *text : {"<!--\r> a -->", "<!--\r-> a -->", "<!-- a --\r> b -->"}) {
+        velk_handle doc = parse(text);
+        ASSERT_NE(doc, 0u) << text;
+        std::string written = tree_text(doc);
+        velk_handle again = parse(written);
+        ASSERT_NE(again, 0u) << written;
+        EXPECT_EQ(xmlNodeType(again), 2) << written;
+        EXPECT_EQ(xmlNextSibling(again), 0u) << written; // one comment, nothing after it
+        EXPECT_EQ(tree_text(again), written);
+        xmlFree(again);
+        xmlFree(doc);
+    }
+}
+
+TEST(XmlWriter, ElementNamesNeverEndInASlash) {
+    velk_handle doc = parse("<a//><b/\t><c//\n/>");
+    ASSERT_NE(doc, 0u) << xml_error();
+    EXPECT_EQ(tree_text(doc), "<a /><b /><c />");
+    xmlFree(doc);
+}

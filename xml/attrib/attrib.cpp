@@ -75,7 +75,10 @@ void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends) {
     for (const XmlAttrib *a = node->attribs; a; a = a->next) {
         if (!a->name) continue;
         out.append(" ", 1);
-        append_raw(out, a->name, ends);
+        // The parser unescapes names as it unescapes values, so names are
+        // escaped like values: a name holding "<" or a quote would otherwise
+        // make text that cannot be read back.
+        append_clean(out, a->name, ends);
         char head[2] = {'=', a->quote};
         out.append(head, 2);
         append_clean(out, a->value, ends);

@@ -94,6 +94,14 @@ class Parser {
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
     bool fail(std::size_t at, std::string_view message);
+    // The end of an element's name that a closing slash follows: slashes
+    // before it are that slash's too ("<b//>" is a closed "b"). End tags keep
+    // their name as written.
+    std::size_t without_trailing_slashes(std::size_t start, std::size_t end) const {
+        if (s_[start] != '/')
+            while (end > start + 1 && s_[end - 1] == '/') --end;
+        return end;
+    }
     XmlNode *failed(std::size_t at, std::string_view message) {
         fail(at, message);
         return nullptr;
@@ -277,11 +285,19 @@ XmlNode *Parser::run() {
                 if (!close_tag(j)) return nullptr;
                 state = next_;
                 start = i;
+            } else if (c == '/' && j > start && s_[start] != '/' && j + 1 < n_ &&
+                       is_blank(byte_at(s_, j + 1))) {
+                // "<b/ >": the name ends, and the slash closes the element as
+                // in "<b / >". No element name ends in "/": the writer could
+                // not give it back ("<b/>" reads as a closed "b").
+                closed_mark_ = true;
+                tag_ = slice(start, without_trailing_slashes(start, j));
+                state = State::between_attribs;
             } else if (j > start && j + 1 < n_ && s_[j + 1] == '>' && (c == '/' || s_[start] == '?')) {
                 // "<b/>" ends the name and closes the element as "<b />" does;
                 // "<?t?>" ends the name of the instruction.
                 if (c == '/') closed_mark_ = true;
-                tag_ = slice(start, j);
+                tag_ = slice(start, c == '/' ? without_trailing_slashes(start, j) : j);
                 if (!close_tag(j + 1)) return nullptr;
                 state = next_;
                 start = i = j + 2;
