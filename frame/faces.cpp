@@ -1,6 +1,7 @@
 #include "frame/faces.h"
 
 #include <cstring>
+#include <new>
 
 #include "frame/memory.h"
 #include "frame/platform.h"
@@ -24,20 +25,41 @@ char *plain_result(std::string_view bytes) noexcept { return bstr_new(bytes); }
 namespace {
 
 // One return buffer per family and thread: a z result stays valid until the
-// next z call of the same family on the same thread.
+// next z call of the same family on the same thread. A thread's buffers are
+// made at its first z call and released when it ends.
 struct ReturnBuffer {
     char *data = nullptr;
     std::size_t capacity = 0;
-    ~ReturnBuffer() { mem_free(data); }
 };
 
-thread_local ReturnBuffer t_buffers[2];
+struct ReturnBuffers {
+    ReturnBuffer family[2];
+};
+
+ReturnBuffers *thread_buffers() {
+    auto *buffers = static_cast<ReturnBuffers *>(platform::thread_value());
+    if (buffers) return buffers;
+    buffers = new (std::nothrow) ReturnBuffers();
+    if (buffers && !platform::set_thread_value(buffers)) {
+        delete buffers;
+        return nullptr;
+    }
+    return buffers;
+}
 
 } // namespace
 
+void platform::thread_value_release(void *value) {
+    auto *buffers = static_cast<ReturnBuffers *>(value);
+    for (ReturnBuffer &buffer : buffers->family) mem_free(buffer.data);
+    delete buffers;
+}
+
 const char *z_result(Family family, std::string_view bytes) noexcept {
     static const char empty[1] = {0};
-    ReturnBuffer &buffer = t_buffers[static_cast<int>(family)];
+    ReturnBuffers *buffers = thread_buffers();
+    if (!buffers) return empty;
+    ReturnBuffer &buffer = buffers->family[static_cast<int>(family)];
     if (bytes.size() + 1 > buffer.capacity) {
         // Copy before releasing the old contents, in case the bytes live there.
         auto *grown = static_cast<char *>(mem_get(bytes.size() + 1));

@@ -17,6 +17,17 @@ void block_free(void *block);
 // use or kept for reuse; 0 where every block is the system's own.
 std::size_t block_cache_bytes();
 
+// One value per thread (null until the thread sets one). When a thread that
+// set a value ends, thread_value_release(value) runs on it. (Not a
+// thread_local object with a destructor: the 32-bit Windows toolchain runs
+// those destructors on the wrong objects, and a thread's z return buffers were
+// never released.)
+void *thread_value();
+// False when the platform has no room for the value.
+bool set_thread_value(void *value);
+// Defined by the frame: releases a value that a thread left behind.
+void thread_value_release(void *value);
+
 // Counted byte strings as callers exchange them: the data pointer of a string
 // with a 32-bit byte count in front. A null pointer is the empty string.
 char *bstr_alloc(const char *bytes, std::uint32_t len);

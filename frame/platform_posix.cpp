@@ -87,6 +87,26 @@ std::uint32_t code_for(int err, const char *name) {
 
 } // namespace
 
+namespace {
+
+// The C library runs thread_local destructors when a thread ends.
+struct ThreadValue {
+    void *value = nullptr;
+    ~ThreadValue() {
+        if (value) thread_value_release(value);
+    }
+};
+thread_local ThreadValue t_value;
+
+} // namespace
+
+void *thread_value() { return t_value.value; }
+
+bool set_thread_value(void *value) {
+    t_value.value = value;
+    return true;
+}
+
 bool file_exists(const char *name) {
     if (!std::strpbrk(name, "*?")) return is_regular(name);
     glob_t found;

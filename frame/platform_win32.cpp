@@ -14,6 +14,38 @@ void block_free(void *block) {
 
 std::size_t block_cache_bytes() { return 0; }
 
+namespace {
+
+VOID NTAPI release_thread_value(PVOID value) {
+    if (value) thread_value_release(value);
+}
+
+// The slot goes back when the module unloads, so that no thread that ends
+// later calls into a module that is gone.
+struct ThreadSlot {
+    DWORD index = FlsAlloc(release_thread_value);
+    ~ThreadSlot() {
+        if (index != FLS_OUT_OF_INDEXES) FlsFree(index);
+    }
+};
+
+DWORD thread_slot() {
+    static ThreadSlot slot;
+    return slot.index;
+}
+
+} // namespace
+
+void *thread_value() {
+    DWORD index = thread_slot();
+    return index == FLS_OUT_OF_INDEXES ? nullptr : FlsGetValue(index);
+}
+
+bool set_thread_value(void *value) {
+    DWORD index = thread_slot();
+    return index != FLS_OUT_OF_INDEXES && FlsSetValue(index, value);
+}
+
 char *bstr_alloc(const char *bytes, std::uint32_t len) {
     BSTR s = SysAllocStringByteLen(bytes, len);
     return reinterpret_cast<char *>(s);

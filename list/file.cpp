@@ -59,6 +59,7 @@ class ChunkWriter {
         if (failed_ || size == 0) return;
         if (used_ + size > kChunk) {
             flush();
+            if (failed_) return; // a later write must not hide the failure
             if (size >= kChunk) {
                 failed_ = file_.write(bytes, size) != 0;
                 return;
@@ -174,6 +175,19 @@ class ListGuard {
 
 void set_list_error(std::string message) { set_error(Family::list, message); }
 
+// Reads a length field; false ends the list. A negative length ends it, and
+// so does the end of the file where a length should be; a read that fails is
+// an error (err), since the entries after it would be lost unnoticed.
+bool read_length(ChunkReader &reader, std::int32_t &length, int &err) {
+    unsigned char bytes[4];
+    if (int failed = reader.take(bytes, 4)) {
+        if (failed != kEndOfFileNumber) err = failed;
+        return false;
+    }
+    length = get_length(bytes);
+    return length >= 0;
+}
+
 // Reads one name or data field of the given length into the scratch block.
 int read_field(ChunkReader &reader, std::int32_t length, Scratch &scratch) {
     if (length <= 0) return 0;
@@ -246,15 +260,10 @@ ListNode *load_from_file(std::string_view file) {
     }
     ListGuard loaded;
     for (;;) {
-        // A length that is negative or cannot be read ends the list.
-        unsigned char length[4];
-        if (reader.take(length, 4) != 0) break;
-        std::int32_t name_length = get_length(length);
-        if (name_length < 0) break;
+        std::int32_t name_length = 0, data_length = 0;
+        if (!read_length(reader, name_length, err)) break;
         if ((err = read_field(reader, name_length, entry_name))) break;
-        if (reader.take(length, 4) != 0) break;
-        std::int32_t data_length = get_length(length);
-        if (data_length < 0) break;
+        if (!read_length(reader, data_length, err)) break;
         if ((err = read_field(reader, data_length, data))) break;
         // An entry that cannot be added for lack of memory is skipped.
         if (ListNode *node = add(loaded.tail(), {entry_name.data(), std::size_t(name_length)},

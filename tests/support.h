@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "frame/testing.h"
 #include "velk_xml.h"
@@ -55,6 +58,28 @@ class BlockWatch {
   private:
     long start_;
 };
+
+#if defined(_WIN32)
+inline DWORD WINAPI run_body(void *body) {
+    (*static_cast<const std::function<void()> *>(body))();
+    return 0;
+}
+#endif
+
+// Runs body on a thread of its own and returns once that thread has ended,
+// its thread-exit work (releasing its z return buffers) included. On Windows
+// a std::thread's join may return before that work is done; the thread's
+// handle is signalled only after it.
+inline void run_on_own_thread(const std::function<void()> &body) {
+#if defined(_WIN32)
+    HANDLE thread = CreateThread(nullptr, 0, run_body, const_cast<std::function<void()> *>(&body), 0, nullptr);
+    if (!thread) throw std::runtime_error("no thread");
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+#else
+    std::thread(body).join();
+#endif
+}
 
 // Switches allocation failure off again whatever the test did.
 struct FailureReset {

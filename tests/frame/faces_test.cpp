@@ -20,6 +20,17 @@ TEST(Faces, ZArgumentsAreReadToTheirNulWithoutALengthCap) {
     llFree(node);
 }
 
+TEST(Faces, AThreadsReturnBuffersGoWithIt) {
+    velk_handle node = llzAdd(0, "name", "data");
+    BlockWatch watch;
+    run_on_own_thread([node] {
+        llzData(node);
+        xmlzClean("a<b");
+    });
+    EXPECT_EQ(watch.leaked(), 0);
+    llFree(node);
+}
+
 TEST(Faces, NullZTextIsTheEmptyText) {
     velk_handle a = llzAdd(0, nullptr, nullptr);
     velk_handle b = llAdd(0, nullptr, nullptr);

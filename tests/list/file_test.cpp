@@ -205,18 +205,43 @@ TEST(ListFile, FailedWritesAndClosesAreReportedAndTheFileStays) {
     llFree(list);
 }
 
+TEST(ListFile, AFailedWriteIsNotHiddenByTheWritesAfterIt) {
+    TempDir dir;
+    BlockWatch watch;
+    // The first chunk goes out when the long data needs room; that write
+    // fails, and the long data and the end marker are written after it.
+    velk_handle list = llzAdd(0, "a", "1");
+    llzAdd(list, "b", std::string(300000, 'b').c_str());
+    velk::testing::fail_file_operation(FileOp::write, 1, 112);
+    EXPECT_EQ(llzListToFile(list, dir.file("l.lst").c_str()), 0);
+    EXPECT_EQ(take(llLastError()), "i/o error writing to file " + dir.file("l.lst"));
+    velk::testing::fail_file_operation(FileOp::write, 0, 0);
+    llFree(list);
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
 TEST(ListFile, ReadFailuresAndReadOnlyFallback) {
     TempDir dir;
     BlockWatch watch;
     write_file(dir.file("ok.lst"), kSig + entry("a", "1") + entry("b", "2") + le(-1));
     // The data field runs past the first chunk read, and the second read fails
-    // with a device fault. (A failed read of a length field ends the list
-    // quietly instead.)
+    // with a device fault.
     write_file(dir.file("big.lst"), kSig + entry("a", std::string(600000, 'd')) + le(-1));
     velk::testing::fail_file_operation(FileOp::read, 2, 30);
     EXPECT_EQ(load(dir.file("big.lst")), 0u);
     EXPECT_EQ(take(llLastError()), "Error reading input file " + dir.file("big.lst") + " Error = 72");
     EXPECT_EQ(watch.leaked(), 0);
+    // The same for a length field that the first chunk ends in: the entries
+    // behind it are not dropped unnoticed.
+    const std::string first = entry("a", std::string(256 * 1024 - 16 - 9 - 2, 'd'));
+    write_file(dir.file("cut.lst"), kSig + first + entry("b", "2") + le(-1));
+    velk::testing::fail_file_operation(FileOp::read, 2, 23);
+    EXPECT_EQ(load(dir.file("cut.lst")), 0u);
+    EXPECT_EQ(take(llLastError()), "Error reading input file " + dir.file("cut.lst") + " Error = 72");
+    EXPECT_EQ(watch.leaked(), 0);
+    velk_handle whole = load(dir.file("cut.lst"));
+    EXPECT_EQ(llCount(whole), 2);
+    llFree(whole);
     // A file that cannot be opened for writing is read all the same.
     velk::testing::fail_file_operation(FileOp::open, 1, 5);
     velk_handle list = load(dir.file("ok.lst"));
