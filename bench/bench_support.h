@@ -15,10 +15,14 @@
 inline velk_bstr make_string(const char *s, std::size_t n) {
     return reinterpret_cast<velk_bstr>(SysAllocStringByteLen(s, static_cast<UINT>(n)));
 }
+inline void free_string(velk_bstr s) { SysFreeString(reinterpret_cast<BSTR>(s)); }
+inline std::size_t string_length(velk_bstr s) { return SysStringByteLen(reinterpret_cast<BSTR>(s)); }
 #else
 inline velk_bstr make_string(const char *s, std::size_t n) {
     return SysAllocStringByteLen(s, static_cast<uint32_t>(n));
 }
+inline void free_string(velk_bstr s) { SysFreeString(s); }
+inline std::size_t string_length(velk_bstr s) { return SysStringByteLen(s); }
 #endif
 
 template <class Work> double seconds(Work &&work) {

@@ -25,14 +25,14 @@ template <class Work, class Check> void step(const char *what, Work &&work, Chec
 velk_handle parse(const std::string &text) {
     velk_bstr s = make_string(text.data(), text.size());
     velk_handle root = xmlParse(&s);
-    SysFreeString(reinterpret_cast<decltype(s)>(s));
+    free_string(s);
     return root;
 }
 
 std::size_t written_size(velk_handle root, int indent) {
     velk_bstr text = xmlTreeToString(root, indent);
-    std::size_t size = text ? SysStringByteLen(text) : 0;
-    SysFreeString(text);
+    std::size_t size = text ? string_length(text) : 0;
+    free_string(text);
     return size;
 }
 
