@@ -132,13 +132,13 @@ std::uint32_t file_open(const char *name, Access access, Share share, Dispositio
         ::close(fd);
         return 5; // a folder or device: access denied, as Windows answers
     }
-    if (share != Share::read_write) {
-        if (::flock(fd, (share == Share::none ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-            int err = errno;
-            ::close(fd);
-            if (disposition == Disposition::create_new) ::unlink(name); // ours, still empty
-            return windows_code_from_errno(err, true);
-        }
+    // An exclusive open locks others out; a shared one (readers, or readers
+    // and writers) takes a shared lock, so that an exclusive opener waits for it.
+    if (::flock(fd, (share == Share::none ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        int err = errno;
+        ::close(fd);
+        if (disposition == Disposition::create_new) ::unlink(name); // ours, still empty
+        return windows_code_from_errno(err, true);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     *out = fd;

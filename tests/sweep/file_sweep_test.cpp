@@ -398,28 +398,43 @@ TEST(AllocationSweep, XmlFiles) {
         EXPECT_EQ(buffer, 1);
         EXPECT_GT(swept, 10u);
     }
-    // The writers build their text outside the library's blocks: nothing for
-    // the switch to refuse, and the files are written whole.
-    std::vector<std::function<int32_t(const std::string &)>> writers = {
-        [&](const std::string &t) { return xmlTreeToFile(doc, bs(t), 0); },
-        [&](const std::string &t) { return xmlTreeToFile(doc, bs(t), 1); },
-        [&](const std::string &t) { return xmlNodeToFile(doc, bs(t)); },
-        [&](const std::string &t) { return xmlzNodeToFile(doc, t.c_str()); },
+    // The writers build the whole text before they touch a file: a refused
+    // allocation there fails the call with the number 7, creates nothing,
+    // and with overwrite leaves the old file where it was.
+    struct Writer {
+        std::function<int32_t(const std::string &)> write;
+        const char *err;
+        bool existing;
+    };
+    const std::vector<Writer> writers = {
+        {[&](const std::string &t) { return xmlTreeToFile(doc, bs(t), 0); }, "', err=7", false},
+        {[&](const std::string &t) { return xmlTreeToFile(doc, bs(t), 1); }, "', err=7", false},
+        {[&](const std::string &t) { return xmlTreeToFile(doc, bs(t), 1); }, "', err=7", true},
+        {[&](const std::string &t) { return xmlNodeToFile(doc, bs(t)); }, "' err=7", false},
+        {[&](const std::string &t) { return xmlzNodeToFile(doc, t.c_str()); }, "' err=7", false},
     };
     int n = 0;
-    for (const auto &write : writers) {
+    for (const Writer &writer : writers) {
         SCOPED_TRACE(n);
         unsigned swept = sweep_allocations("xml files", [&](AllocationFault &fault) {
             const std::string target = dir.file("w" + std::to_string(n++) + ".xml");
+            if (writer.existing) write_file(target, "old contents");
             BlockWatch watch;
             fault.arm();
-            int32_t wrote = write(target);
+            int32_t wrote = writer.write(target);
             fault.disarm();
-            EXPECT_EQ(wrote, 1);
-            EXPECT_EQ(read_file(target), tree_text(doc));
+            if (fault.struck()) {
+                EXPECT_EQ(wrote, 0);
+                EXPECT_EQ(xml_error(), "Error writing output file '" + target + writer.err);
+                if (writer.existing) EXPECT_EQ(read_file(target), "old contents");
+                else EXPECT_FALSE(file_present(target));
+            } else {
+                EXPECT_EQ(wrote, 1);
+                EXPECT_EQ(read_file(target), tree_text(doc));
+            }
             EXPECT_EQ(watch.leaked(), 0);
         });
-        EXPECT_EQ(swept, 0u);
+        EXPECT_GT(swept, 0u);
     }
     xmlFree(doc);
 }

@@ -128,7 +128,7 @@ TEST(AllocationSweep, EscapingInEveryName) {
     };
     unsigned points = 0;
     for (const TextCall &c : cases) points += sweep_text(c, [] { return std::string(); });
-    EXPECT_EQ(points, cases.size());
+    EXPECT_GT(points, cases.size()); // the result, and for escaping the buffer the text is built in
     EXPECT_EQ(take(xmlClean(bs(raw))), escaped);
     EXPECT_EQ(take(xmlUnClean(bs(escaped))), raw);
 }
@@ -165,6 +165,6 @@ TEST(AllocationSweep, TreeReadersAttributeTextAndWriters) {
     }
     unsigned points = 0;
     for (const TextCall &c : cases) points += sweep_text(c, [&] { return dump(doc) + tree_text(doc); });
-    EXPECT_EQ(points, cases.size());
+    EXPECT_GT(points, cases.size()); // results, and the buffers the writers build their text in
     xmlFree(doc);
 }

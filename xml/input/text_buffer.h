@@ -9,6 +9,8 @@
 #include <new>
 #include <string_view>
 
+#include "frame/memory.h"
+
 namespace velk::xml {
 
 class TextBuffer {
@@ -57,7 +59,9 @@ class TextBuffer {
         std::size_t wanted = size_ + n;
         std::size_t capacity = capacity_ < 256 ? 256 : capacity_;
         while (capacity < wanted) capacity = capacity > kMaxSize / 2 ? kMaxSize : capacity * 2;
-        auto *grown = static_cast<char *>(std::realloc(data_, capacity));
+        // Counted like every allocation of the library, so that tests can
+        // make it fail.
+        auto *grown = allocation_permitted() ? static_cast<char *>(std::realloc(data_, capacity)) : nullptr;
         if (!grown) throw std::bad_alloc();
         data_ = grown;
         capacity_ = capacity;
