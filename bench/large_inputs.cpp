@@ -23,7 +23,7 @@ template <class Work, class Check> void step(const char *what, Work &&work, Chec
 }
 
 velk_handle parse(const std::string &text) {
-    velk_bstr s = make_string(text.data(), text.size());
+    velk_bstr s = make_string(text);
     velk_handle root = xmlParse(&s);
     free_string(s);
     return root;
@@ -70,7 +70,7 @@ void deep_document() {
     step("write compactly", [&] { size = written_size(root, 0); }, [&] { return size == text.size() + 1; });
     velk_handle found = 0;
     step("search the tree links for the deepest element",
-         [&] { found = xmlFindNodeRecursive(root, -1, make_string("deepest", 7), nullptr, nullptr); },
+         [&] { found = xmlFindNodeRecursive(root, -1, make_string("deepest"), nullptr, nullptr); },
          [&] { return found != 0; });
     velk_handle along = 0;
     step("search the creation chain for it",

@@ -18,7 +18,7 @@ static double append_seconds(int entries) {
         velk_handle last = 0;
         for (int i = 0; i < entries; ++i) {
             int n = std::snprintf(name, sizeof name, "Entry %d", i);
-            last = llAdd(last, make_string(name, n), make_string(data, sizeof data - 1));
+            last = llAdd(last, make_string({name, static_cast<std::size_t>(n)}), make_string({data, sizeof data - 1}));
             if (!list) list = last;
         }
     });

@@ -66,8 +66,8 @@ int main() {
             if (f) std::fclose(f);
             velk_handle first = 0, prev = 0;
             for (const auto &e : entries) {
-                prev = llAdd(prev, make_string(e.first.data(), e.first.size()),
-                             make_string(e.second.data(), e.second.size()));
+                prev = llAdd(prev, make_string(e.first),
+                             make_string(e.second));
                 if (!first) first = prev;
             }
             llFree(first);

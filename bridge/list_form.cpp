@@ -20,6 +20,20 @@ namespace {
 
 constexpr std::string_view kOutOfMemory = "Out of memory";
 
+// Builds a list from the name/data pairs that visit hands to its callback
+// (the callback answers false when memory ran out). Null, with the message
+// set, when memory ran out; a partly built list never leaves.
+template <class Visit> ListNode *build_list(Visit &&visit) {
+    try {
+        ListBuilder builder;
+        if (visit([&](std::string_view name, std::string_view data) { return builder.put(name, data); }))
+            return builder.release();
+    } catch (const std::bad_alloc &) {
+    }
+    set_error(Family::xml, kOutOfMemory);
+    return nullptr;
+}
+
 } // namespace
 
 void write_list_form(xml::TextBuffer &out, const ListNode *list, std::string_view list_name) {
@@ -43,39 +57,24 @@ ListNode *read_list_form(XmlNode *node) {
         set_error(Family::xml, "List node not found in xml");
         return nullptr;
     }
-    try {
-        ListBuilder builder;
-        // Only the tag decides what an item is: other children (the line ends
-        // between items, comments, other elements) are passed over.
+    // Only the tag decides what an item is: other children (the line ends
+    // between items, comments, other elements) are passed over.
+    return build_list([&](auto &&put) {
         for (XmlNode *child = list_element->firstChild; child; child = child->nextSibling) {
             if (xml::node_tag(child) != "listitem") continue;
-            if (!builder.put(xml::attrib_value(child, "name"), xml::child_data(child))) {
-                set_error(Family::xml, kOutOfMemory);
-                return nullptr;
-            }
+            if (!put(xml::attrib_value(child, "name"), xml::child_data(child))) return false;
         }
-        return builder.release();
-    } catch (const std::bad_alloc &) {
-        set_error(Family::xml, kOutOfMemory);
-        return nullptr;
-    }
+        return true;
+    });
 }
 
 ListNode *attribs_to_list(const XmlNode *node) {
     if (!node) return nullptr;
-    try {
-        ListBuilder builder;
-        for (const xml::XmlAttrib *a = node->attribs; a; a = a->next) {
-            if (!builder.put(text_read(a->name), text_read(a->value))) {
-                set_error(Family::xml, kOutOfMemory);
-                return nullptr;
-            }
-        }
-        return builder.release();
-    } catch (const std::bad_alloc &) {
-        set_error(Family::xml, kOutOfMemory);
-        return nullptr;
-    }
+    return build_list([&](auto &&put) {
+        for (const xml::XmlAttrib *a = node->attribs; a; a = a->next)
+            if (!put(text_read(a->name), text_read(a->value))) return false;
+        return true;
+    });
 }
 
 } // namespace velk::bridge

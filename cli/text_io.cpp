@@ -3,8 +3,6 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
-#include <oleauto.h>
 #endif
 
 namespace velkxml {
@@ -38,27 +36,6 @@ void write_text(std::FILE *out, std::string_view text) {
     }
     std::fwrite(text.data() + start, 1, text.size() - start, out);
 #endif
-}
-
-velk_bstr make_string(std::string_view bytes) {
-#if defined(_WIN32)
-    return reinterpret_cast<velk_bstr>(
-        SysAllocStringByteLen(bytes.data(), static_cast<UINT>(bytes.size())));
-#else
-    return SysAllocStringByteLen(bytes.data(), static_cast<uint32_t>(bytes.size()));
-#endif
-}
-
-std::string take_string(velk_bstr s) {
-    if (!s) return std::string();
-#if defined(_WIN32)
-    std::string bytes(s, SysStringByteLen(reinterpret_cast<BSTR>(s)));
-    SysFreeString(reinterpret_cast<BSTR>(s));
-#else
-    std::string bytes(s, SysStringByteLen(s));
-    SysFreeString(s);
-#endif
-    return bytes;
 }
 
 } // namespace velkxml

@@ -19,9 +19,4 @@ std::string read_stdin();
 // Writes text to a stream, turning each CR LF into the platform's line end.
 void write_text(std::FILE *out, std::string_view text);
 
-// A counted string for a plain-face argument (the library releases it).
-velk_bstr make_string(std::string_view bytes);
-// The bytes of a plain-face result; the string is released.
-std::string take_string(velk_bstr s);
-
 } // namespace velkxml

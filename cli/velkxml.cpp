@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "text_io.h"
+#include "velk_strings.h"
 #include "velk_xml.h"
 
 namespace {
 
 using namespace velkxml;
+using velk_strings::make_string;
+using velk_strings::take_string;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 

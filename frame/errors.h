@@ -22,5 +22,9 @@ int file_error_number(std::uint32_t windows_code);
 // The number for a file name refused before the platform is asked (empty,
 // or holding "*" or "?").
 constexpr int kBadFileNameNumber = 64;
+// The numbers of the failures the library finds itself: memory exhausted
+// (as for code 8) and a file that ends before its data (as for code 38).
+constexpr int kNoMemoryNumber = 7;
+constexpr int kEndOfFileNumber = 62;
 
 } // namespace velk

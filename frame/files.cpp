@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "frame/countdown.h"
 #include "frame/errors.h"
 #include "frame/testing.h"
 
@@ -21,7 +22,7 @@ bool refused(std::string_view name) {
 // The failure switch for file operations (tests only).
 struct FileFailure {
     std::atomic<int> op{-1};
-    std::atomic<unsigned> countdown{0};
+    FailureCountdown countdown;
     std::atomic<std::uint32_t> code{0};
 };
 FileFailure g_failure;
@@ -29,10 +30,7 @@ FileFailure g_failure;
 // 0, or the Windows code with which this operation is made to fail.
 std::uint32_t injected(testing::FileOp op) {
     if (g_failure.op.load(std::memory_order_relaxed) != static_cast<int>(op)) return 0;
-    unsigned left = g_failure.countdown.load();
-    while (left != 0 && !g_failure.countdown.compare_exchange_weak(left, left - 1)) {
-    }
-    return left == 1 ? g_failure.code.load() : 0;
+    return g_failure.countdown.strikes() ? g_failure.code.load() : 0;
 }
 
 int number(std::uint32_t code) { return code == 0 ? 0 : file_error_number(code); }
@@ -96,10 +94,10 @@ int File::close() {
 namespace velk::testing {
 
 void fail_file_operation(FileOp op, unsigned nth, std::uint32_t windows_code) {
-    files::g_failure.countdown.store(0);
+    files::g_failure.countdown.arm(0);
     files::g_failure.op.store(static_cast<int>(op));
     files::g_failure.code.store(windows_code);
-    files::g_failure.countdown.store(nth);
+    files::g_failure.countdown.arm(nth);
 }
 
 } // namespace velk::testing

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "frame/countdown.h"
 #include "frame/platform.h"
 #include "frame/testing.h"
 
@@ -24,19 +25,14 @@ constexpr bool kCountByDefault = false;
 constexpr bool kCountByDefault = false;
 #endif
 std::atomic<bool> g_counting{kCountByDefault};
-std::atomic<unsigned> g_fail_countdown{0};
+FailureCountdown g_allocation_failure;
 std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};
 } // namespace
 
 bool allocation_permitted() {
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
-    unsigned left = g_fail_countdown.load(std::memory_order_relaxed);
-    if (left == 0) return true;
-    // Only the thread that moves the countdown from 1 to 0 fails.
-    while (left != 0 && !g_fail_countdown.compare_exchange_weak(left, left - 1)) {
-    }
-    return left != 1;
+    return !g_allocation_failure.strikes();
 }
 
 void *mem_get(std::size_t size) {
@@ -72,7 +68,7 @@ char *bstr_new(std::string_view bytes) {
 
 namespace testing {
 void count_blocks() { g_counting.store(true); }
-void fail_allocation(unsigned nth) { g_fail_countdown.store(nth); }
+void fail_allocation(unsigned nth) { g_allocation_failure.arm(nth); }
 unsigned allocations_since_reset() { return g_allocations.load(); }
 void reset_allocation_count() { g_allocations.store(0); }
 long live_blocks() { return g_live_blocks.load(); }

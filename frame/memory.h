@@ -15,6 +15,31 @@ void mem_free(void *block);
 // Allocates and zero-fills one record of type T; null when memory is exhausted.
 template <class T> T *make_record() { return static_cast<T *>(mem_get(sizeof(T))); }
 
+// A block of the library's memory owned by a scope: grown on demand (the old
+// contents are not kept) and released with its owner.
+class ScratchBlock {
+  public:
+    ScratchBlock() = default;
+    ScratchBlock(const ScratchBlock &) = delete;
+    ScratchBlock &operator=(const ScratchBlock &) = delete;
+    ~ScratchBlock() { mem_free(data_); }
+    char *data() const { return data_; }
+    // Room for at least size bytes; false when memory is exhausted.
+    bool reserve(std::size_t size) {
+        if (size <= capacity_) return true;
+        auto *grown = static_cast<char *>(mem_get(size));
+        if (!grown) return false;
+        mem_free(data_);
+        data_ = grown;
+        capacity_ = size;
+        return true;
+    }
+
+  private:
+    char *data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
 // GetAsciiz: the bytes followed by one NUL in a block of their own. The empty
 // text is stored as null, and null is also the answer when no block can be had.
 char *text_store(std::string_view text);

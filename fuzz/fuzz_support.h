@@ -7,25 +7,20 @@
 #include <string_view>
 
 #include "frame/testing.h"
+#include "velk_strings.h"
 #include "velk_xml.h"
 #include "xml/tree/node.h"
 
 namespace velk_fuzz {
 
-inline velk_bstr bs(std::string_view s) {
-    return SysAllocStringByteLen(s.data(), static_cast<uint32_t>(s.size()));
-}
-
-inline std::string take(velk_bstr s) {
-    std::string out = s ? std::string(s, SysStringByteLen(s)) : std::string();
-    SysFreeString(s);
-    return out;
-}
+using velk_strings::free_string;
+inline velk_bstr bs(std::string_view s) { return velk_strings::make_string(s); }
+inline std::string take(velk_bstr s) { return velk_strings::take_string(s); }
 
 inline velk_handle parse(std::string_view text) {
     velk_bstr s = bs(text);
     velk_handle root = xmlParse(&s);
-    SysFreeString(s);
+    free_string(s);
     return root;
 }
 

@@ -15,8 +15,6 @@ namespace {
 
 constexpr std::string_view kSignature = "LINKED_LIST_TYPE";
 constexpr std::size_t kChunk = 256 * 1024;
-constexpr int kEndOfFileNumber = 62;
-constexpr int kNoMemoryNumber = 7;
 
 void put_length(char *at, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
@@ -28,27 +26,6 @@ std::int32_t get_length(const unsigned char *at) {
     for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(at[i]) << (8 * i);
     return static_cast<std::int32_t>(v);
 }
-
-// A block of the library's memory that grows on demand and is released with
-// its owner.
-class Scratch {
-  public:
-    ~Scratch() { mem_free(data_); }
-    char *data() const { return data_; }
-    bool reserve(std::size_t size) {
-        if (size <= capacity_) return true;
-        auto *grown = static_cast<char *>(mem_get(size));
-        if (!grown) return false;
-        mem_free(data_);
-        data_ = grown;
-        capacity_ = size;
-        return true;
-    }
-
-  private:
-    char *data_ = nullptr;
-    std::size_t capacity_ = 0;
-};
 
 // Writes through a buffer, so that a list of many short entries costs a few
 // large writes. The first failure sticks.
@@ -189,7 +166,7 @@ bool read_length(ChunkReader &reader, std::int32_t &length, int &err) {
 }
 
 // Reads one name or data field of the given length into the scratch block.
-int read_field(ChunkReader &reader, std::int32_t length, Scratch &scratch) {
+int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch) {
     if (length <= 0) return 0;
     if (static_cast<std::uint64_t>(length) > reader.left()) return kEndOfFileNumber;
     if (!scratch.reserve(static_cast<std::size_t>(length))) return kNoMemoryNumber;
@@ -206,7 +183,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
     }
     // The write buffer comes first, so that running out of memory leaves no
     // empty file behind.
-    Scratch buffer;
+    ScratchBlock buffer;
     files::File out;
     int err = buffer.reserve(kChunk) ? 0 : kNoMemoryNumber;
     if (!err)
@@ -245,7 +222,7 @@ ListNode *load_from_file(std::string_view file) {
         return nullptr;
     }
     std::uint64_t size = 0;
-    Scratch buffer, entry_name, data;
+    ScratchBlock buffer, entry_name, data;
     if (!(err = in.size(size)) && !buffer.reserve(kChunk)) err = kNoMemoryNumber;
     if (err) {
         set_list_error("Error reading input file " + name + " Error = " + std::to_string(err));

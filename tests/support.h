@@ -9,44 +9,16 @@
 #include <thread>
 
 #include "frame/testing.h"
+#include "velk_strings.h"
 #include "velk_xml.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#include <oleauto.h>
-#endif
 
 namespace velk_test {
 
 // A fresh counted string for a plain-face argument (the export releases it).
-inline velk_bstr bs(std::string_view text) {
-#if defined(_WIN32)
-    return reinterpret_cast<velk_bstr>(
-        SysAllocStringByteLen(text.data(), static_cast<UINT>(text.size())));
-#else
-    return SysAllocStringByteLen(text.data(), static_cast<uint32_t>(text.size()));
-#endif
-}
-
-inline uint32_t bs_len(velk_bstr s) {
-#if defined(_WIN32)
-    return SysStringByteLen(reinterpret_cast<BSTR>(s));
-#else
-    return SysStringByteLen(s);
-#endif
-}
-
+inline velk_bstr bs(std::string_view text) { return velk_strings::make_string(text); }
+inline uint32_t bs_len(velk_bstr s) { return velk_strings::string_length(s); }
 // Takes a plain-face result: its bytes, and the string released.
-inline std::string take(velk_bstr s) {
-    if (!s) return std::string();
-    std::string out(s, bs_len(s));
-#if defined(_WIN32)
-    SysFreeString(reinterpret_cast<BSTR>(s));
-#else
-    SysFreeString(s);
-#endif
-    return out;
-}
+inline std::string take(velk_bstr s) { return velk_strings::take_string(s); }
 
 // Counts blocks still held by the library across a scope; a test compares
 // the figure before and after to prove that nothing leaked.

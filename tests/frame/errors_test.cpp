@@ -65,6 +65,8 @@ TEST(FileErrorNumbers, EachRowOfTheTable) {
         {{39, 112}, 61},
         {{0, 1, 16, 35, 37, 40, 80, 111, 113, 1117, 0xFFFFFFFFu}, 75},
     };
+    EXPECT_EQ(velk::kNoMemoryNumber, velk::file_error_number(8));
+    EXPECT_EQ(velk::kEndOfFileNumber, velk::file_error_number(38));
     for (const auto &row : rows)
         for (unsigned code : row.codes) EXPECT_EQ(velk::file_error_number(code), row.number) << code;
 }

@@ -11,22 +11,12 @@ namespace velk::xml {
 
 namespace {
 
-constexpr int kEndOfFileNumber = 62;
-constexpr int kNoMemoryNumber = 7;
-
-// The file's bytes in one block of the library's memory, released with it.
-struct FileBytes {
-    char *data = nullptr;
-    ~FileBytes() { mem_free(data); }
-};
-
 // Reads the whole open file; 0 or the file error number.
-int read_all(files::File &in, std::uint64_t size, FileBytes &bytes) {
+int read_all(files::File &in, std::uint64_t size, ScratchBlock &bytes) {
     if (size > SIZE_MAX - 1) return kNoMemoryNumber;
-    bytes.data = static_cast<char *>(mem_get(static_cast<std::size_t>(size)));
-    if (!bytes.data) return kNoMemoryNumber;
+    if (!bytes.reserve(static_cast<std::size_t>(size))) return kNoMemoryNumber;
     std::size_t got = 0;
-    if (int err = in.read(bytes.data, static_cast<std::size_t>(size), got)) return err;
+    if (int err = in.read(bytes.data(), static_cast<std::size_t>(size), got)) return err;
     return got == size ? 0 : kEndOfFileNumber; // a short read is not parsed
 }
 
@@ -50,14 +40,14 @@ XmlNode *parse_file(std::string_view file) {
         set_error(Family::xml, "File " + name + " is empty.");
         return nullptr;
     }
-    FileBytes bytes;
+    ScratchBlock bytes;
     if (!err) err = read_all(in, size, bytes);
     in.close(); // the bytes are in memory; a failed close loses nothing
     if (err) {
         set_error(Family::xml, "Error reading xml file " + name + " error=" + std::to_string(err));
         return nullptr;
     }
-    return parse({bytes.data, static_cast<std::size_t>(size)});
+    return parse({bytes.data(), static_cast<std::size_t>(size)});
 }
 
 } // namespace velk::xml

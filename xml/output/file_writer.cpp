@@ -11,8 +11,6 @@ namespace velk::xml {
 
 namespace {
 
-constexpr int kNoMemoryNumber = 7;
-
 // How the two writers word their messages: xmlTreeToFile puts a comma before
 // "err=", xmlNodeToFile does not.
 struct Wording {
