@@ -19,15 +19,15 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  define VELK_CALL __stdcall
+#define VELK_CALL __stdcall
 #else
-#  define VELK_CALL
+#define VELK_CALL
 #endif
 
 #if defined(VELK_BUILDING) && !defined(_WIN32)
-#  define VELK_API __attribute__((visibility("default")))
+#define VELK_API __attribute__((visibility("default")))
 #else
-#  define VELK_API
+#define VELK_API
 #endif
 
 #ifdef __cplusplus
@@ -79,8 +79,7 @@ VELK_API void VELK_CALL llUpdate(velk_handle node, velk_bstr data);
 VELK_API void VELK_CALL llzUpdate(velk_handle node, const char *data);
 VELK_API void VELK_CALL llbUpdate(velk_handle node, velk_bstr data);
 VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
-VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name,
-                                               const char *data);
+VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data);
 VELK_API velk_handle VELK_CALL llbUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_bstr VELK_CALL llData(velk_handle node);
 VELK_API const char *VELK_CALL llzData(velk_handle node);
@@ -167,8 +166,8 @@ VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t de
                                                     velk_bstr attr_name, velk_bstr attr_value);
 VELK_API velk_handle VELK_CALL xmlFindChild(velk_handle parent, velk_bstr tag);
 VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag);
-VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag,
-                                                    velk_bstr attr_name, velk_bstr attr_value);
+VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag, velk_bstr attr_name,
+                                                    velk_bstr attr_value);
 VELK_API velk_handle VELK_CALL xmlzFindSpecificChild(velk_handle parent, const char *tag,
                                                      const char *attr_name, const char *attr_value);
 VELK_API velk_handle VELK_CALL xmlFindDataChild(velk_handle node);
@@ -183,8 +182,7 @@ VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, cons
 VELK_API velk_bstr VELK_CALL xmlGetChildTagData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char *tag);
 VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data);
-VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag,
-                                                  const char *data);
+VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag, const char *data);
 
 /* Lists as XML: the XML list form both ways, and attributes as a list */
 VELK_API velk_bstr VELK_CALL xmlFromList(velk_handle list, velk_bstr list_name);

@@ -18,7 +18,8 @@ static double append_seconds(int entries) {
         velk_handle last = 0;
         for (int i = 0; i < entries; ++i) {
             int n = std::snprintf(name, sizeof name, "Entry %d", i);
-            last = llAdd(last, make_string({name, static_cast<std::size_t>(n)}), make_string({data, sizeof data - 1}));
+            last = llAdd(last, make_string({name, static_cast<std::size_t>(n)}),
+                         make_string({data, sizeof data - 1}));
             if (!list) list = last;
         }
     });
@@ -31,7 +32,8 @@ int main() {
     const int runs = 5;
     for (int entries : {250000, 500000, 1000000}) {
         std::vector<double> times;
-        for (int r = 0; r < runs; ++r) times.push_back(append_seconds(entries));
+        for (int r = 0; r < runs; ++r)
+            times.push_back(append_seconds(entries));
         double m = median(times);
         std::printf("llAdd x %7d from the previous node: median %.3f s (%.0f ns per add)\n", entries, m,
                     m * 1e9 / entries);

@@ -19,7 +19,8 @@ constexpr int kEntries = 1000000;
 constexpr int kRuns = 5;
 
 void put_length(std::string &out, int32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
 }
 
 } // namespace
@@ -62,12 +63,12 @@ int main() {
         read_ref.push_back(seconds([&] {
             std::FILE *f = std::fopen(plain_file.c_str(), "rb");
             std::string back(bytes.size(), '\0');
-            if (!f || std::fread(back.data(), 1, back.size(), f) != back.size()) std::fprintf(stderr, "read failed\n");
+            if (!f || std::fread(back.data(), 1, back.size(), f) != back.size())
+                std::fprintf(stderr, "read failed\n");
             if (f) std::fclose(f);
             velk_handle first = 0, prev = 0;
             for (const auto &e : entries) {
-                prev = llAdd(prev, make_string(e.first),
-                             make_string(e.second));
+                prev = llAdd(prev, make_string(e.first), make_string(e.second));
                 if (!first) first = prev;
             }
             llFree(first);
@@ -77,7 +78,8 @@ int main() {
     std::remove(plain_file.c_str());
     llFree(list);
 
-    std::printf("list file of %d entries (%.1f MB), median of %d runs\n", kEntries, bytes.size() / 1e6, kRuns);
+    std::printf("list file of %d entries (%.1f MB), median of %d runs\n", kEntries, bytes.size() / 1e6,
+                kRuns);
     std::printf("  save  %.3f s   plain write        %.3f s   ratio %.2f\n", median(save), median(write_ref),
                 median(save) / median(write_ref));
     std::printf("  load  %.3f s   plain read + llAdd %.3f s   ratio %.2f\n", median(load), median(read_ref),

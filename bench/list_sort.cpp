@@ -37,14 +37,24 @@ std::vector<std::string> make_texts(int count, bool numeric, unsigned seed) {
     for (int i = 0; i < count; ++i) {
         if (numeric) {
             switch (random() % 4) {
-            case 0: std::snprintf(buffer, sizeof buffer, "%u", static_cast<unsigned>(random() % 1000000)); break;
-            case 1: std::snprintf(buffer, sizeof buffer, "-%u.%02u", static_cast<unsigned>(random() % 10000), static_cast<unsigned>(random() % 100)); break;
-            case 2: std::snprintf(buffer, sizeof buffer, "%.6f", (random() % 100000000) / 1000.0); break;
-            default: std::snprintf(buffer, sizeof buffer, "%.3e", (random() % 1000000) * 1e-3); break;
+            case 0:
+                std::snprintf(buffer, sizeof buffer, "%u", static_cast<unsigned>(random() % 1000000));
+                break;
+            case 1:
+                std::snprintf(buffer, sizeof buffer, "-%u.%02u", static_cast<unsigned>(random() % 10000),
+                              static_cast<unsigned>(random() % 100));
+                break;
+            case 2:
+                std::snprintf(buffer, sizeof buffer, "%.6f", (random() % 100000000) / 1000.0);
+                break;
+            default:
+                std::snprintf(buffer, sizeof buffer, "%.3e", (random() % 1000000) * 1e-3);
+                break;
             }
         } else {
-            std::snprintf(buffer, sizeof buffer, "customer-%05u-%c%c", static_cast<unsigned>(random() % 50000),
-                          'a' + static_cast<int>(random() % 26), 'A' + static_cast<int>(random() % 26));
+            std::snprintf(buffer, sizeof buffer, "customer-%05u-%c%c",
+                          static_cast<unsigned>(random() % 50000), 'a' + static_cast<int>(random() % 26),
+                          'A' + static_cast<int>(random() % 26));
         }
         texts.emplace_back(buffer);
     }
@@ -88,7 +98,8 @@ double time_stable_sort(const std::vector<std::string> &texts, bool numeric) {
     if (numeric) {
         std::vector<double> keys;
         keys.reserve(texts.size());
-        for (const auto &t : texts) keys.push_back(std::strtod(t.c_str(), nullptr));
+        for (const auto &t : texts)
+            keys.push_back(std::strtod(t.c_str(), nullptr));
         auto start = Clock::now();
         std::stable_sort(keys.begin(), keys.end());
         return seconds_since(start);

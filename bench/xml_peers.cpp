@@ -229,8 +229,9 @@ std::string synthetic_records(std::size_t bytes) {
 
 // Long runs of character data in few elements.
 std::string synthetic_text(std::size_t bytes) {
-    static const char *words[] = {"lorem", "ipsum", "dolor", "sit", "amet", "&amp;", "consectetur",
-                                  "adipiscing", "elit", "sed", "do", "&lt;tag&gt;", "eiusmod", "tempor"};
+    static const char *words[] = {"lorem", "ipsum",       "dolor",      "sit",   "amet",
+                                  "&amp;", "consectetur", "adipiscing", "elit",  "sed",
+                                  "do",    "&lt;tag&gt;", "eiusmod",    "tempor"};
     std::string s = "<?xml version=\"1.0\"?>\n<book>\n";
     std::mt19937 rng(2);
     while (s.size() < bytes) {
@@ -320,7 +321,8 @@ std::vector<Result> measure(const Document &doc, const std::vector<Library *> &l
             libs[l]->parse(doc);
             settle_heap();
             start = std::chrono::steady_clock::now();
-            for (int r = 0; r < repeat[l]; ++r) libs[l]->write();
+            for (int r = 0; r < repeat[l]; ++r)
+                libs[l]->write();
             write_t[l].push_back(seconds_since(start) / repeat[l]);
             libs[l]->release();
         }
@@ -391,7 +393,8 @@ int main(int argc, char **argv) {
     // Every heap figure first, while no library holds anything.
     std::vector<std::vector<double>> heap(docs.size());
     for (std::size_t d = 0; d < docs.size(); ++d)
-        for (Library *l : libs) heap[d].push_back(heap_per_byte(l, docs[d]));
+        for (Library *l : libs)
+            heap[d].push_back(heap_per_byte(l, docs[d]));
 
     const int samples = 9;
     std::printf("median of %d interleaved samples; ratio = velk_xml speed / peer speed\n", samples);

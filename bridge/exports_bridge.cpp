@@ -44,13 +44,13 @@ VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_n
 }
 
 VELK_API velk_handle VELK_CALL xmlToList(velk_handle node) {
-    return shield<velk_handle>(
-        0, [&] { return list::as_handle(bridge::read_list_form(xml::as_node(node))); });
+    return shield<velk_handle>(0,
+                               [&] { return list::as_handle(bridge::read_list_form(xml::as_node(node))); });
 }
 
 VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node) {
-    return shield<velk_handle>(
-        0, [&] { return list::as_handle(bridge::attribs_to_list(xml::as_node(node))); });
+    return shield<velk_handle>(0,
+                               [&] { return list::as_handle(bridge::attribs_to_list(xml::as_node(node))); });
 }
 
 } // extern "C"

@@ -19,7 +19,8 @@ std::string read_stdin() {
     std::string text;
     char chunk[65536];
     std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) text.append(chunk, n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0)
+        text.append(chunk, n);
     return text;
 }
 

@@ -30,32 +30,28 @@ const char kToolHelp[] =
     "\n"
     "'velkxml COMMAND --help' tells more. Exit status: 0 done, 1 failed, 2 usage error.\n";
 
-const char kCheckHelp[] =
-    "usage: velkxml check FILE...\n"
-    "\n"
-    "Parses each file and prints 'FILE: ok', or 'FILE: ' and the parser's message\n"
-    "with its (line:column). Exit status 1 when any file failed.\n";
+const char kCheckHelp[] = "usage: velkxml check FILE...\n"
+                          "\n"
+                          "Parses each file and prints 'FILE: ok', or 'FILE: ' and the parser's message\n"
+                          "with its (line:column). Exit status 1 when any file failed.\n";
 
-const char kFormatHelp[] =
-    "usage: velkxml format [--compact] FILE\n"
-    "\n"
-    "Prints the document one node a line, indented by depth, leaving out the lines\n"
-    "that hold only white space; with --compact, exactly as written to files.\n";
+const char kFormatHelp[] = "usage: velkxml format [--compact] FILE\n"
+                           "\n"
+                           "Prints the document one node a line, indented by depth, leaving out the lines\n"
+                           "that hold only white space; with --compact, exactly as written to files.\n";
 
-const char kListHelp[] =
-    "usage: velkxml list show [--name NAME] FILE.lst\n"
-    "       velkxml list pack FILE.xml OUT.lst\n"
-    "\n"
-    "show  prints the entries of a list file as the XML list form; the list is\n"
-    "      named NAME, or after the file when --name is not given.\n"
-    "pack  reads the XML list form and saves its entries as the list file\n"
-    "      OUT.lst, which must not exist yet: nothing is ever overwritten.\n";
+const char kListHelp[] = "usage: velkxml list show [--name NAME] FILE.lst\n"
+                         "       velkxml list pack FILE.xml OUT.lst\n"
+                         "\n"
+                         "show  prints the entries of a list file as the XML list form; the list is\n"
+                         "      named NAME, or after the file when --name is not given.\n"
+                         "pack  reads the XML list form and saves its entries as the list file\n"
+                         "      OUT.lst, which must not exist yet: nothing is ever overwritten.\n";
 
-const char kSplitHelp[] =
-    "usage: velkxml split DELIM [TEXT]\n"
-    "\n"
-    "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
-    "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
+const char kSplitHelp[] = "usage: velkxml split DELIM [TEXT]\n"
+                          "\n"
+                          "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
+                          "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
 
 bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
@@ -128,11 +124,15 @@ int format(const std::vector<std::string> &args) {
     std::vector<std::string> files;
     for (const std::string &arg : args) {
         if (is_help(arg)) return help(kFormatHelp);
-        if (arg == "--compact") compact = true;
-        else if (arg.size() > 1 && arg[0] == '-') return usage_error("format", "unknown option '" + arg + "'");
-        else files.push_back(arg);
+        if (arg == "--compact")
+            compact = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return usage_error("format", "unknown option '" + arg + "'");
+        else
+            files.push_back(arg);
     }
-    if (files.size() != 1) return usage_error("format", files.empty() ? "no file given" : "one file at a time");
+    if (files.size() != 1)
+        return usage_error("format", files.empty() ? "no file given" : "one file at a time");
     std::string message;
     velk_handle root = parse_file(files[0], message);
     if (!root) return failure(files[0] + ": " + message);
@@ -216,7 +216,8 @@ int list(const std::vector<std::string> &args) {
 int split(const std::vector<std::string> &args) {
     for (const std::string &arg : args)
         if (is_help(arg)) return help(kSplitHelp);
-    if (args.empty() || args.size() > 2) return usage_error("split", args.empty() ? "no DELIM given" : "too many arguments");
+    if (args.empty() || args.size() > 2)
+        return usage_error("split", args.empty() ? "no DELIM given" : "too many arguments");
     std::string text = args.size() == 2 ? args[1] : read_stdin();
     velk_handle list = llDelimToList(make_string(text), make_string(args[0]));
     for (velk_handle node = list; node; node = llNext(node)) {
@@ -237,11 +238,16 @@ int main(int argc, char **argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     int status;
-    if (command == "check") status = check(args);
-    else if (command == "format") status = format(args);
-    else if (command == "list") status = list(args);
-    else if (command == "split") status = split(args);
-    else status = usage_error("", "unknown command '" + command + "'");
+    if (command == "check")
+        status = check(args);
+    else if (command == "format")
+        status = format(args);
+    else if (command == "list")
+        status = list(args);
+    else if (command == "split")
+        status = split(args);
+    else
+        status = usage_error("", "unknown command '" + command + "'");
     std::fflush(stdout);
     return status;
 }

@@ -77,7 +77,8 @@ struct Limits {
 };
 constexpr Limits make_limits() {
     Limits l{};
-    for (int c = 0; c < kClasses; ++c) l.of[c] = 2 * batch_of(c);
+    for (int c = 0; c < kClasses; ++c)
+        l.of[c] = 2 * batch_of(c);
     return l;
 }
 constexpr Limits kKeep = make_limits();
@@ -142,7 +143,8 @@ struct PageCapacity {
 };
 constexpr PageCapacity make_capacity() {
     PageCapacity p{};
-    for (int c = 0; c < kClasses; ++c) p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+    for (int c = 0; c < kClasses; ++c)
+        p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
     return p;
 }
 constexpr PageCapacity kBlocksPerPage = make_capacity();
@@ -163,14 +165,14 @@ struct alignas(64) ClassPool {
     std::mutex lock;
     PageHeader *partial = nullptr; // pages with blocks in the pool
     std::uint32_t partial_count = 0;
-    char *cut = nullptr;           // fresh blocks of the class's newest page
+    char *cut = nullptr; // fresh blocks of the class's newest page
     char *cut_end = nullptr;
 };
 ClassPool g_pools[kClasses];
 
 std::mutex g_region_lock;
 PageHeader *g_free_pages = nullptr; // pages that every class gave back whole
-char *g_next_page = nullptr; // pages of the newest region not given to a class
+char *g_next_page = nullptr;        // pages of the newest region not given to a class
 char *g_pages_end = nullptr;
 std::atomic<std::size_t> g_region_bytes{0};
 
@@ -191,8 +193,10 @@ char *take_page(int c) {
     if (PageHeader *free = g_free_pages) {
         g_free_pages = free->next_partial;
         char *page = reinterpret_cast<char *>(free);
-        std::uint64_t index = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
-        leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1), std::memory_order_relaxed);
+        std::uint64_t index =
+            static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
+        leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1),
+                                                      std::memory_order_relaxed);
         return page;
     }
     if (g_next_page == g_pages_end) {
@@ -211,7 +215,8 @@ char *take_page(int c) {
     char *page = g_next_page;
     g_next_page += kPageSize;
     std::uint64_t index = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
-    leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1), std::memory_order_relaxed);
+    leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1),
+                                                  std::memory_order_relaxed);
     return page;
 }
 
@@ -222,8 +227,10 @@ constexpr std::uint32_t kKeptFreePages = 4;
 
 void unlist(ClassPool &pool, PageHeader *page) {
     --pool.partial_count;
-    if (page->prev_partial) page->prev_partial->next_partial = page->next_partial;
-    else pool.partial = page->next_partial;
+    if (page->prev_partial)
+        page->prev_partial->next_partial = page->next_partial;
+    else
+        pool.partial = page->next_partial;
     if (page->next_partial) page->next_partial->prev_partial = page->prev_partial;
     page->listed = false;
 }

@@ -51,7 +51,8 @@ ReturnBuffers *thread_buffers() {
 
 void platform::thread_value_release(void *value) {
     auto *buffers = static_cast<ReturnBuffers *>(value);
-    for (ReturnBuffer &buffer : buffers->family) mem_free(buffer.data);
+    for (ReturnBuffer &buffer : buffers->family)
+        mem_free(buffer.data);
     delete buffers;
 }
 

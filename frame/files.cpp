@@ -11,9 +11,7 @@ namespace velk::files {
 namespace {
 
 // The platform is given the first 255 bytes of a name, up to any NUL.
-std::string platform_name(std::string_view name) {
-    return std::string(name.substr(0, 255)).c_str();
-}
+std::string platform_name(std::string_view name) { return std::string(name.substr(0, 255)).c_str(); }
 
 bool refused(std::string_view name) {
     return name.empty() || name.find_first_of("*?") != std::string_view::npos;
@@ -52,8 +50,7 @@ File::~File() {
     if (is_open()) platform::file_close(handle_);
 }
 
-int File::open(std::string_view name, Access access, Share share, Disposition disposition,
-               File &out) {
+int File::open(std::string_view name, Access access, Share share, Disposition disposition, File &out) {
     if (refused(name)) return kBadFileNameNumber;
     if (std::uint32_t code = injected(testing::FileOp::open)) return number(code);
     platform::FileHandle handle;

@@ -33,8 +33,7 @@ class File {
 
     // Opens the name; a name that is empty or holds "*" or "?" is refused
     // with the number 64 before the platform is asked.
-    static int open(std::string_view name, Access access, Share share, Disposition disposition,
-                    File &out);
+    static int open(std::string_view name, Access access, Share share, Disposition disposition, File &out);
 
     bool is_open() const { return handle_ != platform::kNoFile; }
     // Reads up to size bytes; got is what arrived (short at the end of file).

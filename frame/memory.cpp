@@ -38,7 +38,8 @@ bool allocation_permitted() {
 void *mem_get(std::size_t size) {
     if (!allocation_permitted()) return nullptr;
     void *block = platform::block_alloc(size);
-    if (block && g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_add(1, std::memory_order_relaxed);
+    if (block && g_counting.load(std::memory_order_relaxed))
+        g_live_blocks.fetch_add(1, std::memory_order_relaxed);
     return block;
 }
 

@@ -27,8 +27,10 @@ char *bstr_alloc(const char *bytes, std::uint32_t len) {
     if (!raw) return nullptr;
     std::memcpy(raw, &len, kPrefix);
     char *data = raw + kPrefix;
-    if (bytes && len) std::memcpy(data, bytes, len);
-    else if (len) std::memset(data, 0, len);
+    if (bytes && len)
+        std::memcpy(data, bytes, len);
+    else if (len)
+        std::memset(data, 0, len);
     data[len] = 0;
     data[len + 1] = 0;
     return data;
@@ -47,19 +49,29 @@ std::uint32_t bstr_len(const char *s) {
 
 std::uint32_t windows_code_from_errno(int err, bool folder_exists) {
     switch (err) {
-    case ENOENT: return folder_exists ? 2 : 3;
-    case ENOTDIR: return 3;
+    case ENOENT:
+        return folder_exists ? 2 : 3;
+    case ENOTDIR:
+        return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+        return 4;
     case EACCES:
-    case EPERM: return 5;
-    case ENOMEM: return 8;
-    case EROFS: return 19;
+    case EPERM:
+        return 5;
+    case ENOMEM:
+        return 8;
+    case EROFS:
+        return 19;
     case EBUSY:
-    case EWOULDBLOCK: return 32;
-    case ENOSPC: return 112;
-    case EEXIST: return 80;
-    default: return 1117; // ERROR_IO_DEVICE: an error with no closer match
+    case EWOULDBLOCK:
+        return 32;
+    case ENOSPC:
+        return 112;
+    case EEXIST:
+        return 80;
+    default:
+        return 1117; // ERROR_IO_DEVICE: an error with no closer match
     }
 }
 
@@ -112,7 +124,8 @@ bool file_exists(const char *name) {
     glob_t found;
     bool any = false;
     if (::glob(name, GLOB_NOSORT, nullptr, &found) == 0) {
-        for (std::size_t i = 0; i < found.gl_pathc && !any; ++i) any = is_regular(found.gl_pathv[i]);
+        for (std::size_t i = 0; i < found.gl_pathc && !any; ++i)
+            any = is_regular(found.gl_pathv[i]);
     }
     ::globfree(&found);
     return any;
@@ -182,9 +195,7 @@ std::uint32_t file_close(FileHandle file) {
     return ::close(static_cast<int>(file)) == 0 ? 0 : windows_code_from_errno(errno, true);
 }
 
-std::uint32_t file_delete(const char *name) {
-    return ::unlink(name) == 0 ? 0 : code_for(errno, name);
-}
+std::uint32_t file_delete(const char *name) { return ::unlink(name) == 0 ? 0 : code_for(errno, name); }
 
 } // namespace velk::platform
 

@@ -74,7 +74,7 @@ std::uint32_t file_open(const char *name, Access access, Share share, Dispositio
                         FileHandle *out) {
     *out = kNoFile;
     DWORD rights = access == Access::read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-    DWORD sharing = share == Share::none ? 0
+    DWORD sharing = share == Share::none   ? 0
                     : share == Share::read ? FILE_SHARE_READ
                                            : FILE_SHARE_READ | FILE_SHARE_WRITE;
     DWORD how = disposition == Disposition::create_new ? CREATE_NEW : OPEN_EXISTING;
@@ -90,8 +90,7 @@ std::uint32_t file_read(FileHandle file, void *buffer, std::size_t size, std::si
     while (*got < size) {
         DWORD chunk = static_cast<DWORD>(size - *got > 0x40000000 ? 0x40000000 : size - *got);
         DWORD n = 0;
-        if (!ReadFile(reinterpret_cast<HANDLE>(file), at + *got, chunk, &n, nullptr))
-            return GetLastError();
+        if (!ReadFile(reinterpret_cast<HANDLE>(file), at + *got, chunk, &n, nullptr)) return GetLastError();
         if (n == 0) break;
         *got += n;
     }

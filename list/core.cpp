@@ -11,8 +11,10 @@ namespace {
 
 constexpr std::array<unsigned char, 256> make_lower_table() {
     std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) table[i] = static_cast<unsigned char>(i);
-    for (int c = 'A'; c <= 'Z'; ++c) table[c] = static_cast<unsigned char>(c + 32);
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<unsigned char>(i);
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = static_cast<unsigned char>(c + 32);
     // The capitals of code page 437 that have a small letter there.
     table[0x80] = 0x87;
     table[0x8E] = 0x84;
@@ -37,16 +39,17 @@ void lower_into(char *out, std::string_view s) {
 // result and lets the lowering write straight into the destination.
 std::string_view trim_blanks(std::string_view s) noexcept {
     std::size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ') ++begin;
-    while (end > begin && s[end - 1] == ' ') --end;
+    while (begin < end && s[begin] == ' ')
+        ++begin;
+    while (end > begin && s[end - 1] == ' ')
+        --end;
     return s.substr(begin, end - begin);
 }
 
 bool equals_lowered(std::string_view text, std::string_view key) noexcept {
     if (text.size() != key.size()) return false;
     for (std::size_t i = 0; i < key.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) != kLower[static_cast<unsigned char>(key[i])])
-            return false;
+        if (static_cast<unsigned char>(text[i]) != kLower[static_cast<unsigned char>(key[i])]) return false;
     return true;
 }
 
@@ -63,9 +66,7 @@ std::string_view data_bytes(const ListNode *node) {
     return {node->data, static_cast<std::size_t>(node->capacity)};
 }
 
-std::string_view name_text(const ListNode *node) {
-    return node ? text_read(node->name) : std::string_view();
-}
+std::string_view name_text(const ListNode *node) { return node ? text_read(node->name) : std::string_view(); }
 
 std::string normalise_name(std::string_view name) {
     std::string_view trimmed = trim_blanks(name);
@@ -106,13 +107,15 @@ ListNode *add(ListNode *list, std::string_view name, std::string_view data, Data
 
 std::int32_t count(const ListNode *node) {
     std::int32_t n = 0;
-    for (; node; node = node->next) ++n;
+    for (; node; node = node->next)
+        ++n;
     return n;
 }
 
 ListNode *find_last(ListNode *node) {
     if (!node) return nullptr;
-    while (node->next) node = node->next;
+    while (node->next)
+        node = node->next;
     return node;
 }
 

@@ -14,15 +14,14 @@ ListNode *delim_to_list(std::string_view text, std::string_view delimiter) noexc
     char name[24];
     const char *p = text.data(), *end = p + text.size();
     while (p < end) {
-        const char *stop = delimiter.empty()
-                               ? nullptr
-                               : static_cast<const char *>(std::memchr(p, delimiter[0], end - p));
+        const char *stop =
+            delimiter.empty() ? nullptr : static_cast<const char *>(std::memchr(p, delimiter[0], end - p));
         if (!stop) stop = end;
         if (stop > p) {
             char *name_end = std::to_chars(name, name + sizeof name, ++number).ptr;
             // Appending behind the previous entry costs constant time.
-            ListNode *node = add(last, std::string_view(name, name_end - name),
-                                 std::string_view(p, stop - p), DataForm::text);
+            ListNode *node = add(last, std::string_view(name, name_end - name), std::string_view(p, stop - p),
+                                 DataForm::text);
             if (node && !first) first = node;
             if (!node || !node->name) { // an entry or its number could not be stored
                 free_chain(first);

@@ -22,15 +22,11 @@ VELK_API velk_handle VELK_CALL llbAdd(velk_handle list, velk_bstr name, velk_bst
     return as_handle(add(as_node(list), n.view(), d.view(), DataForm::raw));
 }
 
-VELK_API velk_handle VELK_CALL llNext(velk_handle node) {
-    return node ? as_handle(as_node(node)->next) : 0;
-}
+VELK_API velk_handle VELK_CALL llNext(velk_handle node) { return node ? as_handle(as_node(node)->next) : 0; }
 
 VELK_API int32_t VELK_CALL llCount(velk_handle node) { return count(as_node(node)); }
 
-VELK_API velk_handle VELK_CALL llFindLast(velk_handle node) {
-    return as_handle(find_last(as_node(node)));
-}
+VELK_API velk_handle VELK_CALL llFindLast(velk_handle node) { return as_handle(find_last(as_node(node))); }
 
 VELK_API velk_handle VELK_CALL llGetByNumber(velk_handle node, int32_t position) {
     return as_handle(get_by_number(as_node(node), position));
@@ -40,9 +36,7 @@ VELK_API velk_handle VELK_CALL llFindPrev(velk_handle list, velk_handle node) {
     return as_handle(find_prev(as_node(list), as_node(node)));
 }
 
-VELK_API int32_t VELK_CALL llCapacity(velk_handle node) {
-    return node ? as_node(node)->capacity : 0;
-}
+VELK_API int32_t VELK_CALL llCapacity(velk_handle node) { return node ? as_node(node)->capacity : 0; }
 
 VELK_API void VELK_CALL llMoveFirst(velk_handle list, velk_handle node, velk_handle before) {
     move_first(as_node(list), as_node(node), as_node(before));

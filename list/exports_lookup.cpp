@@ -46,8 +46,7 @@ VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, 
     return as_handle(update_by_name(as_node(list), n.view(), d.view(), DataForm::text));
 }
 
-VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name,
-                                               const char *data) {
+VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data) {
     return as_handle(update_by_name(as_node(list), z_arg(name), z_arg(data), DataForm::text));
 }
 
@@ -56,21 +55,15 @@ VELK_API velk_handle VELK_CALL llbUpdateByName(velk_handle list, velk_bstr name,
     return as_handle(update_by_name(as_node(list), n.view(), d.view(), DataForm::raw));
 }
 
-VELK_API velk_bstr VELK_CALL llData(velk_handle node) {
-    return plain_result(data_text(as_node(node)));
-}
+VELK_API velk_bstr VELK_CALL llData(velk_handle node) { return plain_result(data_text(as_node(node))); }
 
 VELK_API const char *VELK_CALL llzData(velk_handle node) {
     return z_result(Family::list, data_text(as_node(node)));
 }
 
-VELK_API velk_bstr VELK_CALL llbData(velk_handle node) {
-    return plain_result(data_bytes(as_node(node)));
-}
+VELK_API velk_bstr VELK_CALL llbData(velk_handle node) { return plain_result(data_bytes(as_node(node))); }
 
-VELK_API velk_bstr VELK_CALL llName(velk_handle node) {
-    return plain_result(name_text(as_node(node)));
-}
+VELK_API velk_bstr VELK_CALL llName(velk_handle node) { return plain_result(name_text(as_node(node))); }
 
 VELK_API const char *VELK_CALL llzName(velk_handle node) {
     return z_result(Family::list, name_text(as_node(node)));

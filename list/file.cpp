@@ -18,12 +18,14 @@ constexpr std::size_t kChunk = 256 * 1024;
 
 void put_length(char *at, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 std::int32_t get_length(const unsigned char *at) {
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(at[i]) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(at[i]) << (8 * i);
     return static_cast<std::int32_t>(v);
 }
 

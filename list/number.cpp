@@ -50,9 +50,8 @@ double radix_value(const char *p, const char *end, int bits) {
 }
 
 // Powers of ten that a double holds exactly.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Significant digits passed to the conversion. Any decimal number with more
 // digits rounds to a double exactly as its first 780 digits followed by a
@@ -65,8 +64,8 @@ constexpr std::int64_t kExponentCap = 100000000;
 // the digits in [int_begin, int_end) and [frac_begin, frac_end) and lies
 // within a factor 10^340 or so of 1. Digits beyond kMaxDigits are replaced
 // by a single 1 when any of them is non-zero.
-double convert(const char *int_begin, const char *int_end, const char *frac_begin,
-               const char *frac_end, std::int64_t scale) {
+double convert(const char *int_begin, const char *int_end, const char *frac_begin, const char *frac_end,
+               std::int64_t scale) {
     char digits[kMaxDigits + 32];
     int count = 0;
     bool dropped_nonzero = false;
@@ -100,11 +99,13 @@ double decimal_value(const char *p, const char *end) {
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     const char *int_begin = p;
-    while (p < end && is_digit(*p)) ++p;
+    while (p < end && is_digit(*p))
+        ++p;
     const char *int_end = p, *frac_begin = p, *frac_end = p;
     if (p < end && *p == '.') {
         frac_begin = ++p;
-        while (p < end && is_digit(*p)) ++p;
+        while (p < end && is_digit(*p))
+            ++p;
         frac_end = p;
     }
     if (int_begin == int_end && frac_begin == frac_end) return 0.0; // no digit: no number
@@ -156,15 +157,25 @@ double decimal_value(const char *p, const char *end) {
 
 double numeric_value(std::string_view text) noexcept {
     const char *p = text.data(), *end = p + text.size();
-    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n'))
+        ++p;
     if (p == end || *p != '&') return decimal_value(p, end);
     ++p;
     if (p < end) {
         switch (*p) {
-        case 'H': case 'h': return radix_value(p + 1, end, 4);
-        case 'O': case 'o': case 'Q': case 'q': return radix_value(p + 1, end, 3);
-        case 'B': case 'b': return radix_value(p + 1, end, 1);
-        default: break;
+        case 'H':
+        case 'h':
+            return radix_value(p + 1, end, 4);
+        case 'O':
+        case 'o':
+        case 'Q':
+        case 'q':
+            return radix_value(p + 1, end, 3);
+        case 'B':
+        case 'b':
+            return radix_value(p + 1, end, 1);
+        default:
+            break;
         }
     }
     return radix_value(p, end, 3); // octal digits directly after the ampersand

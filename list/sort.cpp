@@ -71,7 +71,8 @@ template <class Order> ListNode *take_run(ListNode **rest, Entry<Order> *entries
         if (Order::less(b.key, a.key)) return false;
         return a.position < b.position;
     });
-    for (std::size_t i = 0; i + 1 < n; ++i) entries[i].node->next = entries[i + 1].node;
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        entries[i].node->next = entries[i + 1].node;
     entries[n - 1].node->next = nullptr;
     return entries[0].node;
 }
@@ -122,7 +123,8 @@ template <class Order> ListNode *merge_runs(ListNode *const *runs, int count) no
         prefetch_after(runs[i]);
         heap[i] = {Order::key(runs[i]), runs[i], i};
     }
-    for (int i = count / 2 - 1; i >= 0; --i) sift_down(heap, count, i);
+    for (int i = count / 2 - 1; i >= 0; --i)
+        sift_down(heap, count, i);
     ListNode head{};
     ListNode *tail = &head;
     int size = count;
@@ -168,8 +170,7 @@ template <class Order> ListNode *merge_sort(ListNode *chain) noexcept {
 } // namespace
 
 ListNode *find_smallest(ListNode *list, std::int32_t mode, ListNode **before) noexcept {
-    return mode == kNumericOrder ? smallest<NumericOrder>(list, before)
-                                 : smallest<TextOrder>(list, before);
+    return mode == kNumericOrder ? smallest<NumericOrder>(list, before) : smallest<TextOrder>(list, before);
 }
 
 ListNode *sort(ListNode *list, std::int32_t mode) noexcept {
@@ -185,8 +186,8 @@ ListNode *sort(ListNode *list, std::int32_t mode) noexcept {
     if (!with.next) return list; // no key anywhere: the chain is as it was
     with_tail->next = nullptr;
     without_tail->next = nullptr;
-    ListNode *sorted = mode == kNumericOrder ? merge_sort<NumericOrder>(with.next)
-                                             : merge_sort<TextOrder>(with.next);
+    ListNode *sorted =
+        mode == kNumericOrder ? merge_sort<NumericOrder>(with.next) : merge_sort<TextOrder>(with.next);
     if (without.next) find_last(sorted)->next = without.next;
     return sorted;
 }

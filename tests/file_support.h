@@ -38,8 +38,7 @@ class TempDir {
 
   private:
     static std::string unique_suffix() {
-        return std::to_string(
-            std::filesystem::file_time_type::clock::now().time_since_epoch().count());
+        return std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count());
     }
     std::string path_;
 };

@@ -44,7 +44,8 @@ inline DWORD WINAPI run_body(void *body) {
 // handle is signalled only after it.
 inline void run_on_own_thread(const std::function<void()> &body) {
 #if defined(_WIN32)
-    HANDLE thread = CreateThread(nullptr, 0, run_body, const_cast<std::function<void()> *>(&body), 0, nullptr);
+    HANDLE thread =
+        CreateThread(nullptr, 0, run_body, const_cast<std::function<void()> *>(&body), 0, nullptr);
     if (!thread) throw std::runtime_error("no thread");
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);

@@ -31,9 +31,7 @@ velk_handle make_list(const Entries &items) {
     return list;
 }
 
-std::string from_list(velk_handle list, std::string_view name) {
-    return take(xmlFromList(list, bs(name)));
-}
+std::string from_list(velk_handle list, std::string_view name) { return take(xmlFromList(list, bs(name))); }
 
 // Reads the list form back as a caller does: parse, then xmlToList.
 Entries round_trip(const std::string &text) {
@@ -182,8 +180,7 @@ TEST(ListForm, ReadersOutOfMemoryGiveAllOrNothing) {
             bool hit = velk::testing::allocations_since_reset() >= n;
             velk::testing::fail_allocation(0);
             if (!hit) { // the whole read ran without a refusal
-                EXPECT_EQ(entries(list),
-                          read == xmlToList ? full : Entries(full.begin(), full.end() - 1));
+                EXPECT_EQ(entries(list), read == xmlToList ? full : Entries(full.begin(), full.end() - 1));
                 llFree(list);
                 break;
             }

@@ -29,7 +29,8 @@ std::vector<std::size_t> boundary_sizes() {
         sizes.push_back(edge);
         sizes.push_back(edge + 1);
     }
-    for (std::size_t big : {2047, 2048, 4096, 65535, 65536, 65537, 1 << 20}) sizes.push_back(big);
+    for (std::size_t big : {2047, 2048, 4096, 65535, 65536, 65537, 1 << 20})
+        sizes.push_back(big);
     return sizes;
 }
 
@@ -43,7 +44,8 @@ bool all_zero(const unsigned char *p, std::size_t n) {
 // overlap, or a block handed out twice, spoil each other's mark.
 void mark(void *block, std::size_t n, std::uint32_t tag) {
     auto *p = static_cast<unsigned char *>(block);
-    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<unsigned char>(tag + i * 7);
+    for (std::size_t i = 0; i < n; ++i)
+        p[i] = static_cast<unsigned char>(tag + i * 7);
 }
 bool has_mark(const void *block, std::size_t n, std::uint32_t tag) {
     auto *p = static_cast<const unsigned char *>(block);
@@ -71,7 +73,8 @@ TEST(Blocks, EverySizeIsZeroFilledAlignedAndSeparateEvenWhenReused) {
                 void *block = velk::mem_get(size);
                 ASSERT_NE(block, nullptr) << size;
                 EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % alignof(std::max_align_t), 0u) << size;
-                EXPECT_TRUE(all_zero(static_cast<unsigned char *>(block), size)) << size << " round " << round;
+                EXPECT_TRUE(all_zero(static_cast<unsigned char *>(block), size))
+                    << size << " round " << round;
                 mark(block, size, tag);
                 held.push_back({block, size, tag++});
             }
@@ -113,18 +116,21 @@ TEST(Blocks, MemoryReleasedInOneSizeServesAnother) {
     BlockWatch watch;
     auto fill = [](std::size_t size, int count) {
         std::vector<void *> blocks;
-        for (int i = 0; i < count; ++i) blocks.push_back(velk::mem_get(size));
+        for (int i = 0; i < count; ++i)
+            blocks.push_back(velk::mem_get(size));
         return blocks;
     };
     auto release = [](std::vector<void *> &blocks) {
-        for (void *block : blocks) velk::mem_free(block);
+        for (void *block : blocks)
+            velk::mem_free(block);
         blocks.clear();
     };
     auto large = fill(200, 20000);
     release(large);
     std::size_t before = velk::testing::block_cache_bytes();
     auto small = fill(40, 40000); // under half the bytes of the first ones
-    for (void *block : small) ASSERT_TRUE(block && all_zero(static_cast<unsigned char *>(block), 40));
+    for (void *block : small)
+        ASSERT_TRUE(block && all_zero(static_cast<unsigned char *>(block), 40));
     EXPECT_EQ(velk::testing::block_cache_bytes(), before);
     release(small);
     EXPECT_EQ(watch.leaked(), 0);
@@ -211,12 +217,16 @@ TEST(Blocks, ManyThreadsAllocateAndReleaseAtOnceAndAcrossEachOther) {
                 }
             }
         }
-        for (const Held &h : mine) velk::mem_free(h.block);
+        for (const Held &h : mine)
+            velk::mem_free(h.block);
     };
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) threads.emplace_back(work, 100u + t);
-    for (auto &t : threads) t.join();
-    for (const Held &h : exchange) velk::mem_free(h.block);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back(work, 100u + t);
+    for (auto &t : threads)
+        t.join();
+    for (const Held &h : exchange)
+        velk::mem_free(h.block);
     EXPECT_EQ(faults.load(), 0);
     EXPECT_EQ(watch.leaked(), 0);
 }
@@ -226,14 +236,17 @@ TEST(Blocks, MemoryHeldByAThreadGoesBackWhenItEnds) {
     auto visit = [] {
         std::thread([] {
             std::vector<void *> held;
-            for (int i = 0; i < 20000; ++i) held.push_back(velk::mem_get(1 + i % 512));
-            for (void *block : held) velk::mem_free(block);
+            for (int i = 0; i < 20000; ++i)
+                held.push_back(velk::mem_get(1 + i % 512));
+            for (void *block : held)
+                velk::mem_free(block);
         }).join();
     };
     visit();
     if (velk::testing::block_cache_bytes() == 0) GTEST_SKIP() << "blocks are the system's own here";
     std::size_t before = velk::testing::block_cache_bytes();
-    for (int i = 0; i < 100; ++i) visit();
+    for (int i = 0; i < 100; ++i)
+        visit();
     EXPECT_EQ(velk::testing::block_cache_bytes(), before);
 }
 

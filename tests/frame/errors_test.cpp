@@ -25,8 +25,8 @@ TEST(ErrorTexts, FamiliesKeepTheirOwnTextAndReadingDoesNotClear) {
 }
 
 TEST(ErrorTexts, ConcurrentFailuresNeverTearAText) {
-    const std::vector<std::string> messages = {
-        std::string(300, 'a'), std::string(5, 'b'), std::string(70000, 'c'), "d"};
+    const std::vector<std::string> messages = {std::string(300, 'a'), std::string(5, 'b'),
+                                               std::string(70000, 'c'), "d"};
     std::vector<std::thread> threads;
     std::atomic<int> torn{0};
     for (std::size_t t = 0; t < messages.size(); ++t) {
@@ -35,12 +35,14 @@ TEST(ErrorTexts, ConcurrentFailuresNeverTearAText) {
                 velk::set_error(Family::xml, messages[t]);
                 std::string seen = take(xmlLastError());
                 bool known = false;
-                for (const auto &m : messages) known = known || seen == m;
+                for (const auto &m : messages)
+                    known = known || seen == m;
                 if (!known) ++torn;
             }
         });
     }
-    for (auto &t : threads) t.join();
+    for (auto &t : threads)
+        t.join();
     EXPECT_EQ(torn.load(), 0);
 }
 
@@ -68,7 +70,8 @@ TEST(FileErrorNumbers, EachRowOfTheTable) {
     EXPECT_EQ(velk::kNoMemoryNumber, velk::file_error_number(8));
     EXPECT_EQ(velk::kEndOfFileNumber, velk::file_error_number(38));
     for (const auto &row : rows)
-        for (unsigned code : row.codes) EXPECT_EQ(velk::file_error_number(code), row.number) << code;
+        for (unsigned code : row.codes)
+            EXPECT_EQ(velk::file_error_number(code), row.number) << code;
 }
 
 #if !defined(_WIN32)

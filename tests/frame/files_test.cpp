@@ -51,9 +51,9 @@ TEST(Files, MissingFileAndMissingFolderHaveTheirOwnNumbers) {
     TempDir dir;
     File f;
     EXPECT_EQ(open_file(dir.file("none.xml"), Access::read, Share::read, Disposition::open_existing, f), 53);
-    EXPECT_EQ(open_file(dir.file("no/such/none.xml"), Access::read_write, Share::none,
-                        Disposition::create_new, f),
-              76);
+    EXPECT_EQ(
+        open_file(dir.file("no/such/none.xml"), Access::read_write, Share::none, Disposition::create_new, f),
+        76);
 }
 
 TEST(Files, CreateNewNeverOpensAnExistingFile) {
@@ -75,7 +75,8 @@ TEST(Files, ExclusiveOpenKeepsOtherOpenersOut) {
     TempDir dir;
     write_file(dir.file("held"), "x");
     File holder, second;
-    ASSERT_EQ(open_file(dir.file("held"), Access::read_write, Share::none, Disposition::open_existing, holder), 0);
+    ASSERT_EQ(
+        open_file(dir.file("held"), Access::read_write, Share::none, Disposition::open_existing, holder), 0);
     EXPECT_EQ(open_file(dir.file("held"), Access::read, Share::read, Disposition::open_existing, second), 70);
     ASSERT_EQ(holder.close(), 0);
     EXPECT_EQ(open_file(dir.file("held"), Access::read, Share::read, Disposition::open_existing, second), 0);

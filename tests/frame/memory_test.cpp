@@ -25,7 +25,8 @@ TEST(Memory, GetAsciizOfEmptyTextAllocatesNothing) {
 TEST(Memory, GetMemGivesZeroFilledBlocks) {
     auto *block = static_cast<unsigned char *>(GetMem(64));
     ASSERT_NE(block, nullptr);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], 0) << i;
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(block[i], 0) << i;
     FreeMem(block);
     // A zero-byte block is whatever the platform gives; non-null is released.
     if (void *empty = GetMem(0)) FreeMem(empty);

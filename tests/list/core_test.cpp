@@ -18,7 +18,8 @@ std::string text_of(velk_handle h) { return std::string(velk::list::data_text(as
 // The names of a list from its first node, in chain order.
 std::vector<std::string> names(velk_handle list) {
     std::vector<std::string> out;
-    for (velk_handle h = list; h; h = llNext(h)) out.push_back(name_of(h));
+    for (velk_handle h = list; h; h = llNext(h))
+        out.push_back(name_of(h));
     return out;
 }
 
@@ -61,10 +62,16 @@ TEST(ListAdd, EmptyOrBlankNamesAreNotStored) {
 }
 
 TEST(ListAdd, PlainFaceKeepsNulBytesAndTerminates) {
-    velk_handle node = llAdd(0, bs("n"), bs(std::string_view("1\0" "2", 3)));
+    velk_handle node = llAdd(0, bs("n"),
+                             bs(std::string_view("1\0"
+                                                 "2",
+                                                 3)));
     EXPECT_EQ(llCapacity(node), 3);
     EXPECT_EQ(text_of(node), "1");
-    EXPECT_EQ(0, std::memcmp(as_node(node)->data, "1\0" "2\0", 4));
+    EXPECT_EQ(0, std::memcmp(as_node(node)->data,
+                             "1\0"
+                             "2\0",
+                             4));
     llFree(node);
 }
 
@@ -87,7 +94,7 @@ TEST(ListAdd, ExhaustedMemoryLeavesTheListAsItWas) {
     BlockWatch watch;
     velk_handle list = make_list({"a", "b"});
     const long held = watch.leaked(); // two nodes: record, name, data each
-    for (unsigned nth : {1u, 2u}) { // the record, then the data block
+    for (unsigned nth : {1u, 2u}) {   // the record, then the data block
         velk::testing::fail_allocation(nth);
         EXPECT_EQ(llAdd(list, bs("c"), bs("data")), 0u) << nth;
         EXPECT_EQ(llCount(list), 2) << nth;
@@ -124,7 +131,8 @@ TEST(ListWalk, CountsAndPositionsFromTheGivenNode) {
     EXPECT_EQ(llGetByNumber(list, 1), list);
     EXPECT_EQ(llGetByNumber(list, 3), c);
     EXPECT_EQ(llGetByNumber(b, 2), c);
-    for (int position : {0, -1, 4, INT32_MIN}) EXPECT_EQ(llGetByNumber(list, position), 0u) << position;
+    for (int position : {0, -1, 4, INT32_MIN})
+        EXPECT_EQ(llGetByNumber(list, position), 0u) << position;
     llFree(list);
 }
 
@@ -136,7 +144,7 @@ TEST(ListWalk, FindPrev) {
     EXPECT_EQ(llFindPrev(list, b), list);
     EXPECT_EQ(llFindPrev(list, c), b);
     EXPECT_EQ(llFindPrev(list, llNext(other)), 0u); // not in this chain
-    EXPECT_EQ(llFindPrev(list, 0), c);             // node 0: the last node
+    EXPECT_EQ(llFindPrev(list, 0), c);              // node 0: the last node
     EXPECT_EQ(llFindPrev(0, b), 0u);
     llFree(list);
     llFree(other);

@@ -15,7 +15,8 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 // The (name, data) pairs of a list, and the list released.
 Entries entries_of(velk_handle list) {
     Entries out;
-    for (velk_handle h = list; h; h = llNext(h)) out.emplace_back(take(llName(h)), take(llbData(h)));
+    for (velk_handle h = list; h; h = llNext(h))
+        out.emplace_back(take(llName(h)), take(llbData(h)));
     llFree(list);
     return out;
 }
@@ -54,7 +55,8 @@ TEST(ListDelimToList, ZFace) {
 TEST(ListDelimToList, ManyEntriesInOrder) {
     std::string text;
     const int entries = 100000; // each append starts from the previous entry
-    for (int i = 1; i <= entries; ++i) text += std::to_string(i * 7) + "\n";
+    for (int i = 1; i <= entries; ++i)
+        text += std::to_string(i * 7) + "\n";
     velk_handle list = llDelimToList(bs(text), bs("\n"));
     EXPECT_EQ(llCount(list), entries);
     velk_handle tenth = llGetByNumber(list, 10);

@@ -18,7 +18,8 @@ const std::string kSig = "LINKED_LIST_TYPE";
 
 std::string le(int32_t v) {
     std::string out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
     return out;
 }
 
@@ -75,7 +76,10 @@ TEST(ListFile, NeverWritesIntoAnExistingFile) {
 
 TEST(ListFile, DataIsSavedAsTextAndLoadsWithThatCapacity) {
     TempDir dir;
-    velk_handle list = llbAdd(0, bs("raw"), bs(std::string("1\0" "2", 3)));
+    velk_handle list = llbAdd(0, bs("raw"),
+                              bs(std::string("1\0"
+                                             "2",
+                                             3)));
     ASSERT_EQ(llListToFile(list, bs(dir.file("raw.lst"))), 1);
     velk_handle back = load(dir.file("raw.lst"));
     EXPECT_EQ(entries(back), (Entries{{"raw", "1"}}));
@@ -124,7 +128,8 @@ TEST(ListFile, WildcardNamesAreSearchPatternsThatNoOpenAccepts) {
     write_file(dir.file("one.lst"), kSig + entry("a", "b") + le(-1));
     velk_handle list = llzAdd(0, "a", "b");
     EXPECT_EQ(llzListToFile(list, dir.file("*.lst").c_str()), 0); // matches one.lst
-    EXPECT_EQ(take(llLastError()), "Unable to save linked list. File " + dir.file("*.lst") + " already exists.");
+    EXPECT_EQ(take(llLastError()),
+              "Unable to save linked list. File " + dir.file("*.lst") + " already exists.");
     EXPECT_EQ(llzListFromFile(dir.file("o?e.lst").c_str()), 0u);
     EXPECT_EQ(take(llLastError()), "Unable to open file " + dir.file("o?e.lst") + " Error = 64");
     EXPECT_EQ(llzListToFile(list, dir.file("*.none").c_str()), 0); // matches nothing
@@ -258,7 +263,8 @@ TEST(ListFile, AReadOnlyFileLoadsAndIsNeverReplaced) {
     velk_handle back = llzListFromFile(dir.file("ro.lst").c_str());
     EXPECT_EQ(entries(back), (Entries{{"a", "1"}}));
     EXPECT_EQ(llzListToFile(list, dir.file("ro.lst").c_str()), 0);
-    EXPECT_EQ(take(llLastError()), "Unable to save linked list. File " + dir.file("ro.lst") + " already exists.");
+    EXPECT_EQ(take(llLastError()),
+              "Unable to save linked list. File " + dir.file("ro.lst") + " already exists.");
     llFree(back);
     llFree(list);
 }

@@ -15,7 +15,8 @@ std::string data_of(velk_handle h) { return take(llData(h)); }
 
 std::vector<std::string> datas(velk_handle list) {
     std::vector<std::string> out;
-    for (velk_handle h = list; h; h = llNext(h)) out.push_back(data_of(h));
+    for (velk_handle h = list; h; h = llNext(h))
+        out.push_back(data_of(h));
     return out;
 }
 
@@ -78,9 +79,13 @@ TEST(ListUpdate, ReplacesTheDataInEachFace) {
     llzUpdate(node, nullptr);
     EXPECT_EQ(llCapacity(node), 0);
     EXPECT_NE(as_node(node)->data, nullptr); // empty text data still has its block
-    llbUpdate(node, bs(std::string_view("1\0" "2", 3)));
+    llbUpdate(node, bs(std::string_view("1\0"
+                                        "2",
+                                        3)));
     EXPECT_EQ(llCapacity(node), 3);
-    EXPECT_EQ(take(llbData(node)), std::string("1\0" "2", 3));
+    EXPECT_EQ(take(llbData(node)), std::string("1\0"
+                                               "2",
+                                               3));
     EXPECT_EQ(data_of(node), "1");
     llUpdate(0, bs("ignored"));
     llzUpdate(0, "ignored");

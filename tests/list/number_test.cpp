@@ -41,16 +41,16 @@ TEST(NumericValue, ExponentWithEOrD) {
 
 TEST(NumericValue, SkipsBlanksTabsAndLineFeedsOnlyBeforeTheNumber) {
     EXPECT_EQ(value(" \t\n 8"), 8.0);
-    EXPECT_EQ(value("\r8"), 0.0);   // a carriage return is not skipped
-    EXPECT_EQ(value("1 2"), 1.0);   // reading stops at the blank
-    EXPECT_EQ(value("- 5"), 0.0);   // nor is a blank skipped after the sign
+    EXPECT_EQ(value("\r8"), 0.0); // a carriage return is not skipped
+    EXPECT_EQ(value("1 2"), 1.0); // reading stops at the blank
+    EXPECT_EQ(value("- 5"), 0.0); // nor is a blank skipped after the sign
     EXPECT_EQ(value("12abc"), 12.0);
     EXPECT_EQ(value("3.4.5"), 3.4);
 }
 
 TEST(NumericValue, TextWithoutANumberIsZero) {
-    for (const char *text : {"", "abc", "-", "+", ".", "-.", "e5", " ", "$1", "&", "&8", "&H", "&hg",
-                             "&B2", "&O9", "-&H10", "\n"})
+    for (const char *text : {"", "abc", "-", "+", ".", "-.", "e5", " ", "$1", "&", "&8", "&H", "&hg", "&B2",
+                             "&O9", "-&H10", "\n"})
         EXPECT_EQ(value(text), 0.0) << '"' << text << '"';
 }
 

@@ -16,13 +16,15 @@ namespace {
 
 std::vector<std::string> names(velk_handle list) {
     std::vector<std::string> out;
-    for (velk_handle h = list; h; h = llNext(h)) out.push_back(take(llName(h)));
+    for (velk_handle h = list; h; h = llNext(h))
+        out.push_back(take(llName(h)));
     return out;
 }
 
 std::vector<std::string> datas(velk_handle list) {
     std::vector<std::string> out;
-    for (velk_handle h = list; h; h = llNext(h)) out.push_back(take(llData(h)));
+    for (velk_handle h = list; h; h = llNext(h))
+        out.push_back(take(llData(h)));
     return out;
 }
 
@@ -218,7 +220,8 @@ Strings selection_order(std::vector<ModelEntry> rest, int mode) {
         order.push_back(rest[best].name);
         rest.erase(rest.begin() + best);
     }
-    for (const auto &e : rest) order.push_back(e.name);
+    for (const auto &e : rest)
+        order.push_back(e.name);
     return order;
 }
 
@@ -243,9 +246,9 @@ velk_handle selection_sort(velk_handle list, int mode, velk_handle *leftover) {
 }
 
 const char *const kTextPieces[] = {"a", "b", "A", " ", "\xFF", "ab", "ba", "\x80", "z"};
-const char *const kNumbers[] = {"1",    "1.0", " +1", "1e0",  "&H1",  "&1",  "&B1",  "-2",   "2D0",
-                                "abc",  "",    "0",   "-0",   ".5",   "5e-1", "&HFF", "255",  "1e400",
-                                "-1e400", "\t7", "x9", "12",  "1 2",  "&O377", "-.5", "3.25", "1e-400"};
+const char *const kNumbers[] = {"1",      "1.0", " +1", "1e0", "&H1", "&1",    "&B1",  "-2",   "2D0",
+                                "abc",    "",    "0",   "-0",  ".5",  "5e-1",  "&HFF", "255",  "1e400",
+                                "-1e400", "\t7", "x9",  "12",  "1 2", "&O377", "-.5",  "3.25", "1e-400"};
 
 std::string random_data(std::mt19937 &random, int mode) {
     std::string data;
@@ -295,8 +298,8 @@ TEST(ListSort, SameOrderAsTheSelectionSortOnRandomLists) {
     for (int mode : {0, 1}) {
         for (int round = 0; round < 120; ++round) {
             // Mostly short lists; some long enough for many merged runs.
-            int size = round % 10 == 0 ? 600 + static_cast<int>(random() % 2500)
-                                       : static_cast<int>(random() % 40);
+            int size =
+                round % 10 == 0 ? 600 + static_cast<int>(random() % 2500) : static_cast<int>(random() % 40);
             velk_handle a, b;
             std::vector<ModelEntry> model;
             make_random_lists(random, size, mode, &a, &b, &model);
@@ -335,15 +338,15 @@ TEST(ListSort, LongListsMatchAStableSortOfTheModel) {
             std::vector<ModelEntry> model;
             make_random_lists(random, size, mode, &a, &b, &model);
             llFree(b);
-            std::stable_partition(model.begin(), model.end(),
-                                  [](const ModelEntry &e) { return e.has_data; });
-            auto with_data_end = std::find_if(model.begin(), model.end(),
-                                              [](const ModelEntry &e) { return !e.has_data; });
+            std::stable_partition(model.begin(), model.end(), [](const ModelEntry &e) { return e.has_data; });
+            auto with_data_end =
+                std::find_if(model.begin(), model.end(), [](const ModelEntry &e) { return !e.has_data; });
             std::stable_sort(model.begin(), with_data_end, [mode](const ModelEntry &x, const ModelEntry &y) {
                 return mode == 1 ? x.number < y.number : text_less(x.text, y.text);
             });
             Strings expected;
-            for (const auto &e : model) expected.push_back(e.name);
+            for (const auto &e : model)
+                expected.push_back(e.name);
             velk_handle sorted = llSort(a, mode);
             ASSERT_EQ(names(sorted), expected) << "mode " << mode << " size " << size;
             llFree(sorted);

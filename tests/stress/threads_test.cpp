@@ -63,7 +63,8 @@ void work(int id, const TempDir &dir, Faults &faults) {
         llFree(list);
 
         // A document: parsed, read, written, freed.
-        std::string text = "<doc owner='" + me + "'><item n='1'>" + me + " &amp; co</item><item n='2'/></doc>";
+        std::string text =
+            "<doc owner='" + me + "'><item n='1'>" + me + " &amp; co</item><item n='2'/></doc>";
         velk_handle doc = xmlzParse(text.c_str());
         CHECK(doc != 0);
         CHECK(std::string(xmlzAttribValue(doc, "owner")) == me);
@@ -87,7 +88,9 @@ TEST(Threads, ListsDocumentsFilesAndFailuresAtOnce) {
     TempDir dir;
     Faults faults;
     std::vector<std::thread> threads;
-    for (int id = 0; id < kThreads; ++id) threads.emplace_back(work, id, std::cref(dir), std::ref(faults));
-    for (auto &t : threads) t.join();
+    for (int id = 0; id < kThreads; ++id)
+        threads.emplace_back(work, id, std::cref(dir), std::ref(faults));
+    for (auto &t : threads)
+        t.join();
     EXPECT_EQ(faults.count.load(), 0) << "last failed check at line " << faults.line.load();
 }

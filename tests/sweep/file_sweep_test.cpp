@@ -25,7 +25,8 @@ const std::string kUntouched = "the message before the call";
 
 std::string le(int32_t v) {
     std::string out(4, '\0');
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
     return out;
 }
 
@@ -44,7 +45,8 @@ const std::string kXml = "<?xml version='1.0'?><r a='1'><i>x &amp; y</i><!--c-->
 std::string list_result(velk_handle list) {
     if (!list) return "0";
     std::string out = "list";
-    for (const auto &[name, data] : entries(list)) out += " " + name + "=" + std::to_string(data.size());
+    for (const auto &[name, data] : entries(list))
+        out += " " + name + "=" + std::to_string(data.size());
     llFree(list);
     return out;
 }
@@ -142,12 +144,17 @@ void sweep_file_case(const FileCase &c) {
                 EXPECT_TRUE(after.count(name) && after.at(name) == bytes) << name << " was changed";
             }
             switch (expected.target) {
-            case Target::absent: EXPECT_FALSE(after.count("target")); break;
-            case Target::present: EXPECT_TRUE(after.count("target")); break;
+            case Target::absent:
+                EXPECT_FALSE(after.count("target"));
+                break;
+            case Target::present:
+                EXPECT_TRUE(after.count("target"));
+                break;
             case Target::unchanged:
                 EXPECT_TRUE(after.count("target") && after.at("target") == c.existing);
                 break;
-            case Target::any: break;
+            case Target::any:
+                break;
             }
         });
     }
@@ -157,7 +164,8 @@ void sweep_file_case(const FileCase &c) {
 std::string written(int32_t result, const std::string &target) {
     if (result != 1) return std::to_string(result);
     const std::string bytes = read_file(target);
-    return "1, " + std::to_string(bytes.size()) + " bytes, digest " + std::to_string(std::hash<std::string>()(bytes));
+    return "1, " + std::to_string(bytes.size()) + " bytes, digest " +
+           std::to_string(std::hash<std::string>()(bytes));
 }
 
 } // namespace
@@ -172,7 +180,9 @@ TEST(FileOperationSweep, ListSave) {
     auto exists = [](const std::string &target) {
         return "Unable to save linked list. File " + target + " already exists.";
     };
-    auto none = [](FileOp, unsigned, const std::string &) -> Expect { return {"unexpected", "", Target::any}; };
+    auto none = [](FileOp, unsigned, const std::string &) -> Expect {
+        return {"unexpected", "", Target::any};
+    };
     const std::vector<FileCase> cases = {
         {"llListToFile", velk::Family::list, "", false,
          [&](const std::string &t) { return written(llListToFile(list, bs(t)), t); }, failed},
@@ -181,19 +191,24 @@ TEST(FileOperationSweep, ListSave) {
         {"llListToFile onto an existing file", velk::Family::list, "kept", false,
          [&](const std::string &t) { return written(llListToFile(list, bs(t)), t); }, none, exists},
     };
-    for (const FileCase &c : cases) sweep_file_case(c);
+    for (const FileCase &c : cases)
+        sweep_file_case(c);
     llFree(list);
 }
 
 TEST(FileOperationSweep, ListLoad) {
     auto failed = [](FileOp op, unsigned nth, const std::string &target) -> Expect {
         switch (op) {
-        case FileOp::open: return {"", kUntouched}; // opened again for reading only
-        case FileOp::size: return {"0", "Error reading input file " + target + " Error = 70"};
+        case FileOp::open:
+            return {"", kUntouched}; // opened again for reading only
+        case FileOp::size:
+            return {"0", "Error reading input file " + target + " Error = 70"};
         case FileOp::read:
-            if (nth == 1) return {"0", "File " + target + " doesn't contain a properly formatted linked list."};
+            if (nth == 1)
+                return {"0", "File " + target + " doesn't contain a properly formatted linked list."};
             return {"0", "Error reading input file " + target + " Error = 72"};
-        default: return {"unexpected", ""};
+        default:
+            return {"unexpected", ""};
         }
     };
     const std::vector<FileCase> cases = {
@@ -202,17 +217,23 @@ TEST(FileOperationSweep, ListLoad) {
         {"llzListFromFile", velk::Family::list, kListFile, false,
          [](const std::string &t) { return list_result(llzListFromFile(t.c_str())); }, failed},
     };
-    for (const FileCase &c : cases) sweep_file_case(c);
+    for (const FileCase &c : cases)
+        sweep_file_case(c);
 }
 
 TEST(FileOperationSweep, XmlParseFile) {
     auto failed = [](FileOp op, unsigned, const std::string &target) -> Expect {
         switch (op) {
-        case FileOp::open: return {"0", "Error opening xml file " + target + " error=70"};
-        case FileOp::size: return {"0", "Error reading xml file " + target + " error=70"};
-        case FileOp::read: return {"0", "Error reading xml file " + target + " error=72"};
-        case FileOp::close: return {"", kUntouched}; // the bytes were read already
-        default: return {"unexpected", ""};
+        case FileOp::open:
+            return {"0", "Error opening xml file " + target + " error=70"};
+        case FileOp::size:
+            return {"0", "Error reading xml file " + target + " error=70"};
+        case FileOp::read:
+            return {"0", "Error reading xml file " + target + " error=72"};
+        case FileOp::close:
+            return {"", kUntouched}; // the bytes were read already
+        default:
+            return {"unexpected", ""};
         }
     };
     const std::vector<FileCase> cases = {
@@ -227,7 +248,8 @@ TEST(FileOperationSweep, XmlParseFile) {
         {"xmlzParseFile", velk::Family::xml, kXml, false,
          [](const std::string &t) { return tree_result(xmlzParseFile(t.c_str())); }, failed},
     };
-    for (const FileCase &c : cases) sweep_file_case(c);
+    for (const FileCase &c : cases)
+        sweep_file_case(c);
 }
 
 TEST(FileOperationSweep, XmlWriteFiles) {
@@ -249,12 +271,14 @@ TEST(FileOperationSweep, XmlWriteFiles) {
     // Over an existing file with overwrite: the file goes first, unless the
     // deletion fails.
     auto overwrite_failed = [&](FileOp op, unsigned nth, const std::string &target) -> Expect {
-        if (op == FileOp::remove) return {"0", "Output file exists and cannot be deleted.", Target::unchanged};
+        if (op == FileOp::remove)
+            return {"0", "Output file exists and cannot be deleted.", Target::unchanged};
         return tree_failed(op, nth, target);
     };
     auto none = [](FileOp, unsigned, const std::string &) -> Expect { return {"unexpected", ""}; };
     auto tree_to_file = [&](int32_t overwrite) {
-        return [&, overwrite](const std::string &t) { return written(xmlTreeToFile(doc, bs(t), overwrite), t); };
+        return
+            [&, overwrite](const std::string &t) { return written(xmlTreeToFile(doc, bs(t), overwrite), t); };
     };
     const std::vector<FileCase> cases = {
         {"xmlTreeToFile", velk::Family::xml, "", false, tree_to_file(0), tree_failed},
@@ -271,7 +295,8 @@ TEST(FileOperationSweep, XmlWriteFiles) {
          [&](const std::string &t) { return written(xmlNodeToFile(root, bs(t)), t); }, none,
          [](const std::string &t) { return "File '" + t + "' already exists."; }},
     };
-    for (const FileCase &c : cases) sweep_file_case(c);
+    for (const FileCase &c : cases)
+        sweep_file_case(c);
     // What the writers wrote without failure.
     TempDir dir;
     EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("t")), 0), 1);
@@ -290,7 +315,9 @@ TEST(AllocationSweep, ListFiles) {
         unsigned swept = sweep_allocations("list files", [&](AllocationFault &fault) {
             TempDir dir;
             const std::string target = dir.file("l.lst");
-            auto save = [&] { return plain ? llListToFile(list, bs(target)) : llzListToFile(list, target.c_str()); };
+            auto save = [&] {
+                return plain ? llListToFile(list, bs(target)) : llzListToFile(list, target.c_str());
+            };
             BlockWatch watch;
             fault.arm();
             int32_t saved = save();
@@ -353,8 +380,8 @@ TEST(AllocationSweep, ListFiles) {
         });
         EXPECT_EQ(swept, static_cast<unsigned>(failed + skipped + nameless));
         EXPECT_GT(failed, 0);
-        EXPECT_EQ(skipped, 2 * 3);  // record or data block of each entry
-        EXPECT_EQ(nameless, 2);     // the name block of each named entry
+        EXPECT_EQ(skipped, 2 * 3); // record or data block of each entry
+        EXPECT_EQ(nameless, 2);    // the name block of each named entry
     }
     llFree(list);
 }
@@ -384,10 +411,12 @@ TEST(AllocationSweep, XmlFiles) {
                 EXPECT_EQ(root, 0u);
                 const std::string message = xml_error();
                 const std::string tail = ") Out of memory";
-                if (message == "Error reading xml file " + file + " error=7") ++buffer;
-                else EXPECT_TRUE(message.size() > tail.size() &&
-                                 message.compare(message.size() - tail.size(), tail.size(), tail) == 0)
-                    << message;
+                if (message == "Error reading xml file " + file + " error=7")
+                    ++buffer;
+                else
+                    EXPECT_TRUE(message.size() > tail.size() &&
+                                message.compare(message.size() - tail.size(), tail.size(), tail) == 0)
+                        << message;
                 EXPECT_EQ(watch.leaked(), 0);
                 root = load();
             }
@@ -426,8 +455,10 @@ TEST(AllocationSweep, XmlFiles) {
             if (fault.struck()) {
                 EXPECT_EQ(wrote, 0);
                 EXPECT_EQ(xml_error(), "Error writing output file '" + target + writer.err);
-                if (writer.existing) EXPECT_EQ(read_file(target), "old contents");
-                else EXPECT_FALSE(file_present(target));
+                if (writer.existing)
+                    EXPECT_EQ(read_file(target), "old contents");
+                else
+                    EXPECT_FALSE(file_present(target));
             } else {
                 EXPECT_EQ(wrote, 1);
                 EXPECT_EQ(read_file(target), tree_text(doc));

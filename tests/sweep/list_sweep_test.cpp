@@ -34,11 +34,14 @@ TEST(AllocationSweep, ListAddsInEveryFace) {
         {"llzAdd", [](velk_handle l) { return llzAdd(l, "New", "data"); }, {"new", "data"}},
         {"llbAdd", [&](velk_handle l) { return llbAdd(l, bs("New"), bs(raw)); }, {"new", raw}},
         {"llUpdateByName (new name)",
-         [](velk_handle l) { return llUpdateByName(l, bs("New"), bs("data")); }, {"new", "data"}},
+         [](velk_handle l) { return llUpdateByName(l, bs("New"), bs("data")); },
+         {"new", "data"}},
         {"llzUpdateByName (new name)",
-         [](velk_handle l) { return llzUpdateByName(l, "New", "data"); }, {"new", "data"}},
+         [](velk_handle l) { return llzUpdateByName(l, "New", "data"); },
+         {"new", "data"}},
         {"llbUpdateByName (new name)",
-         [&](velk_handle l) { return llbUpdateByName(l, bs("New"), bs(raw)); }, {"new", raw}},
+         [&](velk_handle l) { return llbUpdateByName(l, bs("New"), bs(raw)); },
+         {"new", raw}},
     };
     unsigned points = 0;
     for (const AddCase &c : cases) {
@@ -83,16 +86,33 @@ TEST(AllocationSweep, ListAddsInEveryFace) {
 // A refused update leaves the node in its place without data (readers give
 // ""), every other entry as it was, and the next update gives it data again.
 TEST(AllocationSweep, ListUpdatesInEveryFace) {
-    const std::string raw("1\0" "2", 3);
+    const std::string raw("1\0"
+                          "2",
+                          3);
     struct UpdateCase {
         const char *what;
         std::function<velk_handle(velk_handle list, velk_handle node)> call;
         std::string data;
     };
     const std::vector<UpdateCase> cases = {
-        {"llUpdate", [](velk_handle, velk_handle n) { llUpdate(n, bs("new")); return n; }, "new"},
-        {"llzUpdate", [](velk_handle, velk_handle n) { llzUpdate(n, "new"); return n; }, "new"},
-        {"llbUpdate", [&](velk_handle, velk_handle n) { llbUpdate(n, bs(raw)); return n; }, raw},
+        {"llUpdate",
+         [](velk_handle, velk_handle n) {
+             llUpdate(n, bs("new"));
+             return n;
+         },
+         "new"},
+        {"llzUpdate",
+         [](velk_handle, velk_handle n) {
+             llzUpdate(n, "new");
+             return n;
+         },
+         "new"},
+        {"llbUpdate",
+         [&](velk_handle, velk_handle n) {
+             llbUpdate(n, bs(raw));
+             return n;
+         },
+         raw},
         {"llUpdateByName", [](velk_handle l, velk_handle) { return llUpdateByName(l, bs(" B"), bs("new")); },
          "new"},
         {"llzUpdateByName", [](velk_handle l, velk_handle) { return llzUpdateByName(l, "b", "new"); }, "new"},

@@ -34,8 +34,8 @@ bool probe(FileOp op, const TempDir &dir) {
     if (!file_present(name)) write_file(name, "p");
     files::File f;
     auto open = [&](files::Access access) {
-        return files::File::open(name, access, files::Share::read_write,
-                                 files::Disposition::open_existing, f) == 0;
+        return files::File::open(name, access, files::Share::read_write, files::Disposition::open_existing,
+                                 f) == 0;
     };
     switch (op) {
     case FileOp::open:
@@ -65,7 +65,8 @@ bool FileFault::disarm() {
     // A failure still waiting is at most nth operations away.
     TempDir scratch;
     bool waiting = false;
-    for (unsigned i = 0; i < nth_ && !waiting; ++i) waiting = !probe(op_, scratch);
+    for (unsigned i = 0; i < nth_ && !waiting; ++i)
+        waiting = !probe(op_, scratch);
     velk::testing::fail_file_operation(op_, 0, 0);
     struck_ = !waiting;
     return struck_;
@@ -97,7 +98,8 @@ class TallyPrinter : public ::testing::Environment {
             std::string detail;
             for (const auto &[kind, points] : kinds) {
                 sum += points;
-                if (!kind.empty() && points) detail += (detail.empty() ? " (" : ", ") + kind + " " + std::to_string(points);
+                if (!kind.empty() && points)
+                    detail += (detail.empty() ? " (" : ", ") + kind + " " + std::to_string(points);
             }
             if (!detail.empty()) detail += ")";
             all += sum;
@@ -116,12 +118,18 @@ const bool g_printer_added = (::testing::AddGlobalTestEnvironment(new TallyPrint
 
 const char *kind_name(FileOp op) {
     switch (op) {
-    case FileOp::open: return "open";
-    case FileOp::read: return "read";
-    case FileOp::write: return "write";
-    case FileOp::size: return "size";
-    case FileOp::close: return "close";
-    case FileOp::remove: return "remove";
+    case FileOp::open:
+        return "open";
+    case FileOp::read:
+        return "read";
+    case FileOp::write:
+        return "write";
+    case FileOp::size:
+        return "size";
+    case FileOp::close:
+        return "close";
+    case FileOp::remove:
+        return "remove";
     }
     return "?";
 }
@@ -159,8 +167,7 @@ velk_handle make_list(const Entries &from) {
 std::map<std::string, std::string> folder_files(const std::string &folder) {
     std::map<std::string, std::string> out;
     for (const auto &entry : std::filesystem::directory_iterator(folder))
-        if (entry.is_regular_file())
-            out[entry.path().filename().string()] = read_file(entry.path().string());
+        if (entry.is_regular_file()) out[entry.path().filename().string()] = read_file(entry.path().string());
     return out;
 }
 

@@ -96,8 +96,8 @@ template <class Run>
 unsigned sweep_file_operations(const std::string &group, FileOp op, std::uint32_t code, Run &&run) {
     unsigned n = 1;
     for (;; ++n) {
-        SCOPED_TRACE(std::string(kind_name(op)) + " number " +
-                     std::to_string(n) + " fails with code " + std::to_string(code));
+        SCOPED_TRACE(std::string(kind_name(op)) + " number " + std::to_string(n) + " fails with code " +
+                     std::to_string(code));
         FileFault fault(op, n, code);
         run(fault);
         if (!fault.struck()) break;

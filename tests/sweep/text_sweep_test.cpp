@@ -80,7 +80,8 @@ TextCall z(std::string what, std::string group, std::function<const char *()> ca
 
 std::string list_state(velk_handle list) {
     std::string out;
-    for (const auto &[name, data] : entries(list)) out += name + "=" + data + ";";
+    for (const auto &[name, data] : entries(list))
+        out += name + "=" + data + ";";
     return out;
 }
 
@@ -127,7 +128,8 @@ TEST(AllocationSweep, EscapingInEveryName) {
         z("xmlzUnClean", g, [&] { return xmlzUnClean(escaped.c_str()); }),
     };
     unsigned points = 0;
-    for (const TextCall &c : cases) points += sweep_text(c, [] { return std::string(); });
+    for (const TextCall &c : cases)
+        points += sweep_text(c, [] { return std::string(); });
     EXPECT_GT(points, cases.size()); // the result, and for escaping the buffer the text is built in
     EXPECT_EQ(take(xmlClean(bs(raw))), escaped);
     EXPECT_EQ(take(xmlUnClean(bs(escaped))), raw);
@@ -158,13 +160,18 @@ TEST(AllocationSweep, TreeReadersAttributeTextAndWriters) {
     };
     for (int indent : {0, 1}) {
         std::string form = indent ? " indented" : " compact";
-        cases.push_back(plain("xmlNodeToString" + form, w, [&, indent] { return xmlNodeToString(root, indent); }));
-        cases.push_back(z("xmlzNodeToString" + form, w, [&, indent] { return xmlzNodeToString(root, indent); }));
-        cases.push_back(plain("xmlTreeToString" + form, w, [&, indent] { return xmlTreeToString(doc, indent); }));
-        cases.push_back(z("xmlzTreeToString" + form, w, [&, indent] { return xmlzTreeToString(doc, indent); }));
+        cases.push_back(
+            plain("xmlNodeToString" + form, w, [&, indent] { return xmlNodeToString(root, indent); }));
+        cases.push_back(
+            z("xmlzNodeToString" + form, w, [&, indent] { return xmlzNodeToString(root, indent); }));
+        cases.push_back(
+            plain("xmlTreeToString" + form, w, [&, indent] { return xmlTreeToString(doc, indent); }));
+        cases.push_back(
+            z("xmlzTreeToString" + form, w, [&, indent] { return xmlzTreeToString(doc, indent); }));
     }
     unsigned points = 0;
-    for (const TextCall &c : cases) points += sweep_text(c, [&] { return dump(doc) + tree_text(doc); });
+    for (const TextCall &c : cases)
+        points += sweep_text(c, [&] { return dump(doc) + tree_text(doc); });
     EXPECT_GT(points, cases.size()); // results, and the buffers the writers build their text in
     xmlFree(doc);
 }

@@ -108,7 +108,8 @@ TEST(AllocationSweep, AddSimpleChildInBothFaces) {
     for (bool plain : {true, false}) {
         SCOPED_TRACE(plain ? "xmlAddSimpleChild" : "xmlzAddSimpleChild");
         auto add = [&](velk_handle parent) {
-            return plain ? xmlAddSimpleChild(parent, bs(" k "), bs("v<w")) : xmlzAddSimpleChild(parent, "k", "v<w");
+            return plain ? xmlAddSimpleChild(parent, bs(" k "), bs("v<w"))
+                         : xmlzAddSimpleChild(parent, "k", "v<w");
         };
         unsigned swept = sweep_allocations("simple children", [&](AllocationFault &fault) {
             BlockWatch watch;
@@ -136,9 +137,10 @@ TEST(AllocationSweep, AddSimpleChildInBothFaces) {
 // The bridge reads all or nothing: a refused block gives 0 and "Out of
 // memory", and the tree read stays as it was.
 TEST(AllocationSweep, BridgeReaders) {
-    velk_handle form = parse("<list name=\"n\">\r\n<listitem name=\"A\">1</listitem>\r\n"
-                             "<listitem name=\"b\">2 &amp; 3</listitem>\r\n<listitem name=\"a\">again</listitem>\r\n"
-                             "<listitem name=\"\">nameless</listitem>\r\n</list>");
+    velk_handle form =
+        parse("<list name=\"n\">\r\n<listitem name=\"A\">1</listitem>\r\n"
+              "<listitem name=\"b\">2 &amp; 3</listitem>\r\n<listitem name=\"a\">again</listitem>\r\n"
+              "<listitem name=\"\">nameless</listitem>\r\n</list>");
     velk_handle attrs = parse("<n x='1' Y=\"2\" z=''/>");
     struct Case {
         const char *what;
@@ -147,8 +149,14 @@ TEST(AllocationSweep, BridgeReaders) {
         Entries full;
     };
     const std::vector<Case> cases = {
-        {"xmlToList", [&] { return xmlToList(form); }, form, {{"a", "again"}, {"b", "2 & 3"}, {"", "nameless"}}},
-        {"XMLATTRIBTOLIST", [&] { return XMLATTRIBTOLIST(attrs); }, attrs, {{"x", "1"}, {"y", "2"}, {"z", ""}}},
+        {"xmlToList",
+         [&] { return xmlToList(form); },
+         form,
+         {{"a", "again"}, {"b", "2 & 3"}, {"", "nameless"}}},
+        {"XMLATTRIBTOLIST",
+         [&] { return XMLATTRIBTOLIST(attrs); },
+         attrs,
+         {{"x", "1"}, {"y", "2"}, {"z", ""}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -38,15 +38,18 @@ std::string reference_unclean(std::string s) {
 // Byte strings dense in entity fragments, so that partial, nested and
 // adjacent entities all occur.
 std::string random_bytes(std::mt19937 &rng) {
-    static const char *pieces[] = {"&",  ";",     "amp;", "lt;", "gt;",  "quot;", "apos;", "&amp;",
-                                   "<",  ">",     "\"",   "'",   "a",    "&am",   "&lt",   "" /* a NUL byte */,
-                                   "\xff", "&AMP;", "&#60;", " ", "q"};
+    static const char *pieces[] = {
+        "&",    ";",     "amp;",  "lt;", "gt;", "quot;", "apos;", "&amp;",
+        "<",    ">",     "\"",    "'",   "a",   "&am",   "&lt",   "" /* a NUL byte */,
+        "\xff", "&AMP;", "&#60;", " ",   "q"};
     std::string s;
     int n = static_cast<int>(rng() % 24);
     for (int i = 0; i < n; ++i) {
         std::size_t k = rng() % (sizeof pieces / sizeof *pieces);
-        if (k == 15) s += '\0';
-        else s += pieces[k];
+        if (k == 15)
+            s += '\0';
+        else
+            s += pieces[k];
     }
     return s;
 }

@@ -157,7 +157,8 @@ TEST(XmlTreeToFile, OpenFailuresCarryTheirNumber) {
     EXPECT_EQ(xml_error(), "Unable to open output file '" + dir.file("*.none") + "' err=64");
     std::filesystem::create_directory(dir.file("folder"));
     EXPECT_EQ(xmlzNodeToFile(doc, dir.file("folder").c_str()), 0); // not matched, not opened
-    EXPECT_NE(xml_error().find("Unable to open output file '" + dir.file("folder") + "' err="), std::string::npos);
+    EXPECT_NE(xml_error().find("Unable to open output file '" + dir.file("folder") + "' err="),
+              std::string::npos);
     xmlFree(doc);
 }
 

@@ -12,8 +12,8 @@ velk_handle find_node(velk_handle start, int depth, const char *tag, const char 
                       const char *value = "") {
     return xmlzFindNode(start, depth, tag, attr, value);
 }
-velk_handle find_recursive(velk_handle start, int depth, std::string_view tag,
-                           std::string_view attr = "", std::string_view value = "") {
+velk_handle find_recursive(velk_handle start, int depth, std::string_view tag, std::string_view attr = "",
+                           std::string_view value = "") {
     return xmlFindNodeRecursive(start, depth, bs(tag), bs(attr), bs(value));
 }
 
@@ -154,10 +154,8 @@ TEST(XmlFind, BothDeepSearchesAgreeFromTheRoot) {
         ASSERT_NE(doc, 0u) << text;
         for (int depth = -1; depth < 6; ++depth)
             for (const char *t : {"a", "b", "c", "d", "r", "e"}) {
-                EXPECT_EQ(find_node(doc, depth, t), find_recursive(doc, depth, t))
-                    << text << " " << t;
-                EXPECT_EQ(find_node(doc, depth, t, "k", "1"),
-                          find_recursive(doc, depth, t, "k", "1"));
+                EXPECT_EQ(find_node(doc, depth, t), find_recursive(doc, depth, t)) << text << " " << t;
+                EXPECT_EQ(find_node(doc, depth, t, "k", "1"), find_recursive(doc, depth, t, "k", "1"));
             }
         xmlFree(doc);
     }

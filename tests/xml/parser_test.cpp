@@ -12,7 +12,8 @@ namespace {
 
 std::vector<XmlNode *> creation_chain(velk_handle root) {
     std::vector<XmlNode *> out;
-    for (XmlNode *n = node_of(root); n; n = n->docNext) out.push_back(n);
+    for (XmlNode *n = node_of(root); n; n = n->docNext)
+        out.push_back(n);
     return out;
 }
 
@@ -39,10 +40,10 @@ TEST(XmlParse, WorkedExampleMakesElevenNodes) {
         const char *tag;
         int parent; // index into n, -1 for none
     };
-    const Row rows[11] = {{3, 0, 1, "?xml", -1},        {1, 0, 1, "\r\n", -1},   {0, 0, 0, "root", -1},
-                          {1, 1, 1, "\r\n  ", 2},       {0, 1, 0, "item", 2},    {1, 2, 1, "x & y", 4},
-                          {1, 1, 1, "\r\n  ", 2},       {2, 1, 1, "!--", 2},     {1, 1, 1, "\r\n  ", 2},
-                          {0, 1, 1, "empty", 2},        {1, 1, 1, "\r\n", 2}};
+    const Row rows[11] = {{3, 0, 1, "?xml", -1},  {1, 0, 1, "\r\n", -1}, {0, 0, 0, "root", -1},
+                          {1, 1, 1, "\r\n  ", 2}, {0, 1, 0, "item", 2},  {1, 2, 1, "x & y", 4},
+                          {1, 1, 1, "\r\n  ", 2}, {2, 1, 1, "!--", 2},   {1, 1, 1, "\r\n  ", 2},
+                          {0, 1, 1, "empty", 2},  {1, 1, 1, "\r\n", 2}};
     for (int i = 0; i < 11; ++i) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ(n[i]->nodeType, rows[i].type);
@@ -62,7 +63,8 @@ TEST(XmlParse, WorkedExampleMakesElevenNodes) {
     EXPECT_EQ(n[1]->nextSibling, n[2]);
     EXPECT_EQ(n[2]->nextSibling, nullptr);
     std::vector<XmlNode *> kids;
-    for (XmlNode *k = n[2]->firstChild; k; k = k->nextSibling) kids.push_back(k);
+    for (XmlNode *k = n[2]->firstChild; k; k = k->nextSibling)
+        kids.push_back(k);
     EXPECT_EQ(kids, (std::vector<XmlNode *>{n[3], n[4], n[6], n[7], n[8], n[9], n[10]}));
     EXPECT_EQ(n[4]->firstChild, n[5]);
     EXPECT_EQ(n[5]->nextSibling, nullptr);
@@ -98,8 +100,10 @@ TEST(XmlParse, AttributeMessages) {
     EXPECT_EQ(failure("<a x=='1'>"), "(1:5) Double equals sign found in attribute");
     EXPECT_EQ(failure("<a x '1'>"), "(1:5) No equals sign found in attribute");
     EXPECT_EQ(failure("<a x= /"), "(1:6) No value specified for attribute 'x'");
-    EXPECT_EQ(failure("<a b c='1'>"), "(1:5) Attribute invalid character before attribute value. Attrib=b currentChar=99");
-    EXPECT_EQ(failure("<a b=\xe9>"), "(1:5) Attribute invalid character before attribute value. Attrib=b currentChar=233");
+    EXPECT_EQ(failure("<a b c='1'>"),
+              "(1:5) Attribute invalid character before attribute value. Attrib=b currentChar=99");
+    EXPECT_EQ(failure("<a b=\xe9>"),
+              "(1:5) Attribute invalid character before attribute value. Attrib=b currentChar=233");
 }
 
 TEST(XmlParse, LineAndColumnCountCarriageReturnsOnly) {
@@ -116,7 +120,8 @@ TEST(XmlParse, EndTagMessages) {
     EXPECT_EQ(failure("<a></a></b>"), "(1:10) Too many end tags found. Last was /b");
     EXPECT_EQ(failure("</a>"), "(1:3) Too many end tags found. Last was /a");
     EXPECT_EQ(failure("<a><b></a>"), "(1:9) Nesting error. Expecing end tag=b, but found a");
-    EXPECT_EQ(failure("<a x='1'><b y='2'></B z='3'>"), "(1:27) Nesting error. Expecing end tag=b, but found B");
+    EXPECT_EQ(failure("<a x='1'><b y='2'></B z='3'>"),
+              "(1:27) Nesting error. Expecing end tag=b, but found B");
 }
 
 TEST(XmlParse, FailureLeavesTheListErrorAlone) {
@@ -197,7 +202,8 @@ TEST(XmlParse, ProcessingInstructions) {
     velk_handle pi = parse("<?xml version='1.0'?>\r\n<r />");
     EXPECT_EQ(dump(pi), "3 d0 c1 [?xml] 'version=1.0\n1 d0 c1 [\r\n]\n0 d0 c1 [r]\n");
     xmlFree(pi);
-    pi = parse("<?t?><?u/><?" "?>");
+    pi = parse("<?t?><?u/><?"
+               "?>");
     EXPECT_EQ(dump(pi), "3 d0 c1 [?t]\n1 d0 c1 []\n3 d0 c1 [?u]\n1 d0 c1 []\n3 d0 c1 [?]\n");
     xmlFree(pi);
 }
@@ -241,8 +247,9 @@ TEST(XmlParse, ZFaceAndPlainFaceAgree) {
 
 TEST(XmlParse, OutOfMemoryAtAnyAllocationReleasesEverything) {
     FailureReset reset;
-    const std::string text = "<?xml version='1.0'?>\r\n<root a='1' b=\"&lt;\">\r\n  <item>x &amp; y</item>\r\n"
-                             "  <!-- note --><e/><e x='' y='2'/>tail</root>\r\n";
+    const std::string text =
+        "<?xml version='1.0'?>\r\n<root a='1' b=\"&lt;\">\r\n  <item>x &amp; y</item>\r\n"
+        "  <!-- note --><e/><e x='' y='2'/>tail</root>\r\n";
     velk_bstr s = bs(text);
     velk::testing::reset_allocation_count();
     velk_handle whole = xmlParse(&s);

@@ -24,10 +24,18 @@ class DocumentMaker {
         int items = 1 + pick(4), element_at = pick(items);
         for (int i = 0; i < items; ++i) {
             switch (i == element_at ? 3 : pick(5)) {
-            case 0: s += instruction(); break;
-            case 1: s += comment(); break;
-            case 2: s += text(); break;
-            default: s += element(0); break;
+            case 0:
+                s += instruction();
+                break;
+            case 1:
+                s += comment();
+                break;
+            case 2:
+                s += text();
+                break;
+            default:
+                s += element(0);
+                break;
             }
         }
         return s;
@@ -44,17 +52,20 @@ class DocumentMaker {
     // Character data: anything but "<", with the five entities, raw ">",
     // quotes and ampersands, and every kind of line end.
     std::string text() {
-        static const char *pieces[] = {"t", "ext", " ", "  ", "\t", ">", "\"", "'", "&amp;", "&lt;", "&gt;",
-                                       "&quot;", "&apos;", "&", "&x;", "\r\n", "\r", "\n", "\xc3\xa9"};
+        static const char *pieces[] = {"t",   "ext",   " ",    "  ",   "\t",      ">",      "\"",
+                                       "'",   "&amp;", "&lt;", "&gt;", "&quot;",  "&apos;", "&",
+                                       "&x;", "\r\n",  "\r",   "\n",   "\xc3\xa9"};
         std::string s;
-        for (int i = pick(6); i > 0; --i) s += pieces[pick(19)];
+        for (int i = pick(6); i > 0; --i)
+            s += pieces[pick(19)];
         return s;
     }
 
     std::string value(char quote) {
         std::string s = text();
         std::string out;
-        for (char c : s) out += c == quote ? std::string(c == '"' ? "&quot;" : "&apos;") : std::string(1, c);
+        for (char c : s)
+            out += c == quote ? std::string(c == '"' ? "&quot;" : "&apos;") : std::string(1, c);
         return out;
     }
 
@@ -70,7 +81,8 @@ class DocumentMaker {
     std::string comment() {
         static const char *pieces[] = {" ", "c", "-", "<", "&amp;", "\r\n", "\n", "\r", "'"};
         std::string body;
-        for (int i = 1 + pick(5); i > 0; --i) body += pieces[pick(9)];
+        for (int i = 1 + pick(5); i > 0; --i)
+            body += pieces[pick(9)];
         // A body that normalises to nothing would be written "<!-- -->" and
         // read back as a one-blank body: that case has a test of its own.
         if (body.find_first_not_of('\r') == std::string::npos) body += "c";
@@ -89,11 +101,19 @@ class DocumentMaker {
         s += ">";
         for (int i = pick(5); i > 0; --i) {
             switch (pick(6)) {
-            case 0: s += comment(); break;
-            case 1: s += instruction(); break;
+            case 0:
+                s += comment();
+                break;
+            case 1:
+                s += instruction();
+                break;
             case 2:
-            case 3: s += text(); break;
-            default: s += element(depth + 1); break;
+            case 3:
+                s += text();
+                break;
+            default:
+                s += element(depth + 1);
+                break;
             }
         }
         return s + "</" + tag + ">";

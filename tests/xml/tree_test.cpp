@@ -47,14 +47,16 @@ TEST(XmlTree, AddChildAppendsLastWithDepthOfParentPlusOne) {
     EXPECT_EQ(xmlChild(p), c[0]);
     EXPECT_EQ(xmlParent(c[0]), p);
     EXPECT_EQ(node_of(c[0])->depth, 1);
-    for (int i = 1; i < 4; ++i) xmlAddChild(p, c[i]);
+    for (int i = 1; i < 4; ++i)
+        xmlAddChild(p, c[i]);
     EXPECT_EQ(xmlNextSibling(c[2]), c[3]);
     EXPECT_EQ(node_of(c[3])->prevSibling, node_of(c[2]));
     EXPECT_EQ(xmlParent(c[3]), p);
     EXPECT_EQ(tree_text(p), "<p><c1 /><c2 /><c3 /><c4 /></p>");
     // Each parse owns its own chain: freeing p does not reach the children.
     xmlFree(p);
-    for (velk_handle h : c) xmlFree(h);
+    for (velk_handle h : c)
+        xmlFree(h);
     EXPECT_EQ(watch.leaked(), 0);
 }
 

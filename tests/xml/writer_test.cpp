@@ -15,8 +15,9 @@ const char kCompact[] = "<?xml version='1.0'?><root a=\"1\"><item>x&lt;y</item><
 TEST(XmlWrite, CompactAndIndentedForms) {
     velk_handle doc = parse(kCompact);
     EXPECT_EQ(tree_text(doc), kCompact);
-    EXPECT_EQ(tree_text(doc, 1), "<?xml version='1.0'?>\r\n<root a=\"1\">\r\n <item>\r\n  x&lt;y\r\n </item>\r\n"
-                                 " <empty />\r\n</root>\r\n");
+    EXPECT_EQ(tree_text(doc, 1),
+              "<?xml version='1.0'?>\r\n<root a=\"1\">\r\n <item>\r\n  x&lt;y\r\n </item>\r\n"
+              " <empty />\r\n</root>\r\n");
     EXPECT_STREQ(xmlzTreeToString(doc, 0), kCompact);
     EXPECT_STREQ(xmlzTreeToString(doc, -7), tree_text(doc, 1).c_str()); // any non-zero flag indents
     xmlFree(doc);
@@ -95,8 +96,10 @@ TEST(XmlDeep, MillionLevelsParseWriteAndFree) {
     const int depth = 1000000;
     std::string text;
     text.reserve(7 * depth);
-    for (int i = 0; i < depth; ++i) text += "<a>";
-    for (int i = 0; i < depth; ++i) text += "</a>";
+    for (int i = 0; i < depth; ++i)
+        text += "<a>";
+    for (int i = 0; i < depth; ++i)
+        text += "</a>";
     velk_bstr s = bs(text);
     velk_handle root = xmlParse(&s);
     ASSERT_NE(root, 0u) << xml_error();
@@ -107,7 +110,8 @@ TEST(XmlDeep, MillionLevelsParseWriteAndFree) {
     // more than a counted string holds, so the writer refuses at once.
     EXPECT_EQ(xmlTreeToString(root, 1), nullptr);
     // With the depths flattened the same million-level walk fits.
-    for (XmlNode *n = node_of(root); n; n = n->docNext) n->depth = 0;
+    for (XmlNode *n = node_of(root); n; n = n->docNext)
+        n->depth = 0;
     velk_bstr indented = xmlTreeToString(root, 1);
     EXPECT_EQ(bs_len(indented), 11u * depth);
     EXPECT_EQ(std::string_view(indented, 10), "<a>\r\n<a>\r\n");

@@ -39,15 +39,16 @@ inline std::string crlf(std::string_view s) {
     std::string no_cr, out;
     for (char c : s)
         if (c != '\r') no_cr += c;
-    for (char c : no_cr) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (char c : no_cr)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return out;
 }
 
 // Every field of every node reached through the tree links from root and its
 // siblings, one line per node, indented by tree level; texts pass through
 // `text` first (identity, or the writer's normalisation).
-inline std::string dump(velk_handle root, const std::function<std::string(std::string)> &text =
-                                              [](std::string s) { return s; }) {
+inline std::string dump(
+    velk_handle root, const std::function<std::string(std::string)> &text = [](std::string s) { return s; }) {
     std::string out;
     std::function<void(const XmlNode *, int)> walk = [&](const XmlNode *n, int level) {
         for (; n; n = n->nextSibling) {

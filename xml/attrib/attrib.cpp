@@ -6,8 +6,10 @@ namespace velk::xml {
 
 std::string_view trim_blanks(std::string_view s) {
     std::size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ') ++begin;
-    while (end > begin && s[end - 1] == ' ') --end;
+    while (begin < end && s[begin] == ' ')
+        ++begin;
+    while (end > begin && s[end - 1] == ' ')
+        --end;
     return s.substr(begin, end - begin);
 }
 
@@ -22,7 +24,8 @@ XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted) {
 std::int32_t attrib_count(const XmlNode *node) {
     std::int32_t count = 0;
     if (node)
-        for (const XmlAttrib *a = node->attribs; a; a = a->next) ++count;
+        for (const XmlAttrib *a = node->attribs; a; a = a->next)
+            ++count;
     return count;
 }
 
@@ -65,7 +68,8 @@ bool set_attrib(XmlNode *node, std::string_view name, std::string_view value) {
     attrib->name = stored_name;
     attrib->value = stored_value;
     XmlAttrib **end = &node->attribs;
-    while (*end) end = &(*end)->next;
+    while (*end)
+        end = &(*end)->next;
     *end = attrib;
     return true;
 }

@@ -12,8 +12,7 @@ namespace {
 // kReplacement, or, for the NUL that ends a stored text, the end (kStop).
 enum : unsigned char { kSame, kAmp, kLt, kGt, kQuot, kApos, kCr, kLf, kStop };
 
-constexpr std::string_view kReplacement[] = {"",       "&amp;",  "&lt;", "&gt;",
-                                             "&quot;", "&apos;", "",     "\r\n"};
+constexpr std::string_view kReplacement[] = {"", "&amp;", "&lt;", "&gt;", "&quot;", "&apos;", "", "\r\n"};
 constexpr std::size_t kLongestReplacement = 6;
 
 using Table = std::array<unsigned char, 256>;
@@ -96,8 +95,10 @@ void append_clean(TextBuffer &out, std::string_view text, LineEnds ends) {
 }
 
 void append_raw(TextBuffer &out, std::string_view text, LineEnds ends) {
-    if (ends == LineEnds::keep) out.append(text);
-    else append_mapped(out, text, kRawCrlf);
+    if (ends == LineEnds::keep)
+        out.append(text);
+    else
+        append_mapped(out, text, kRawCrlf);
 }
 
 void append_clean(TextBuffer &out, const char *stored, LineEnds ends) {
@@ -122,11 +123,16 @@ std::size_t unclean_into(char *out, std::string_view text) {
         std::string_view rest(amp + 1, static_cast<std::size_t>(end - amp - 1));
         char c = '&';
         std::size_t used = 1;
-        if (rest.substr(0, 4) == "amp;") c = '&', used = 5;
-        else if (rest.substr(0, 3) == "lt;") c = '<', used = 4;
-        else if (rest.substr(0, 3) == "gt;") c = '>', used = 4;
-        else if (rest.substr(0, 5) == "quot;") c = '"', used = 6;
-        else if (rest.substr(0, 5) == "apos;") c = '\'', used = 6;
+        if (rest.substr(0, 4) == "amp;")
+            c = '&', used = 5;
+        else if (rest.substr(0, 3) == "lt;")
+            c = '<', used = 4;
+        else if (rest.substr(0, 3) == "gt;")
+            c = '>', used = 4;
+        else if (rest.substr(0, 5) == "quot;")
+            c = '"', used = 6;
+        else if (rest.substr(0, 5) == "apos;")
+            c = '\'', used = 6;
         *o++ = c;
         p = amp + used;
     }

@@ -39,15 +39,19 @@ using Stops = std::array<bool, 256>;
 // Bytes that end a run of a tag name: every one that has a role there.
 constexpr Stops make_tag_name_stops() {
     Stops t{};
-    for (int c = 0; c <= 32; ++c) t[c] = true;
-    for (unsigned char c : {'-', '"', '\'', '<', '=', '>', '/', '?'}) t[c] = true;
+    for (int c = 0; c <= 32; ++c)
+        t[c] = true;
+    for (unsigned char c : {'-', '"', '\'', '<', '=', '>', '/', '?'})
+        t[c] = true;
     return t;
 }
 // Bytes that end a run of an attribute name.
 constexpr Stops make_attrib_name_stops() {
     Stops t{};
-    for (int c = 0; c <= 32; ++c) t[c] = true;
-    for (unsigned char c : {'"', '\'', '<', '=', '>'}) t[c] = true;
+    for (int c = 0; c <= 32; ++c)
+        t[c] = true;
+    for (unsigned char c : {'"', '\'', '<', '=', '>'})
+        t[c] = true;
     return t;
 }
 constexpr Stops kTagNameStops = make_tag_name_stops();
@@ -63,8 +67,10 @@ char *store_unclean(std::string_view bytes, bool *out_of_memory) {
         return nullptr;
     }
     // The zero fill supplies the NUL behind a text that unescaping shortened.
-    if (std::memchr(bytes.data(), '&', bytes.size())) unclean_into(block, bytes);
-    else std::memcpy(block, bytes.data(), bytes.size());
+    if (std::memchr(bytes.data(), '&', bytes.size()))
+        unclean_into(block, bytes);
+    else
+        std::memcpy(block, bytes.data(), bytes.size());
     return block;
 }
 
@@ -76,8 +82,7 @@ char *store_raw(std::string_view bytes, bool *out_of_memory) {
 
 class Parser {
   public:
-    Parser(std::string_view text, std::size_t origin)
-        : s_(text.data()), n_(text.size()), origin_(origin) {}
+    Parser(std::string_view text, std::size_t origin) : s_(text.data()), n_(text.size()), origin_(origin) {}
     ~Parser() {
         // Whatever is still held here was not handed to the caller.
         free_chain(root_);
@@ -99,7 +104,8 @@ class Parser {
     // their name as written.
     std::size_t without_trailing_slashes(std::size_t start, std::size_t end) const {
         if (s_[start] != '/')
-            while (end > start + 1 && s_[end - 1] == '/') --end;
+            while (end > start + 1 && s_[end - 1] == '/')
+                --end;
         return end;
     }
     XmlNode *failed(std::size_t at, std::string_view message) {
@@ -140,7 +146,8 @@ bool Parser::fail(std::size_t at, std::string_view message) {
     std::size_t column_base = 0;
     const char *p = s_ + origin_ + 1;
     const char *end = s_ + at + 1;
-    while (const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+    while (const auto *cr =
+               static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
         ++line;
         line_start = static_cast<std::size_t>(cr - s_);
         column_base = 1;
@@ -240,8 +247,10 @@ bool Parser::comment_node(std::size_t at, std::string_view body) {
 bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
     auto *attrib = make_record<XmlAttrib>();
     if (!attrib) return out_of_memory(at);
-    if (pending_tail_) pending_tail_->next = attrib;
-    else pending_ = attrib;
+    if (pending_tail_)
+        pending_tail_->next = attrib;
+    else
+        pending_ = attrib;
     pending_tail_ = attrib;
     attrib->quote = quote;
     bool oom = false;
@@ -261,7 +270,8 @@ XmlNode *Parser::run() {
         switch (state) {
         case State::tag_name: {
             std::size_t j = i;
-            while (j < n_ && !kTagNameStops[byte_at(s_, j)]) ++j;
+            while (j < n_ && !kTagNameStops[byte_at(s_, j)])
+                ++j;
             if (j == n_) {
                 i = j;
                 break;
@@ -327,7 +337,8 @@ XmlNode *Parser::run() {
         }
         case State::attrib_name: {
             std::size_t j = i;
-            while (j < n_ && !kAttribNameStops[byte_at(s_, j)]) ++j;
+            while (j < n_ && !kAttribNameStops[byte_at(s_, j)])
+                ++j;
             if (j == n_) {
                 i = j;
                 break;
@@ -360,8 +371,8 @@ XmlNode *Parser::run() {
             } else if (c == '>' || c == '/') {
                 return failed(i, "No value specified for attribute '" + std::string(name_) + "'");
             } else if (!is_blank(c)) {
-                return failed(i, "Attribute invalid character before attribute value. Attrib=" + std::string(name_) +
-                                   " currentChar=" + std::to_string(c));
+                return failed(i, "Attribute invalid character before attribute value. Attrib=" +
+                                     std::string(name_) + " currentChar=" + std::to_string(c));
             }
             ++i;
             break;

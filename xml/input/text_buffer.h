@@ -17,8 +17,8 @@ class TextBuffer {
   public:
     // A result must fit a counted string (32-bit byte count) with a NUL
     // behind it for the z face; the buffer refuses to grow beyond that.
-    static constexpr std::size_t kMaxSize =
-        SIZE_MAX > 0xFFFFFFFFu ? std::size_t(0xFFFFFFFEu) : std::size_t(0x7FFFFFFEu);
+    static constexpr std::size_t kMaxSize = SIZE_MAX > 0xFFFFFFFFu ? std::size_t(0xFFFFFFFEu)
+                                                                   : std::size_t(0x7FFFFFFEu);
 
     TextBuffer() = default;
     ~TextBuffer() { std::free(data_); }
@@ -58,7 +58,8 @@ class TextBuffer {
         if (n > kMaxSize - size_) throw std::bad_alloc();
         std::size_t wanted = size_ + n;
         std::size_t capacity = capacity_ < 256 ? 256 : capacity_;
-        while (capacity < wanted) capacity = capacity > kMaxSize / 2 ? kMaxSize : capacity * 2;
+        while (capacity < wanted)
+            capacity = capacity > kMaxSize / 2 ? kMaxSize : capacity * 2;
         // Counted like every allocation of the library, so that tests can
         // make it fail.
         auto *grown = allocation_permitted() ? static_cast<char *>(std::realloc(data_, capacity)) : nullptr;

@@ -10,7 +10,8 @@ extern "C" {
 
 VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite) {
     PlainArg name(file);
-    return shield<int32_t>(0, [&] { return tree_to_file(as_node(node), name.view(), overwrite != 0) ? 1 : 0; });
+    return shield<int32_t>(0,
+                           [&] { return tree_to_file(as_node(node), name.view(), overwrite != 0) ? 1 : 0; });
 }
 
 VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file) {

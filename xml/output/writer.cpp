@@ -35,7 +35,8 @@ void append_comment_body(TextBuffer &out, std::string_view body) {
             put(c);
         } else {
             std::size_t k = i + 1;
-            while (k < body.size() && body[k] == '\r') ++k;
+            while (k < body.size() && body[k] == '\r')
+                ++k;
             char next = k < body.size() ? body[k] : 0;
             char after = k + 1 < body.size() ? body[k + 1] : 0;
             bool would_close = (last[0] == '-' && last[1] == '-' && next == '>') ||
@@ -66,8 +67,10 @@ void write_body(TextBuffer &out, const XmlNode *node, bool indent, LineEnds ends
         // exactly as it was.
         if (node->comment) {
             out.append("<!--", 4);
-            if (ends == LineEnds::crlf) append_comment_body(out, node->comment);
-            else append_raw(out, node->comment, ends);
+            if (ends == LineEnds::crlf)
+                append_comment_body(out, node->comment);
+            else
+                append_raw(out, node->comment, ends);
             out.append("-->", 3);
         } else {
             out.append("<!-- -->", 8);
@@ -123,8 +126,13 @@ void check_indented_size(const XmlNode *node) {
         if (total > TextBuffer::kMaxSize) throw std::bad_alloc();
     };
     walk(
-        node, [&](const XmlNode *n) { if (n->tag) add(indentation(n) + 2); },
-        [&](const XmlNode *n) { if (has_end_tag(n)) add(indentation(n) + 2); });
+        node,
+        [&](const XmlNode *n) {
+            if (n->tag) add(indentation(n) + 2);
+        },
+        [&](const XmlNode *n) {
+            if (has_end_tag(n)) add(indentation(n) + 2);
+        });
 }
 
 // A parsed tree is written in the order its nodes were made, so the
@@ -136,8 +144,10 @@ void check_indented_size(const XmlNode *node) {
 class ChainPrefetch {
   public:
     explicit ChainPrefetch(const XmlNode *node) : near_(node), far_(node) {
-        for (int i = 0; i < kFar && far_; ++i) far_ = far_->docNext;
-        for (int i = 0; i < kNear && near_; ++i) near_ = near_->docNext;
+        for (int i = 0; i < kFar && far_; ++i)
+            far_ = far_->docNext;
+        for (int i = 0; i < kNear && near_; ++i)
+            near_ = near_->docNext;
     }
     void step() {
         if (far_) {
@@ -173,7 +183,9 @@ void write_tree(TextBuffer &out, const XmlNode *node, bool indent) {
             ahead.step();
             write_body(out, n, indent, LineEnds::crlf);
         },
-        [&](const XmlNode *n) { if (has_end_tag(n)) write_end_tag(out, n, indent); });
+        [&](const XmlNode *n) {
+            if (has_end_tag(n)) write_end_tag(out, n, indent);
+        });
 }
 
 } // namespace velk::xml

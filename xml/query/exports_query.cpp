@@ -18,8 +18,7 @@ VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, vel
 
 VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, const char *tag,
                                             const char *attr_name, const char *attr_value) {
-    return as_handle(
-        find_node(as_node(start), depth, z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
+    return as_handle(find_node(as_node(start), depth, z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
 }
 
 VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
@@ -39,26 +38,22 @@ VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag
     return as_handle(find_child(as_node(parent), z_arg(tag)));
 }
 
-VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag,
-                                                    velk_bstr attr_name, velk_bstr attr_value) {
+VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag, velk_bstr attr_name,
+                                                    velk_bstr attr_value) {
     PlainArg t(tag), n(attr_name), v(attr_value);
     return as_handle(find_specific_child(as_node(parent), t.view(), n.view(), v.view()));
 }
 
 VELK_API velk_handle VELK_CALL xmlzFindSpecificChild(velk_handle parent, const char *tag,
-                                                     const char *attr_name,
-                                                     const char *attr_value) {
-    return as_handle(
-        find_specific_child(as_node(parent), z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
+                                                     const char *attr_name, const char *attr_value) {
+    return as_handle(find_specific_child(as_node(parent), z_arg(tag), z_arg(attr_name), z_arg(attr_value)));
 }
 
 VELK_API velk_handle VELK_CALL xmlFindDataChild(velk_handle node) {
     return as_handle(find_data_child(as_node(node)));
 }
 
-VELK_API velk_bstr VELK_CALL xmlGetTag(velk_handle node) {
-    return plain_result(node_tag(as_node(node)));
-}
+VELK_API velk_bstr VELK_CALL xmlGetTag(velk_handle node) { return plain_result(node_tag(as_node(node))); }
 
 VELK_API const char *VELK_CALL xmlzGetTag(velk_handle node) {
     return z_result(Family::xml, node_tag(as_node(node)));
@@ -90,14 +85,12 @@ VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char 
     return z_result(Family::xml, child_tag_data(as_node(node), z_arg(tag)));
 }
 
-VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag,
-                                                 velk_bstr data) {
+VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data) {
     PlainArg t(tag), d(data);
     return as_handle(add_simple_child(as_node(parent), t.view(), d.view()));
 }
 
-VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag,
-                                                  const char *data) {
+VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag, const char *data) {
     return as_handle(add_simple_child(as_node(parent), z_arg(tag), z_arg(data)));
 }
 

@@ -12,8 +12,8 @@ bool element_matches(const XmlNode *node, std::string_view tag, std::string_view
     return attr_name.empty() || attrib_value(node, attr_name) == attr_value;
 }
 
-XmlNode *find_node(XmlNode *start, std::int32_t depth, std::string_view tag,
-                   std::string_view attr_name, std::string_view attr_value) {
+XmlNode *find_node(XmlNode *start, std::int32_t depth, std::string_view tag, std::string_view attr_name,
+                   std::string_view attr_value) {
     if (!start) return nullptr;
     const std::int32_t floor = start->depth;
     for (XmlNode *n = start; n; n = n->docNext) {
@@ -36,8 +36,7 @@ XmlNode *find_node_recursive(XmlNode *node, std::int32_t depth, std::string_view
             pending.pop_back();
             continue;
         }
-        if ((depth == -1 || depth == node->depth) &&
-            element_matches(node, tag, attr_name, attr_value))
+        if ((depth == -1 || depth == node->depth) && element_matches(node, tag, attr_name, attr_value))
             return node;
         if ((depth == -1 || node->depth < depth) && node->firstChild) {
             if (node->nextSibling) pending.push_back(node->nextSibling);
@@ -56,13 +55,12 @@ XmlNode *find_child(const XmlNode *parent, std::string_view tag) {
     return nullptr;
 }
 
-XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag,
-                             std::string_view attr_name, std::string_view attr_value) {
+XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag, std::string_view attr_name,
+                             std::string_view attr_value) {
     if (!parent) return nullptr;
     tag = trim_blanks(tag);
     for (XmlNode *c = parent->firstChild; c; c = c->nextSibling)
-        if (c->tag && trim_blanks(tag_of(c)) == tag && attrib_value(c, attr_name) == attr_value)
-            return c;
+        if (c->tag && trim_blanks(tag_of(c)) == tag && attrib_value(c, attr_name) == attr_value) return c;
     return nullptr;
 }
 

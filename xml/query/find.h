@@ -19,8 +19,8 @@ bool element_matches(const XmlNode *node, std::string_view tag, std::string_view
 // From start along the creation chain to its end, skipping nodes shallower
 // than start; depth -1 means any depth, otherwise the stored depth must equal
 // it. start itself is the first candidate.
-XmlNode *find_node(XmlNode *start, std::int32_t depth, std::string_view tag,
-                   std::string_view attr_name, std::string_view attr_value);
+XmlNode *find_node(XmlNode *start, std::int32_t depth, std::string_view tag, std::string_view attr_name,
+                   std::string_view attr_value);
 
 // Along the tree links: the node, its subtree, then each following sibling
 // with its subtree. A node deeper than depth (unless -1) ends the search of
@@ -33,8 +33,8 @@ XmlNode *find_node_recursive(XmlNode *node, std::int32_t depth, std::string_view
 XmlNode *find_child(const XmlNode *parent, std::string_view tag);
 // The first child of any kind whose trimmed stored tag equals the trimmed
 // tag and whose value for attr_name equals attr_value.
-XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag,
-                             std::string_view attr_name, std::string_view attr_value);
+XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag, std::string_view attr_name,
+                             std::string_view attr_value);
 
 // The first text node met descending from the node's first child along
 // first-child links; null when there is none.

@@ -6,9 +6,7 @@ using namespace velk::xml;
 
 extern "C" {
 
-VELK_API int32_t VELK_CALL xmlNodeType(velk_handle node) {
-    return node ? as_node(node)->nodeType : -1;
-}
+VELK_API int32_t VELK_CALL xmlNodeType(velk_handle node) { return node ? as_node(node)->nodeType : -1; }
 
 VELK_API velk_handle VELK_CALL xmlChild(velk_handle node) {
     return node ? as_handle(as_node(node)->firstChild) : 0;

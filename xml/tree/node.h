@@ -21,16 +21,16 @@ enum NodeType : std::int32_t { kElement = 0, kText = 1, kComment = 2, kInstructi
 
 struct XmlNode {
     std::int32_t nodeType;
-    std::int32_t depth;   // nesting depth; the writer indents by it
-    std::int32_t closed;  // 1: takes no children (self-closed element, text, comment, PI)
-    char *tag;            // element name, "?target", unescaped text, or "!--"; null when empty
-    char *comment;        // comment body as written; null when empty or not a comment
-    XmlAttrib *attribs;   // first attribute, in document order
+    std::int32_t depth;  // nesting depth; the writer indents by it
+    std::int32_t closed; // 1: takes no children (self-closed element, text, comment, PI)
+    char *tag;           // element name, "?target", unescaped text, or "!--"; null when empty
+    char *comment;       // comment body as written; null when empty or not a comment
+    XmlAttrib *attribs;  // first attribute, in document order
     XmlNode *firstChild;
     XmlNode *parent;
     XmlNode *nextSibling;
     XmlNode *prevSibling;
-    XmlNode *docNext;     // creation chain of one parse; 0 at its end
+    XmlNode *docNext; // creation chain of one parse; 0 at its end
 };
 
 inline XmlNode *as_node(std::uintptr_t handle) { return reinterpret_cast<XmlNode *>(handle); }

@@ -9,7 +9,8 @@ void add_child(XmlNode *parent, XmlNode *child) {
         child->parent = parent;
     } else {
         XmlNode *last = parent->firstChild;
-        while (last->nextSibling) last = last->nextSibling;
+        while (last->nextSibling)
+            last = last->nextSibling;
         last->nextSibling = child;
         child->prevSibling = last;
         child->parent = last->parent;
@@ -33,7 +34,8 @@ void free_chain(XmlNode *node) {
     // Records spread over the heap cost a memory wait each; a runner a few
     // nodes ahead on the chain asks for them early.
     XmlNode *ahead = node;
-    for (int i = 0; i < 4 && ahead; ++i) ahead = ahead->docNext;
+    for (int i = 0; i < 4 && ahead; ++i)
+        ahead = ahead->docNext;
     while (node) {
         if (ahead) {
             ahead = ahead->docNext;
