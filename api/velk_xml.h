@@ -18,6 +18,8 @@
 
 #include <stdint.h>
 
+#include "velk_xml_version.h"
+
 #if defined(_WIN32)
 #define VELK_CALL __stdcall
 #else
