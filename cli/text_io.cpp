@@ -1,11 +1,25 @@
 #include "text_io.h"
 
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
 #endif
 
 namespace velkxml {
+
+namespace {
+
+struct Closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, Closer>;
+
+} // namespace
 
 void binary_streams() {
 #if defined(_WIN32)
@@ -15,13 +29,44 @@ void binary_streams() {
 #endif
 }
 
-std::string read_stdin() {
-    std::string text;
+bool read_all(std::FILE *in, std::string &text, std::string &error) {
+    text.clear();
     char chunk[65536];
     std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0)
+    while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0)
         text.append(chunk, n);
+    if (std::ferror(in)) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string read_stdin() {
+    std::string text, error;
+    read_all(stdin, text, error);
     return text;
+}
+
+bool read_file(const std::string &name, std::string &text, std::string &error) {
+    File f(std::fopen(name.c_str(), "rb"));
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return read_all(f.get(), text, error);
+}
+
+bool readable_or_missing(const std::string &name, std::string &error) {
+    File f(std::fopen(name.c_str(), "rb"));
+    if (f || errno == ENOENT) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
+bool is_folder(const std::string &name) {
+    struct stat st;
+    return stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 void write_text(std::FILE *out, std::string_view text) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "arguments.h"
+#include "document.h"
 #include "text_io.h"
 #include "velk_strings.h"
 #include "velk_xml.h"
@@ -28,34 +30,42 @@ const char kToolHelp[] =
     "  list pack FILE.xml OUT.lst    save the XML list form as a new list file\n"
     "  split DELIM [TEXT]            split TEXT (or standard input) at DELIM\n"
     "\n"
+    "A FILE given as '-' is standard input. 'velkxml --version' prints the version.\n"
     "'velkxml COMMAND --help' tells more. Exit status: 0 done, 1 failed, 2 usage error.\n";
 
-const char kCheckHelp[] = "usage: velkxml check FILE...\n"
-                          "\n"
-                          "Parses each file and prints 'FILE: ok', or 'FILE: ' and the parser's message\n"
-                          "with its (line:column). Exit status 1 when any file failed.\n";
+const char kCheckHelp[] =
+    "usage: velkxml check FILE...\n"
+    "\n"
+    "Parses each file (or standard input, '-') and prints 'FILE: ok', or reports the\n"
+    "parser's message on standard error as 'FILE:LINE:COL: message', where LINE counts\n"
+    "LF, CR LF and a lone CR each as one line end and COL is the byte column from 1.\n"
+    "Exit status 1 when any file failed.\n";
 
-const char kFormatHelp[] = "usage: velkxml format [--compact] FILE\n"
-                           "\n"
-                           "Prints the document one node a line, indented by depth, leaving out the lines\n"
-                           "that hold only white space; with --compact, exactly as written to files.\n";
+const char kFormatHelp[] =
+    "usage: velkxml format [--compact] FILE\n"
+    "\n"
+    "Prints the document (or standard input, '-') one node a line, indented by depth,\n"
+    "leaving out the lines that hold only white space. The indented form adds line\n"
+    "breaks and indentation around text, so text read back from it has changed; with\n"
+    "--compact, the document is printed exactly as written to files, its text kept\n"
+    "as it is.\n";
 
 const char kListHelp[] = "usage: velkxml list show [--name NAME] FILE.lst\n"
                          "       velkxml list pack FILE.xml OUT.lst\n"
                          "\n"
                          "show  prints the entries of a list file as the XML list form; the list is\n"
                          "      named NAME, or after the file when --name is not given.\n"
-                         "pack  reads the XML list form and saves its entries as the list file\n"
-                         "      OUT.lst, which must not exist yet: nothing is ever overwritten.\n";
+                         "pack  reads the XML list form (from standard input for '-') and saves its\n"
+                         "      entries as the list file OUT.lst, which must not exist yet: nothing is\n"
+                         "      ever overwritten.\n";
 
 const char kSplitHelp[] = "usage: velkxml split DELIM [TEXT]\n"
                           "\n"
                           "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
                           "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
 
-bool is_help(std::string_view arg) { return arg == "--help" || arg == "-h"; }
-
 int usage_error(const char *command, const std::string &what) {
+    std::fflush(stdout);
     std::fprintf(stderr, "velkxml%s%s: %s\nTry 'velkxml%s%s --help'.\n", *command ? " " : "", command,
                  what.c_str(), *command ? " " : "", command);
     return kUsage;
@@ -66,38 +76,30 @@ int help(const char *text) {
     return kOk;
 }
 
+// A line on standard error, after whatever standard output holds so far, so
+// that the two read in order where they meet.
+void report(const std::string &line) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 int failure(const std::string &message) {
-    std::fprintf(stderr, "velkxml: %s\n", message.c_str());
+    report("velkxml: " + message);
     return kFailed;
 }
 
-// The parser keeps its last message until a failure replaces it. Parsing no
-// text sets a known one, so a failure that leaves it in place is one that made
-// no message of its own (text with no complete tag).
-const char kNoTextMessage[] = "Empty xml send to xml parser";
-
-velk_handle parse_file(const std::string &file, std::string &message) {
-    xmlzParse(nullptr);
-    velk_handle root = xmlzParseFile(file.c_str());
-    if (!root) {
-        message = xmlzLastError();
-        if (message == kNoTextMessage) message = "no complete tag found";
-    }
-    return root;
-}
-
 int check(const std::vector<std::string> &args) {
-    if (!args.empty() && is_help(args[0])) return help(kCheckHelp);
-    if (args.empty()) return usage_error("check", "no file given");
+    Arguments a = sort_arguments(args, {});
+    if (a.help) return help(kCheckHelp);
+    if (!a.error.empty()) return usage_error("check", a.error);
+    if (a.operands.empty()) return usage_error("check", "no file given");
     int status = kOk;
-    for (const std::string &file : args) {
-        std::string message;
-        velk_handle root = parse_file(file, message);
-        if (root) {
+    for (const std::string &file : a.operands) {
+        Document doc;
+        if (doc.load(file, false)) {
             std::printf("%s: ok\n", file.c_str());
-            xmlFree(root);
         } else {
-            std::printf("%s: %s\n", file.c_str(), message.c_str());
+            report(doc.failure());
             status = kFailed;
         }
     }
@@ -120,24 +122,15 @@ std::string without_blank_lines(std::string_view text) {
 }
 
 int format(const std::vector<std::string> &args) {
-    bool compact = false;
-    std::vector<std::string> files;
-    for (const std::string &arg : args) {
-        if (is_help(arg)) return help(kFormatHelp);
-        if (arg == "--compact")
-            compact = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return usage_error("format", "unknown option '" + arg + "'");
-        else
-            files.push_back(arg);
-    }
-    if (files.size() != 1)
-        return usage_error("format", files.empty() ? "no file given" : "one file at a time");
-    std::string message;
-    velk_handle root = parse_file(files[0], message);
-    if (!root) return failure(files[0] + ": " + message);
-    std::string text = take_string(xmlTreeToString(root, compact ? 0 : 1));
-    xmlFree(root);
+    Arguments a = sort_arguments(args, {"--compact"});
+    if (a.help) return help(kFormatHelp);
+    if (!a.error.empty()) return usage_error("format", a.error);
+    if (a.operands.size() != 1)
+        return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
+    bool compact = a.has("--compact");
+    Document doc;
+    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    std::string text = take_string(xmlTreeToString(doc.root(), compact ? 0 : 1));
     if (compact) {
         write_text(stdout, text);
         if (!text.empty()) std::fputs("\n", stdout);
@@ -156,70 +149,64 @@ std::string list_name_of(const std::string &file) {
 }
 
 int list_show(const std::vector<std::string> &args) {
-    std::string name;
-    bool named = false;
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (is_help(args[i])) return help(kListHelp);
-        if (args[i] == "--name") {
-            if (i + 1 == args.size()) return usage_error("list show", "--name needs a NAME");
-            name = args[++i];
-            named = true;
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            return usage_error("list show", "unknown option '" + args[i] + "'");
-        } else {
-            files.push_back(args[i]);
-        }
-    }
+    Arguments a = sort_arguments(args, {}, {{"--name", "NAME"}});
+    if (a.help) return help(kListHelp);
+    if (!a.error.empty()) return usage_error("list show", a.error);
+    const std::vector<std::string> &files = a.operands;
     if (files.size() != 1 || files[0].empty())
         return usage_error("list show", files.size() > 1 ? "one file at a time" : "no file given");
+    if (is_folder(files[0])) return failure(files[0] + ": is a folder, not a file");
     // A list file without entries loads as no list and leaves the error text
     // alone; a known text set first tells the two apart.
     llzListFromFile("");
     const std::string before = llzLastError();
     velk_handle list = llzListFromFile(files[0].c_str());
     if (!list && before != llzLastError()) return failure(llzLastError());
-    std::string text = take_string(xmlFromList(list, make_string(named ? name : list_name_of(files[0]))));
+    std::string name = a.has("--name") ? a.value("--name") : list_name_of(files[0]);
+    std::string text = take_string(xmlFromList(list, make_string(name)));
     llFree(list);
     write_text(stdout, text + "\r\n");
     return kOk;
 }
 
 int list_pack(const std::vector<std::string> &args) {
-    for (const std::string &arg : args)
-        if (is_help(arg)) return help(kListHelp);
-    if (args.size() != 2) return usage_error("list pack", "needs FILE.xml and OUT.lst");
-    std::string message;
-    velk_handle root = parse_file(args[0], message);
-    if (!root) return failure(args[0] + ": " + message);
-    velk_handle element = xmlzFindNode(root, -1, "list", "", "");
-    velk_handle list = xmlToList(root); // sets the message when there is no list element
-    xmlFree(root);
-    if (!element) return failure(args[0] + ": " + xmlzLastError());
-    int saved = llzListToFile(list, args[1].c_str());
+    Arguments a = sort_arguments(args, {});
+    if (a.help) return help(kListHelp);
+    if (!a.error.empty()) return usage_error("list pack", a.error);
+    if (a.operands.size() != 2) return usage_error("list pack", "needs FILE.xml and OUT.lst");
+    Document doc;
+    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    velk_handle element = xmlzFindNode(doc.root(), -1, "list", "", "");
+    velk_handle list = xmlToList(doc.root()); // sets the message when there is no list element
+    if (!element) return failure(a.operands[0] + ": " + xmlzLastError());
+    int saved = llzListToFile(list, a.operands[1].c_str());
     int entries = llCount(list);
     llFree(list);
     if (!saved) return failure(llzLastError());
-    std::printf("%s: %d %s\n", args[1].c_str(), entries, entries == 1 ? "entry" : "entries");
+    std::printf("%s: %d %s\n", a.operands[1].c_str(), entries, entries == 1 ? "entry" : "entries");
     return kOk;
 }
 
 int list(const std::vector<std::string> &args) {
     if (args.empty()) return usage_error("list", "needs 'show' or 'pack'");
-    if (is_help(args[0])) return help(kListHelp);
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "show") return list_show(rest);
     if (args[0] == "pack") return list_pack(rest);
+    Arguments a = sort_arguments(args, {});
+    if (a.help) return help(kListHelp);
+    if (!a.error.empty()) return usage_error("list", a.error);
     return usage_error("list", "unknown command '" + args[0] + "'");
 }
 
 int split(const std::vector<std::string> &args) {
-    for (const std::string &arg : args)
-        if (is_help(arg)) return help(kSplitHelp);
-    if (args.empty() || args.size() > 2)
-        return usage_error("split", args.empty() ? "no DELIM given" : "too many arguments");
-    std::string text = args.size() == 2 ? args[1] : read_stdin();
-    velk_handle list = llDelimToList(make_string(text), make_string(args[0]));
+    Arguments a = sort_arguments(args, {}, {}, true);
+    if (a.help) return help(kSplitHelp);
+    if (!a.error.empty()) return usage_error("split", a.error);
+    const std::vector<std::string> &ops = a.operands;
+    if (ops.empty() || ops.size() > 2)
+        return usage_error("split", ops.empty() ? "no DELIM given" : "too many arguments");
+    std::string text = ops.size() == 2 ? ops[1] : read_stdin();
+    velk_handle list = llDelimToList(make_string(text), make_string(ops[0]));
     for (velk_handle node = list; node; node = llNext(node)) {
         std::string line = take_string(llName(node)) + "\t" + take_string(llData(node)) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
@@ -234,11 +221,14 @@ int main(int argc, char **argv) {
     binary_streams();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage_error("", "no command given");
-    if (is_help(args[0])) return help(kToolHelp);
     const std::string command = args[0];
     args.erase(args.begin());
     int status;
-    if (command == "check")
+    if (command == "--help" || command == "-h")
+        status = help(kToolHelp);
+    else if (command == "--version")
+        status = help("velkxml " VELK_XML_VERSION_STRING "\n");
+    else if (command == "check")
         status = check(args);
     else if (command == "format")
         status = format(args);
@@ -246,6 +236,8 @@ int main(int argc, char **argv) {
         status = list(args);
     else if (command == "split")
         status = split(args);
+    else if (command.size() > 1 && command[0] == '-')
+        status = usage_error("", "unknown option '" + command + "'");
     else
         status = usage_error("", "unknown command '" + command + "'");
     std::fflush(stdout);

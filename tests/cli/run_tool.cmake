@@ -3,6 +3,8 @@
 #   ARGS           the arguments, separated by "@@"
 #   STATUS         the exit status expected
 #   OUTPUT         (optional) the exact standard output expected
+#   NO_OUTPUT      (optional) standard output must be empty
+#   ERRORS         (optional) the exact standard error expected
 #   CONTAINS       (optional) a text that standard output and error must hold
 #   INPUT          (optional) a file given as standard input
 #   WORKDIR        where the tool runs
@@ -11,7 +13,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "@@" ";" ARGS "${ARGS}")
-foreach(key OUTPUT CONTAINS)
+foreach(key OUTPUT ERRORS CONTAINS)
   if(DEFINED ${key})
     string(REPLACE "@SEMICOLON@" ";" ${key} "${${key}}")
   endif()
@@ -46,6 +48,15 @@ if(DEFINED OUTPUT)
   string(REPLACE "\\t" "\t" OUTPUT "${OUTPUT}")
   if(NOT out STREQUAL OUTPUT)
     string(APPEND problems "output differs; expected:\n${OUTPUT}\n")
+  endif()
+endif()
+if(NO_OUTPUT AND NOT out STREQUAL "")
+  string(APPEND problems "standard output should be empty\n")
+endif()
+if(DEFINED ERRORS)
+  string(REPLACE "\\n" "\n" ERRORS "${ERRORS}")
+  if(NOT err STREQUAL ERRORS)
+    string(APPEND problems "standard error differs; expected:\n${ERRORS}\n")
   endif()
 endif()
 if(DEFINED CONTAINS)

@@ -1,0 +1,42 @@
+// An XML document read for a command: a file through the library's own file
+// reader, or standard input ("-") through its parser, with failures told as
+// editors place them.
+#pragma once
+
+#include <string>
+
+#include "velk_xml.h"
+
+namespace velkxml {
+
+class Document {
+  public:
+    Document() = default;
+    ~Document() { xmlFree(root_); }
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
+    // Parses the file, or standard input for "-". keep_bytes keeps the text
+    // for bytes() also when the parse succeeds. False on failure, with
+    // failure() set to "FILE:LINE:COL: message" or "FILE: message".
+    bool load(const std::string &file, bool keep_bytes);
+
+    velk_handle root() const { return root_; }
+    // The text parsed: kept when asked for, and after a failure that names a
+    // place in it.
+    const std::string &bytes() const { return bytes_; }
+    bool has_bytes() const { return has_bytes_; }
+    const std::string &failure() const { return failure_; }
+
+  private:
+    bool fail(const std::string &file, const std::string &message);
+    velk_handle root_ = 0;
+    std::string bytes_;
+    bool has_bytes_ = false;
+    std::string failure_;
+};
+
+// The name standard input goes by in messages and on the command line.
+constexpr const char kStdinName[] = "-";
+
+} // namespace velkxml

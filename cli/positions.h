@@ -1,0 +1,35 @@
+// Places in a text as editors count them: LINE counts LF, CR LF and a lone CR
+// each as one line end, and COLUMN is the byte column from 1. The library's
+// messages count differently (a line for every carriage return after the
+// first "<", columns from that "<" on the first line), so its positions are
+// turned back into byte offsets first.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkxml {
+
+struct Position {
+    long line = 0;
+    long column = 0;
+};
+
+// A library message "(LINE:COL) text" split into its position and its text;
+// false for a message without that prefix.
+bool split_positioned(std::string_view message, long &line, long &column, std::string &text);
+
+// The byte offset that the library's (line:column) names in the text it
+// parsed; false when the text has no such place.
+bool library_offset(std::string_view text, long line, long column, std::size_t &offset);
+
+// Editor positions of byte offsets given in ascending order, in one pass.
+std::vector<Position> editor_positions(std::string_view text, const std::vector<std::size_t> &offsets);
+
+// "FILE:LINE:COL: text" for a library message that carries a place in the
+// text, "FILE: message" for any other.
+std::string located_message(const std::string &file, std::string_view text, const std::string &message);
+
+} // namespace velkxml
