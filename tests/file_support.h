@@ -8,19 +8,29 @@
 #include <iterator>
 #include <string>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
 namespace velk_test {
 
+// A new folder under the system's temporary folder (Wine's on Windows), so
+// that a run leaves nothing in the source or build tree; removed with all it
+// holds when the test ends.
 class TempDir {
   public:
     TempDir() {
         static std::atomic<int> counter{0};
-        path_ = "velk-tmp-" + std::to_string(counter++) + "-" + unique_suffix();
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        const auto base = std::filesystem::temp_directory_path();
+        // The process id and the clock keep concurrent runs apart; a folder
+        // that exists anyway is someone else's and is never reused.
+        do {
+            path_ = (base / ("velk-tmp-" + std::to_string(process_id()) + "-" + std::to_string(counter++) + "-" +
+                             unique_suffix()))
+                        .string();
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ignored;
@@ -33,10 +43,17 @@ class TempDir {
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
 
-    // A relative name inside the folder, with "/" as separator.
+    // A name inside the folder, joined with "/" (which Windows accepts too).
     std::string file(const std::string &name) const { return path_ + "/" + name; }
 
   private:
+    static long process_id() {
+#if defined(_WIN32)
+        return _getpid();
+#else
+        return static_cast<long>(getpid());
+#endif
+    }
     static std::string unique_suffix() {
         return std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count());
     }
