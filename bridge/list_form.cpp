@@ -5,10 +5,10 @@
 #include "bridge/list_builder.h"
 #include "frame/errors.h"
 #include "list/core.h"
-#include "xml/attrib/attrib.h"
-#include "xml/input/escape.h"
-#include "xml/query/data.h"
-#include "xml/query/find.h"
+#include "xml/attrib.h"
+#include "xml/data.h"
+#include "xml/escape.h"
+#include "xml/find.h"
 
 namespace velk::bridge {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "list/node.h"
-#include "xml/input/text_buffer.h"
-#include "xml/tree/node.h"
+#include "xml/node.h"
+#include "xml/text_buffer.h"
 
 namespace velk::bridge {
 

@@ -9,7 +9,7 @@
 #include "frame/testing.h"
 #include "velk_strings.h"
 #include "velk_xml.h"
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace velk_fuzz {
 

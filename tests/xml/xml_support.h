@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "support.h"
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace velk_test {
 

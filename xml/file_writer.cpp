@@ -1,11 +1,11 @@
-#include "xml/output/file_writer.h"
+#include "xml/file_writer.h"
 
 #include <new>
 #include <string>
 
 #include "frame/errors.h"
 #include "frame/files.h"
-#include "xml/output/writer.h"
+#include "xml/writer.h"
 
 namespace velk::xml {
 

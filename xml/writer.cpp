@@ -1,9 +1,9 @@
-#include "xml/output/writer.h"
+#include "xml/writer.h"
 
 #include <new>
 #include <vector>
 
-#include "xml/attrib/attrib.h"
+#include "xml/attrib.h"
 
 namespace velk::xml {
 

@@ -1,11 +1,11 @@
-#include "xml/input/parse_file.h"
+#include "xml/parse_file.h"
 
 #include <string>
 
 #include "frame/errors.h"
 #include "frame/files.h"
 #include "frame/memory.h"
-#include "xml/input/parser.h"
+#include "xml/parser.h"
 
 namespace velk::xml {
 

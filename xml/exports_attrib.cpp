@@ -1,7 +1,7 @@
 // Exports for reading and setting attributes and for the attribute text.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/attrib/attrib.h"
+#include "xml/attrib.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "xml/input/text_buffer.h"
+#include "xml/text_buffer.h"
 
 namespace velk::xml {
 

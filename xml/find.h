@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace velk::xml {
 

@@ -1,4 +1,4 @@
-#include "xml/tree/tree.h"
+#include "xml/tree.h"
 
 namespace velk::xml {
 

@@ -1,8 +1,8 @@
-#include "xml/query/find.h"
+#include "xml/find.h"
 
 #include <vector>
 
-#include "xml/attrib/attrib.h"
+#include "xml/attrib.h"
 
 namespace velk::xml {
 

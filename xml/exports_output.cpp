@@ -1,7 +1,7 @@
 // Exports of the writers: a node alone, or a tree, as compact or indented text.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/output/writer.h"
+#include "xml/writer.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -2,8 +2,8 @@
 // reference and only reads it.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/input/parse_file.h"
-#include "xml/input/parser.h"
+#include "xml/parse_file.h"
+#include "xml/parser.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -1,4 +1,4 @@
-#include "xml/input/escape.h"
+#include "xml/escape.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "xml/attrib/attrib.h"
+#include "xml/attrib.h"
 
 #include "frame/memory.h"
 

@@ -1,6 +1,6 @@
 // Exports for walking, linking and releasing XML trees.
 #include "velk_xml.h"
-#include "xml/tree/tree.h"
+#include "xml/tree.h"
 
 using namespace velk::xml;
 

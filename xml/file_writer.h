@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace velk::xml {
 

@@ -3,8 +3,8 @@
 // indented by the node's depth).
 #pragma once
 
-#include "xml/input/escape.h"
-#include "xml/tree/node.h"
+#include "xml/escape.h"
+#include "xml/node.h"
 
 namespace velk::xml {
 

@@ -1,7 +1,7 @@
 // Exports that write a tree's compact text to a new file.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/output/file_writer.h"
+#include "xml/file_writer.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -1,7 +1,7 @@
 // Exports of the five-entity escaping, under the XML and the list names.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/input/escape.h"
+#include "xml/escape.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -1,9 +1,9 @@
-#include "xml/query/data.h"
+#include "xml/data.h"
 
 #include "frame/memory.h"
-#include "xml/attrib/attrib.h"
-#include "xml/query/find.h"
-#include "xml/tree/tree.h"
+#include "xml/attrib.h"
+#include "xml/find.h"
+#include "xml/tree.h"
 
 namespace velk::xml {
 

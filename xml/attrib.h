@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "xml/input/escape.h"
-#include "xml/tree/node.h"
+#include "xml/escape.h"
+#include "xml/node.h"
 
 namespace velk::xml {
 

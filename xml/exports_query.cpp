@@ -2,8 +2,8 @@
 // children.
 #include "frame/faces.h"
 #include "velk_xml.h"
-#include "xml/query/data.h"
-#include "xml/query/find.h"
+#include "xml/data.h"
+#include "xml/find.h"
 
 using namespace velk;
 using namespace velk::xml;

@@ -4,15 +4,15 @@
 // values and comments) instead of appending byte by byte. Line and column are
 // only needed for a message, so they are counted from the start when one is
 // made.
-#include "xml/input/parser.h"
+#include "xml/parser.h"
 
 #include <array>
 #include <cstring>
 #include <string>
 
 #include "frame/errors.h"
-#include "xml/input/escape.h"
-#include "xml/tree/tree.h"
+#include "xml/escape.h"
+#include "xml/tree.h"
 
 namespace velk::xml {
 

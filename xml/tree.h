@@ -1,7 +1,7 @@
 // Linking and releasing XML nodes.
 #pragma once
 
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace velk::xml {
 
