@@ -1,0 +1,40 @@
+# The export list is written by hand once, in api/velk_xml.def (decorated
+# __stdcall names). Everything else that lists the exports is derived from it
+# here, at configure time:
+#   VELK_EXPORTS_DECORATED  the .def's names as written ("GetMem@4")
+#   VELK_EXPORTS            the same names undecorated ("GetMem")
+#   VELK_EXPORT_MAP         the ELF version script of the shared library: the
+#                           exports, plus the counted-string functions that
+#                           oleaut32 supplies on Windows and the library itself
+#                           elsewhere; every other symbol is local.
+set(VELK_EXPORT_DEF ${PROJECT_SOURCE_DIR}/api/velk_xml.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VELK_EXPORT_DEF})
+
+file(STRINGS ${VELK_EXPORT_DEF} velk_def_lines)
+set(VELK_EXPORTS_DECORATED "")
+set(VELK_EXPORTS "")
+foreach(line IN LISTS velk_def_lines)
+  string(STRIP "${line}" line)
+  if(line AND NOT line MATCHES "^(LIBRARY|EXPORTS|;)")
+    list(APPEND VELK_EXPORTS_DECORATED "${line}")
+    string(REGEX REPLACE "@[0-9]+$" "" line "${line}")
+    list(APPEND VELK_EXPORTS "${line}")
+  endif()
+endforeach()
+
+# Writes the text to the file only when it differs, so that an unchanged
+# export list relinks nothing.
+function(velk_write_if_changed file text)
+  file(WRITE ${file}.new "${text}")
+  file(COPY_FILE ${file}.new ${file} ONLY_IF_DIFFERENT)
+  file(REMOVE ${file}.new)
+endfunction()
+
+set(velk_map_names SysAllocStringByteLen SysFreeString SysStringByteLen ${VELK_EXPORTS})
+set(velk_map "{\n  global:\n")
+foreach(name IN LISTS velk_map_names)
+  string(APPEND velk_map "    ${name};\n")
+endforeach()
+string(APPEND velk_map "  local:\n    *;\n};\n")
+set(VELK_EXPORT_MAP ${PROJECT_BINARY_DIR}/api/velk_xml.map)
+velk_write_if_changed(${VELK_EXPORT_MAP} "${velk_map}")
