@@ -16,7 +16,7 @@ namespace {
 template <class R, class Result>
 R write_text(velk_handle list, std::string_view name, R failure, Result &&result) noexcept {
     try {
-        xml::TextBuffer out;
+        TextBuffer out;
         bridge::write_list_form(out, list::as_node(list), name);
         R r = result(out.view());
         if (r) return r;

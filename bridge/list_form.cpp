@@ -36,7 +36,7 @@ template <class Visit> ListNode *build_list(Visit &&visit) {
 
 } // namespace
 
-void write_list_form(xml::TextBuffer &out, const ListNode *list, std::string_view list_name) {
+void write_list_form(TextBuffer &out, const ListNode *list, std::string_view list_name) {
     out.append("<list name=\"");
     xml::append_clean(out, list_name, LineEnds::keep);
     out.append("\">\r\n");

@@ -11,15 +11,15 @@
 
 #include <string_view>
 
+#include "frame/text_buffer.h"
 #include "list/node.h"
 #include "xml/node.h"
-#include "xml/text_buffer.h"
 
 namespace velk::bridge {
 
 // Appends the list form of the list (null: no entries) under the list name
 // as given. Throws std::bad_alloc when the text cannot grow.
-void write_list_form(xml::TextBuffer &out, const list::ListNode *list, std::string_view list_name);
+void write_list_form(TextBuffer &out, const list::ListNode *list, std::string_view list_name);
 
 // A new list from the "listitem" children of the first "list" element found
 // from the node on along the creation chain. Later items with a name that

@@ -27,13 +27,8 @@ namespace {
 // One return buffer per family and thread: a z result stays valid until the
 // next z call of the same family on the same thread. A thread's buffers are
 // made at its first z call and released when it ends.
-struct ReturnBuffer {
-    char *data = nullptr;
-    std::size_t capacity = 0;
-};
-
 struct ReturnBuffers {
-    ReturnBuffer family[2];
+    ScratchBlock family[2];
 };
 
 ReturnBuffers *thread_buffers() {
@@ -49,31 +44,24 @@ ReturnBuffers *thread_buffers() {
 
 } // namespace
 
-void platform::thread_value_release(void *value) {
-    auto *buffers = static_cast<ReturnBuffers *>(value);
-    for (ReturnBuffer &buffer : buffers->family)
-        mem_free(buffer.data);
-    delete buffers;
-}
+void platform::thread_value_release(void *value) { delete static_cast<ReturnBuffers *>(value); }
 
 const char *z_result(Family family, std::string_view bytes) noexcept {
     static const char empty[1] = {0};
     ReturnBuffers *buffers = thread_buffers();
     if (!buffers) return empty;
-    ReturnBuffer &buffer = buffers->family[static_cast<int>(family)];
-    if (bytes.size() + 1 > buffer.capacity) {
+    ScratchBlock &buffer = buffers->family[static_cast<int>(family)];
+    if (bytes.size() + 1 > buffer.capacity()) {
         // Copy before releasing the old contents, in case the bytes live there.
-        auto *grown = static_cast<char *>(mem_get(bytes.size() + 1));
-        if (!grown) return empty;
-        if (!bytes.empty()) std::memcpy(grown, bytes.data(), bytes.size());
-        mem_free(buffer.data);
-        buffer.data = grown;
-        buffer.capacity = bytes.size() + 1;
+        ScratchBlock grown;
+        if (!grown.reserve(bytes.size() + 1)) return empty;
+        if (!bytes.empty()) std::memcpy(grown.data(), bytes.data(), bytes.size());
+        buffer.swap(grown);
     } else if (!bytes.empty()) {
-        std::memmove(buffer.data, bytes.data(), bytes.size());
+        std::memmove(buffer.data(), bytes.data(), bytes.size());
     }
-    buffer.data[bytes.size()] = 0;
-    return buffer.data;
+    buffer.data()[bytes.size()] = 0;
+    return buffer.data();
 }
 
 } // namespace velk

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 
 namespace velk {
 
@@ -16,7 +17,10 @@ void mem_free(void *block);
 template <class T> T *make_record() { return static_cast<T *>(mem_get(sizeof(T))); }
 
 // A block of the library's memory owned by a scope: grown on demand (the old
-// contents are not kept) and released with its owner.
+// contents are not kept) and released with its owner. It never throws, so it
+// serves code that reports a refused block as a result (file reading, the z
+// return buffers). A text built by appending is a TextBuffer
+// (frame/text_buffer.h).
 class ScratchBlock {
   public:
     ScratchBlock() = default;
@@ -24,6 +28,11 @@ class ScratchBlock {
     ScratchBlock &operator=(const ScratchBlock &) = delete;
     ~ScratchBlock() { mem_free(data_); }
     char *data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+    void swap(ScratchBlock &other) {
+        std::swap(data_, other.data_);
+        std::swap(capacity_, other.capacity_);
+    }
     // Room for at least size bytes; false when memory is exhausted.
     bool reserve(std::size_t size) {
         if (size <= capacity_) return true;

@@ -74,20 +74,4 @@ bool set_attrib(XmlNode *node, std::string_view name, std::string_view value) {
     return true;
 }
 
-void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends) {
-    if (!node) return;
-    for (const XmlAttrib *a = node->attribs; a; a = a->next) {
-        if (!a->name) continue;
-        out.append(" ", 1);
-        // The parser unescapes names as it unescapes values, so names are
-        // escaped like values: a name holding "<" or a quote would otherwise
-        // make text that cannot be read back.
-        append_clean(out, a->name, ends);
-        char head[2] = {'=', a->quote};
-        out.append(head, 2);
-        append_clean(out, a->value, ends);
-        out.append(&a->quote, 1);
-    }
-}
-
 } // namespace velk::xml

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "xml/escape.h"
 #include "xml/node.h"
 
 namespace velk::xml {
@@ -25,9 +24,5 @@ std::string_view attrib_value(const XmlNode *node, std::string_view wanted);
 // appends a new attribute written with double quotes. False, with the node
 // unchanged, for a blank name or when memory runs out.
 bool set_attrib(XmlNode *node, std::string_view name, std::string_view value);
-
-// The attribute part of a start tag: for every named attribute a blank, the
-// name, "=", and the escaped value between the attribute's quote marks.
-void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends);
 
 } // namespace velk::xml

@@ -109,40 +109,4 @@ void append_raw(TextBuffer &out, const char *stored, LineEnds ends) {
     append_mapped(out, stored, ends == LineEnds::crlf ? kRawCrlfZ : kRawZ);
 }
 
-std::size_t unclean_into(char *out, std::string_view text) {
-    if (text.empty()) return 0;
-    const char *p = text.data();
-    const char *end = p + text.size();
-    char *o = out;
-    for (;;) {
-        const auto *amp = static_cast<const char *>(std::memchr(p, '&', static_cast<std::size_t>(end - p)));
-        const char *stop = amp ? amp : end;
-        std::memcpy(o, p, static_cast<std::size_t>(stop - p));
-        o += stop - p;
-        if (!amp) break;
-        std::string_view rest(amp + 1, static_cast<std::size_t>(end - amp - 1));
-        char c = '&';
-        std::size_t used = 1;
-        if (rest.substr(0, 4) == "amp;")
-            c = '&', used = 5;
-        else if (rest.substr(0, 3) == "lt;")
-            c = '<', used = 4;
-        else if (rest.substr(0, 3) == "gt;")
-            c = '>', used = 4;
-        else if (rest.substr(0, 5) == "quot;")
-            c = '"', used = 6;
-        else if (rest.substr(0, 5) == "apos;")
-            c = '\'', used = 6;
-        *o++ = c;
-        p = amp + used;
-    }
-    return static_cast<std::size_t>(o - out);
-}
-
-std::string unclean(std::string_view text) {
-    std::string out(text.size(), '\0');
-    out.resize(unclean_into(out.data(), text));
-    return out;
-}
-
 } // namespace velk::xml

@@ -1,13 +1,12 @@
-// The five entities: &amp; &lt; &gt; &quot; &apos;. Escaping and unescaping
-// each take one left-to-right pass. No other entity and no numeric character
-// reference is produced or understood.
+// Writing text with the five entities: &amp; &lt; &gt; &quot; &apos;, in one
+// left-to-right pass. No other entity and no numeric character reference is
+// produced (xml/unescape.h reads them back).
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
-#include "xml/text_buffer.h"
+#include "frame/text_buffer.h"
 
 namespace velk::xml {
 
@@ -24,12 +23,5 @@ void append_raw(TextBuffer &out, std::string_view text, LineEnds ends);
 // The same for a stored text, read up to its NUL (null is "").
 void append_clean(TextBuffer &out, const char *stored, LineEnds ends);
 void append_raw(TextBuffer &out, const char *stored, LineEnds ends);
-
-// Writes the text with the five entities turned back into characters, one
-// level only ("&amp;lt;" gives "&lt;"). out has room for text.size() bytes,
-// which is always enough; returns the number of bytes written.
-std::size_t unclean_into(char *out, std::string_view text);
-
-std::string unclean(std::string_view text);
 
 } // namespace velk::xml

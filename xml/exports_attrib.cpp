@@ -2,6 +2,7 @@
 #include "frame/faces.h"
 #include "velk_xml.h"
 #include "xml/attrib.h"
+#include "xml/writer.h"
 
 using namespace velk;
 using namespace velk::xml;

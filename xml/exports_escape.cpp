@@ -2,6 +2,7 @@
 #include "frame/faces.h"
 #include "velk_xml.h"
 #include "xml/escape.h"
+#include "xml/unescape.h"
 
 using namespace velk;
 using namespace velk::xml;

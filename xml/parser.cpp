@@ -11,8 +11,8 @@
 #include <string>
 
 #include "frame/errors.h"
-#include "xml/escape.h"
 #include "xml/tree.h"
+#include "xml/unescape.h"
 
 namespace velk::xml {
 

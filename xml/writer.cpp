@@ -3,8 +3,6 @@
 #include <new>
 #include <vector>
 
-#include "xml/attrib.h"
-
 namespace velk::xml {
 
 namespace {
@@ -169,6 +167,22 @@ class ChainPrefetch {
 };
 
 } // namespace
+
+void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends) {
+    if (!node) return;
+    for (const XmlAttrib *a = node->attribs; a; a = a->next) {
+        if (!a->name) continue;
+        out.append(" ", 1);
+        // The parser unescapes names as it unescapes values, so names are
+        // escaped like values: a name holding "<" or a quote would otherwise
+        // make text that cannot be read back.
+        append_clean(out, a->name, ends);
+        char head[2] = {'=', a->quote};
+        out.append(head, 2);
+        append_clean(out, a->value, ends);
+        out.append(&a->quote, 1);
+    }
+}
 
 void write_node(TextBuffer &out, const XmlNode *node, bool indent) {
     if (node) write_body(out, node, indent, LineEnds::keep);

@@ -17,4 +17,8 @@ void write_node(TextBuffer &out, const XmlNode *node, bool indent);
 // std::bad_alloc when the text would not fit a counted string.
 void write_tree(TextBuffer &out, const XmlNode *node, bool indent);
 
+// The attribute part of a start tag: for every named attribute a blank, the
+// name, "=", and the escaped value between the attribute's quote marks.
+void append_attribs(TextBuffer &out, const XmlNode *node, LineEnds ends);
+
 } // namespace velk::xml

@@ -1,5 +1,9 @@
 // A growing byte buffer for building texts in one piece: appends are
 // amortised constant time, so a writer never concatenates quadratically.
+// The library's one buffer that keeps its contents as it grows; it throws
+// std::bad_alloc, so it serves code that runs inside an export's shield. A
+// scratch area that is refilled rather than appended to is a ScratchBlock
+// (frame/memory.h).
 #pragma once
 
 #include <cstddef>
@@ -11,7 +15,7 @@
 
 #include "frame/memory.h"
 
-namespace velk::xml {
+namespace velk {
 
 class TextBuffer {
   public:
@@ -73,4 +77,4 @@ class TextBuffer {
     std::size_t capacity_ = 0;
 };
 
-} // namespace velk::xml
+} // namespace velk
