@@ -5,6 +5,7 @@
 #include "bridge/list_form.h"
 #include "frame/errors.h"
 #include "frame/faces.h"
+#include "frame/messages.h"
 #include "velk_xml.h"
 
 using namespace velk;
@@ -22,7 +23,7 @@ R write_text(velk_handle list, std::string_view name, R failure, Result &&result
         if (r) return r;
     } catch (const std::bad_alloc &) {
     }
-    shield([] { set_error(Family::xml, "Out of memory"); });
+    shield([] { set_error(Family::xml, messages::kOutOfMemory); });
     return failure;
 }
 

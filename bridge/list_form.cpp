@@ -4,6 +4,7 @@
 
 #include "bridge/list_builder.h"
 #include "frame/errors.h"
+#include "frame/messages.h"
 #include "list/core.h"
 #include "xml/attrib.h"
 #include "xml/data.h"
@@ -18,8 +19,6 @@ using xml::XmlNode;
 
 namespace {
 
-constexpr std::string_view kOutOfMemory = "Out of memory";
-
 // Builds a list from the name/data pairs that visit hands to its callback
 // (the callback answers false when memory ran out). Null, with the message
 // set, when memory ran out; a partly built list never leaves.
@@ -30,7 +29,7 @@ template <class Visit> ListNode *build_list(Visit &&visit) {
             return builder.release();
     } catch (const std::bad_alloc &) {
     }
-    set_error(Family::xml, kOutOfMemory);
+    set_error(Family::xml, messages::kOutOfMemory);
     return nullptr;
 }
 
@@ -54,7 +53,7 @@ ListNode *read_list_form(XmlNode *node) {
     if (!node) return nullptr;
     XmlNode *list_element = xml::find_node(node, -1, "list", {}, {});
     if (!list_element) {
-        set_error(Family::xml, "List node not found in xml");
+        set_error(Family::xml, messages::kListNodeNotFound);
         return nullptr;
     }
     // Only the tag decides what an item is: other children (the line ends

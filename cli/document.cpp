@@ -9,13 +9,17 @@ namespace velkxml {
 namespace {
 
 // The parser keeps its last message until a failure replaces it. Parsing no
-// text sets a known one, so a failure that leaves it in place is one that made
-// no message of its own (text with no complete tag).
-const char kNoTextMessage[] = "Empty xml send to xml parser";
+// text sets a known one, read back from the library rather than copied, so a
+// failure that leaves it in place is one that made no message of its own
+// (text with no complete tag).
+std::string set_no_text_message() {
+    xmlzParse(nullptr);
+    return xmlzLastError();
+}
 
-std::string last_parse_error() {
+std::string last_parse_error(const std::string &no_text) {
     std::string message = xmlzLastError();
-    return message == kNoTextMessage ? "no complete tag found" : message;
+    return message == no_text ? "no complete tag found" : message;
 }
 
 } // namespace
@@ -27,7 +31,7 @@ bool Document::fail(const std::string &file, const std::string &message) {
 
 bool Document::load(const std::string &file, bool keep_bytes) {
     std::string error;
-    xmlzParse(nullptr);
+    const std::string no_text = set_no_text_message();
     if (file == kStdinName) {
         if (!read_all(stdin, bytes_, error)) return fail(file, "cannot read standard input: " + error);
         has_bytes_ = true;
@@ -35,7 +39,7 @@ bool Document::load(const std::string &file, bool keep_bytes) {
         velk_bstr text = velk_strings::make_string(bytes_);
         root_ = xmlParse(&text);
         velk_strings::free_string(text);
-        if (!root_) return fail(file, last_parse_error());
+        if (!root_) return fail(file, last_parse_error(no_text));
         if (!keep_bytes) {
             bytes_.clear();
             bytes_.shrink_to_fit();
@@ -47,7 +51,7 @@ bool Document::load(const std::string &file, bool keep_bytes) {
     if (!readable_or_missing(file, error)) return fail(file, "cannot read: " + error);
     root_ = xmlzParseFile(file.c_str());
     if (!root_) {
-        std::string message = last_parse_error();
+        std::string message = last_parse_error(no_text);
         // The text is read again only to place the library's position.
         has_bytes_ = !message.empty() && message[0] == '(' && read_file(file, bytes_, error);
         return fail(file, message);

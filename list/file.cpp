@@ -7,6 +7,7 @@
 #include "frame/errors.h"
 #include "frame/files.h"
 #include "frame/memory.h"
+#include "frame/messages.h"
 #include "list/core.h"
 
 namespace velk::list {
@@ -152,7 +153,7 @@ class ListGuard {
     ListNode *tail_ = nullptr;
 };
 
-void set_list_error(std::string message) { set_error(Family::list, message); }
+void set_list_error(std::string_view message) { set_error(Family::list, message); }
 
 // Reads a length field; false ends the list. A negative length ends it, and
 // so does the end of the file where a length should be; a read that fails is
@@ -178,9 +179,8 @@ int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch) 
 } // namespace
 
 bool save_to_file(const ListNode *list, std::string_view file) {
-    const std::string name(file);
     if (files::exists(file)) {
-        set_list_error("Unable to save linked list. File " + name + " already exists.");
+        set_list_error(messages::list_file_exists(file));
         return false;
     }
     // The write buffer comes first, so that running out of memory leaves no
@@ -192,7 +192,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
         err = files::File::open(file, files::Access::read_write, files::Share::none,
                                 files::Disposition::create_new, out);
     if (err) {
-        set_list_error("Unable to create save file " + name + "Error = " + std::to_string(err));
+        set_list_error(messages::unable_to_create_list_file(file, err));
         return false;
     }
     ChunkWriter writer(out, buffer.data());
@@ -203,14 +203,13 @@ bool save_to_file(const ListNode *list, std::string_view file) {
     writer.flush();
     bool written = !writer.failed();
     if (out.close() != 0) written = false;
-    if (!written) set_list_error("i/o error writing to file " + name);
+    if (!written) set_list_error(messages::error_writing_list_file(file));
     return written;
 }
 
 ListNode *load_from_file(std::string_view file) {
-    const std::string name(file);
     if (!files::exists(file)) {
-        set_list_error("Input file '" + name + "' doesn't exist.");
+        set_list_error(messages::list_file_does_not_exist(file));
         return nullptr;
     }
     files::File in;
@@ -220,21 +219,21 @@ ListNode *load_from_file(std::string_view file) {
         err = files::File::open(file, files::Access::read, files::Share::none,
                                 files::Disposition::open_existing, in);
     if (err) {
-        set_list_error("Unable to open file " + name + " Error = " + std::to_string(err));
+        set_list_error(messages::unable_to_open_list_file(file, err));
         return nullptr;
     }
     std::uint64_t size = 0;
     ScratchBlock buffer, entry_name, data;
     if (!(err = in.size(size)) && !buffer.reserve(kChunk)) err = kNoMemoryNumber;
     if (err) {
-        set_list_error("Error reading input file " + name + " Error = " + std::to_string(err));
+        set_list_error(messages::error_reading_list_file(file, err));
         return nullptr;
     }
     ChunkReader reader(in, size, buffer.data());
     char signature[16];
     if (reader.take(signature, sizeof signature) != 0 ||
         std::memcmp(signature, kSignature.data(), sizeof signature) != 0) {
-        set_list_error("File " + name + " doesn't contain a properly formatted linked list.");
+        set_list_error(messages::not_a_list_file(file));
         return nullptr;
     }
     ListGuard loaded;
@@ -250,7 +249,7 @@ ListNode *load_from_file(std::string_view file) {
             loaded.append(node);
     }
     if (err) {
-        set_list_error("Error reading input file " + name + " Error = " + std::to_string(err));
+        set_list_error(messages::error_reading_list_file(file, err));
         return nullptr;
     }
     return loaded.release();

@@ -1,26 +1,22 @@
 #include "xml/file_writer.h"
 
 #include <new>
-#include <string>
 
 #include "frame/errors.h"
 #include "frame/files.h"
+#include "frame/messages.h"
 #include "xml/writer.h"
 
 namespace velk::xml {
 
 namespace {
 
-// How the two writers word their messages: xmlTreeToFile puts a comma before
-// "err=", xmlNodeToFile does not.
+// How the two writers share the file while they write it, and which of the
+// two wordings their messages take.
 struct Wording {
     files::Share share;
-    const char *err; // "', err=" or "' err="
+    messages::FileWriter writer;
 };
-
-void set_file_error(const char *what, std::string_view file, const Wording &how, int number) {
-    set_error(Family::xml, what + std::string(file) + how.err + std::to_string(number));
-}
 
 // The compact text of the node; false (with the message set) when memory ran
 // out. Built before anything is done to files, so that a failure loses none.
@@ -29,7 +25,7 @@ bool build_text(const XmlNode *node, std::string_view file, const Wording &how, 
         write_tree(text, node, false);
         return true;
     } catch (const std::bad_alloc &) {
-        set_file_error("Error writing output file '", file, how, kNoMemoryNumber);
+        set_error(Family::xml, messages::error_writing_output_file(how.writer, file, kNoMemoryNumber));
         return false;
     }
 }
@@ -40,13 +36,13 @@ bool write_new_file(const TextBuffer &text, std::string_view file, const Wording
     files::File out;
     if (int err = files::File::open(file, files::Access::read_write, how.share,
                                     files::Disposition::create_new, out)) {
-        set_file_error("Unable to open output file '", file, how, err);
+        set_error(Family::xml, messages::unable_to_open_output_file(how.writer, file, err));
         return false;
     }
     int err = out.write(text.view().data(), text.view().size());
     int closed = out.close();
     if (err || closed) {
-        set_file_error("Error writing output file '", file, how, err ? err : closed);
+        set_error(Family::xml, messages::error_writing_output_file(how.writer, file, err ? err : closed));
         return false;
     }
     return true;
@@ -55,10 +51,10 @@ bool write_new_file(const TextBuffer &text, std::string_view file, const Wording
 } // namespace
 
 bool tree_to_file(const XmlNode *node, std::string_view file, bool overwrite) {
-    const Wording how{files::Share::none, "', err="};
+    const Wording how{files::Share::none, messages::FileWriter::tree_to_file};
     bool existed = files::exists(file);
     if (existed && !overwrite) {
-        set_error(Family::xml, "Output file exists: " + std::string(file));
+        set_error(Family::xml, messages::output_file_exists(file));
         return false;
     }
     TextBuffer text;
@@ -66,7 +62,7 @@ bool tree_to_file(const XmlNode *node, std::string_view file, bool overwrite) {
     if (existed) {
         files::remove(file);
         if (files::exists(file)) {
-            set_error(Family::xml, "Output file exists and cannot be deleted.");
+            set_error(Family::xml, messages::kOutputFileCannotBeDeleted);
             return false;
         }
     }
@@ -74,9 +70,9 @@ bool tree_to_file(const XmlNode *node, std::string_view file, bool overwrite) {
 }
 
 bool node_to_file(const XmlNode *node, std::string_view file) {
-    const Wording how{files::Share::read_write, "' err="};
+    const Wording how{files::Share::read_write, messages::FileWriter::node_to_file};
     if (files::exists(file)) {
-        set_error(Family::xml, "File '" + std::string(file) + "' already exists.");
+        set_error(Family::xml, messages::file_already_exists(file));
         return false;
     }
     TextBuffer text;

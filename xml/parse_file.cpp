@@ -1,10 +1,9 @@
 #include "xml/parse_file.h"
 
-#include <string>
-
 #include "frame/errors.h"
 #include "frame/files.h"
 #include "frame/memory.h"
+#include "frame/messages.h"
 #include "xml/parser.h"
 
 namespace velk::xml {
@@ -23,28 +22,27 @@ int read_all(files::File &in, std::uint64_t size, ScratchBlock &bytes) {
 } // namespace
 
 XmlNode *parse_file(std::string_view file) {
-    const std::string name(file);
     if (!files::exists(file)) {
-        set_error(Family::xml, "Cannot locate xml file " + name);
+        set_error(Family::xml, messages::cannot_locate_xml_file(file));
         return nullptr;
     }
     files::File in;
     if (int err = files::File::open(file, files::Access::read, files::Share::read,
                                     files::Disposition::open_existing, in)) {
-        set_error(Family::xml, "Error opening xml file " + name + " error=" + std::to_string(err));
+        set_error(Family::xml, messages::error_opening_xml_file(file, err));
         return nullptr;
     }
     std::uint64_t size = 0;
     int err = in.size(size);
     if (!err && size == 0) {
-        set_error(Family::xml, "File " + name + " is empty.");
+        set_error(Family::xml, messages::xml_file_is_empty(file));
         return nullptr;
     }
     ScratchBlock bytes;
     if (!err) err = read_all(in, size, bytes);
     in.close(); // the bytes are in memory; a failed close loses nothing
     if (err) {
-        set_error(Family::xml, "Error reading xml file " + name + " error=" + std::to_string(err));
+        set_error(Family::xml, messages::error_reading_xml_file(file, err));
         return nullptr;
     }
     return parse({bytes.data(), static_cast<std::size_t>(size)});

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "frame/errors.h"
+#include "frame/messages.h"
 #include "xml/tree.h"
 #include "xml/unescape.h"
 
@@ -112,7 +113,7 @@ class Parser {
         fail(at, message);
         return nullptr;
     }
-    bool out_of_memory(std::size_t at) { return fail(at, "Out of memory"); }
+    bool out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
 
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
     bool close_tag(std::size_t at);
@@ -154,8 +155,7 @@ bool Parser::fail(std::size_t at, std::string_view message) {
         p = cr + 1;
     }
     std::size_t column = at - line_start + column_base;
-    error_ = "(" + std::to_string(line) + ":" + std::to_string(column) + ") ";
-    error_.append(message);
+    error_ = messages::at_position(line, column, message);
     return false;
 }
 
@@ -212,10 +212,8 @@ bool Parser::end_tag(std::size_t at) {
     closed_mark_ = false;
     next_ = State::data;
     std::string_view name = tag_.substr(1);
-    if (!parent) return fail(at, "Too many end tags found. Last was " + std::string(tag_));
-    if (tag_of(parent) != name)
-        return fail(at, "Nesting error. Expecing end tag=" + std::string(tag_of(parent)) + ", but found " +
-                            std::string(name));
+    if (!parent) return fail(at, messages::too_many_end_tags(tag_));
+    if (tag_of(parent) != name) return fail(at, messages::nesting_error(tag_of(parent), name));
     return true;
 }
 
@@ -279,7 +277,7 @@ XmlNode *Parser::run() {
             unsigned char c = byte_at(s_, j);
             i = j + 1;
             if (is_blank(c)) {
-                if (j == start) return failed(j, "Empty tag name specified");
+                if (j == start) return failed(j, messages::kEmptyTagName);
                 tag_ = slice(start, j);
                 state = State::between_attribs;
             } else if (c == '-') {
@@ -289,7 +287,7 @@ XmlNode *Parser::run() {
                     start = j + 1;
                 }
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return failed(j, "Invalid character found in tag name");
+                return failed(j, messages::kInvalidTagNameCharacter);
             } else if (c == '>') {
                 tag_ = slice(start, j);
                 if (!close_tag(j)) return nullptr;
@@ -320,7 +318,7 @@ XmlNode *Parser::run() {
             if (is_blank(c)) {
                 ++i;
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return failed(i, std::string("Invalid character found in attribute name: ") + char(c));
+                return failed(i, messages::invalid_attribute_name_character(char(c)));
             } else if (c == '>') {
                 if (!close_tag(i)) return nullptr;
                 state = next_;
@@ -354,25 +352,24 @@ XmlNode *Parser::run() {
                 state = next_;
                 start = i;
             } else {
-                return failed(j, std::string("Invalid character found in attribute name (2): ") + char(c));
+                return failed(j, messages::invalid_attribute_name_character_2(char(c)));
             }
             break;
         }
         case State::before_value: {
             unsigned char c = byte_at(s_, i);
             if (c == '=') {
-                if (equals) return failed(i, "Double equals sign found in attribute");
+                if (equals) return failed(i, messages::kDoubleEquals);
                 equals = true;
             } else if (is_quote(c)) {
-                if (!equals) return failed(i, "No equals sign found in attribute");
+                if (!equals) return failed(i, messages::kNoEquals);
                 quote = static_cast<char>(c);
                 start = i + 1;
                 state = State::value;
             } else if (c == '>' || c == '/') {
-                return failed(i, "No value specified for attribute '" + std::string(name_) + "'");
+                return failed(i, messages::no_attribute_value(name_));
             } else if (!is_blank(c)) {
-                return failed(i, "Attribute invalid character before attribute value. Attrib=" +
-                                     std::string(name_) + " currentChar=" + std::to_string(c));
+                return failed(i, messages::invalid_before_attribute_value(name_, c));
             }
             ++i;
             break;
@@ -430,12 +427,12 @@ XmlNode *Parser::run() {
 
 XmlNode *parse(std::string_view text) {
     if (text.empty()) {
-        set_error(Family::xml, "Empty xml send to xml parser");
+        set_error(Family::xml, messages::kEmptyXml);
         return nullptr;
     }
     const void *lt = std::memchr(text.data(), '<', text.size());
     if (!lt) {
-        set_error(Family::xml, "No starting tag found");
+        set_error(Family::xml, messages::kNoStartingTag);
         return nullptr;
     }
     Parser parser(text, static_cast<std::size_t>(static_cast<const char *>(lt) - text.data()));
