@@ -9,6 +9,7 @@
 #include "arguments.h"
 #include "document.h"
 #include "positions.h"
+#include "query.h"
 #include "strict_scan.h"
 #include "text_io.h"
 #include "velk_strings.h"
@@ -31,6 +32,8 @@ const char kToolHelp[] =
     "  list show [--name NAME] FILE  print a list file as the XML list form\n"
     "  list pack FILE.xml OUT.lst    save the XML list form as a new list file\n"
     "  split DELIM [TEXT]            split TEXT (or standard input) at DELIM\n"
+    "  find [OPTIONS] FILE TAG       print the path and text of each TAG element\n"
+    "  get FILE TAG                  print the text of the top element's TAG child\n"
     "\n"
     "A FILE given as '-' is standard input. 'velkxml --version' prints the version.\n"
     "'velkxml COMMAND --help' tells more. Exit status: 0 done, 1 failed, 2 usage error.\n";
@@ -75,6 +78,27 @@ const char kSplitHelp[] = "usage: velkxml split DELIM [TEXT]\n"
                           "\n"
                           "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
                           "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
+
+const char kFindHelp[] = "usage: velkxml find [--attr NAME[=VALUE]] [--depth N] [--xml] FILE TAG\n"
+                         "\n"
+                         "Prints each element named TAG in the document (or standard input, '-'), in\n"
+                         "document order, one a line: its path from the top, such as\n"
+                         "/catalog/book[2]/title (a position where siblings share the tag), a tab, and\n"
+                         "its text, the blanks at its ends left out and its line ends shown as blanks.\n"
+                         "\n"
+                         "--attr NAME[=VALUE]  only elements with that attribute (and value)\n"
+                         "--depth N            only elements N levels below the top (the top-level\n"
+                         "                     element is at depth 0)\n"
+                         "--xml                print each element with its contents in the compact form\n"
+                         "                     instead\n"
+                         "\n"
+                         "Exit status 1 when no element matched.\n";
+
+const char kGetHelp[] = "usage: velkxml get FILE TAG\n"
+                        "\n"
+                        "Prints the text of the first child element named TAG of the top-level element\n"
+                        "of the document (or standard input, '-'), as it is stored: entities undone,\n"
+                        "nothing trimmed. Exit status 1 when there is no such element.\n";
 
 int usage_error(const char *command, const std::string &what) {
     std::fflush(stdout);
@@ -258,6 +282,59 @@ int split(const std::vector<std::string> &args) {
     return kOk;
 }
 
+int find(const std::vector<std::string> &args) {
+    Arguments a = sort_arguments(args, {"--xml"}, {{"--attr", "NAME[=VALUE]"}, {"--depth", "N"}});
+    if (a.help) return help(kFindHelp);
+    if (!a.error.empty()) return usage_error("find", a.error);
+    if (a.operands.size() != 2) return usage_error("find", "needs FILE and TAG");
+    std::int32_t depth = -1;
+    if (a.has("--depth")) {
+        const std::string n = a.value("--depth");
+        if (n.empty() || n.size() > 9 || n.find_first_not_of("0123456789") != std::string::npos)
+            return usage_error("find", "--depth needs a number from 0");
+        depth = std::stoi(n);
+    }
+    std::string attr = a.value("--attr"), attr_value;
+    std::size_t equals = attr.find('=');
+    bool has_value = equals != std::string::npos;
+    if (has_value) {
+        attr_value = attr.substr(equals + 1);
+        attr.erase(equals);
+    }
+    if (a.has("--attr") && attr.empty()) return usage_error("find", "--attr needs a NAME");
+    Document doc;
+    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    Finder finder(doc.root(), a.operands[1], depth, attr, has_value, attr_value);
+    const bool as_xml = a.has("--xml");
+    int found = 0;
+    while (velk_handle match = finder.next()) {
+        ++found;
+        std::string line = as_xml ? compact_subtree(match) : finder.path() + "\t" + one_line_text(match);
+        write_text(stdout, line + "\r\n");
+    }
+    return found ? kOk : kFailed;
+}
+
+int get(const std::vector<std::string> &args) {
+    Arguments a = sort_arguments(args, {});
+    if (a.help) return help(kGetHelp);
+    if (!a.error.empty()) return usage_error("get", a.error);
+    if (a.operands.size() != 2) return usage_error("get", "needs FILE and TAG");
+    Document doc;
+    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    velk_handle top = doc.root();
+    while (top && xmlNodeType(top) != 0)
+        top = xmlNextSibling(top);
+    if (!top) return failure(a.operands[0] + ": no top-level element");
+    velk_handle child = xmlFindChild(top, make_string(a.operands[1]));
+    if (!child)
+        return failure(a.operands[0] + ": no element '" + a.operands[1] + "' in '" +
+                       take_string(xmlGetTag(top)) + "'");
+    std::string text = take_string(xmlChildData(child)) + "\n";
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return kOk;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -279,6 +356,10 @@ int main(int argc, char **argv) {
         status = list(args);
     else if (command == "split")
         status = split(args);
+    else if (command == "find")
+        status = find(args);
+    else if (command == "get")
+        status = get(args);
     else if (command.size() > 1 && command[0] == '-')
         status = usage_error("", "unknown option '" + command + "'");
     else
