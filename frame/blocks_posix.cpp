@@ -21,6 +21,7 @@
 // Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
 // Under AddressSanitizer, under valgrind, or with VELK_PLAIN_BLOCKS set in the
 // environment, every block is calloc's own, so those tools see each one.
+#include "frame/compiler.h"
 #include "frame/platform.h"
 
 #include <atomic>
@@ -30,12 +31,7 @@
 #include <mutex>
 #include <new>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELK_PLAIN_BLOCKS 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
+#if VELK_ADDRESS_SANITIZER
 #define VELK_PLAIN_BLOCKS 1
 #endif
 #if !defined(VELK_PLAIN_BLOCKS) && defined(__has_include)
@@ -410,7 +406,7 @@ void *block_alloc(std::size_t size) {
     FreeBlock *next = block->next;
     tc->head[c] = next;
     --tc->count[c];
-    __builtin_prefetch(next, 1); // the next allocation of the class reads it
+    prefetch_for_write(next); // the next allocation of the class reads it
     zero_block(block, size);
     return block;
 }

@@ -32,58 +32,59 @@ std::string error_text(Family family) {
 }
 
 int file_error_number(std::uint32_t code) {
+    using namespace win;
     switch (code) {
-    case 2:
-    case 18:
-        return 53;
-    case 3:
-        return 76;
-    case 4:
-        return 67;
-    case 5:
-    case 19:
-    case 32:
-    case 33:
-    case 36:
-        return 70;
-    case 8:
-    case 14:
-        return 7;
-    case 15:
-    case 20:
-        return 68;
-    case 17:
-        return 74;
-    case 21:
-        return 71;
-    case 23:
-    case 25:
-    case 26:
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 31:
-    case 34:
-        return 72;
-    case 6:
-    case 11:
-    case 12:
-    case 13:
-    case 22:
-    case 24:
-        return 51;
-    case 7:
-    case 9:
-    case 10:
-        return 241;
-    case 38:
-        return 62;
-    case 39:
-    case 112:
-        return 61;
+    case kFileNotFound:
+    case kNoMoreFiles:
+        return kFileNotFoundNumber;
+    case kPathNotFound:
+        return kPathNotFoundNumber;
+    case kTooManyOpenFiles:
+        return kTooManyFilesNumber;
+    case kAccessDenied:
+    case kWriteProtect:
+    case kSharingViolation:
+    case kLockViolation:
+    case kSharingBufferExceeded:
+        return kPermissionDeniedNumber;
+    case kNotEnoughMemory:
+    case kOutOfMemory:
+        return kNoMemoryNumber;
+    case kInvalidDrive:
+    case kBadUnit:
+        return kDeviceUnavailableNumber;
+    case kNotSameDevice:
+        return kNotSameDeviceNumber;
+    case kNotReady:
+        return kDiskNotReadyNumber;
+    case kCrc:
+    case kSeek:
+    case kNotDosDisk:
+    case kSectorNotFound:
+    case kOutOfPaper:
+    case kWriteFault:
+    case kReadFault:
+    case kGenFailure:
+    case kWrongDisk:
+        return kDeviceFaultNumber;
+    case kInvalidHandle:
+    case kBadFormat:
+    case kInvalidAccess:
+    case kInvalidData:
+    case kBadCommand:
+    case kBadLength:
+        return kInternalErrorNumber;
+    case kArenaTrashed:
+    case kInvalidBlock:
+    case kBadEnvironment:
+        return kMemoryControlFaultNumber;
+    case kHandleEof:
+        return kEndOfFileNumber;
+    case kHandleDiskFull:
+    case kDiskFull:
+        return kDiskFullNumber;
     default:
-        return 75; // 1, 16, 35, 37 and every code above 39 but 112
+        return kFileAccessErrorNumber; // 1, 16, 35, 37 and every code above 39 but 112
     }
 }
 

@@ -1,11 +1,12 @@
 // The two last-error texts (list family, XML family) and the file error
-// numbers that file-failure messages carry.
+// numbers that file-failure messages carry (named in frame/codes.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "frame/codes.h"
 #include "frame/faces.h"
 
 namespace velk {
@@ -18,13 +19,5 @@ std::string error_text(Family family);
 
 // The number a file-failure message shows for a Windows error code.
 int file_error_number(std::uint32_t windows_code);
-
-// The number for a file name refused before the platform is asked (empty,
-// or holding "*" or "?").
-constexpr int kBadFileNameNumber = 64;
-// The numbers of the failures the library finds itself: memory exhausted
-// (as for code 8) and a file that ends before its data (as for code 38).
-constexpr int kNoMemoryNumber = 7;
-constexpr int kEndOfFileNumber = 62;
 
 } // namespace velk

@@ -31,11 +31,14 @@ struct ReturnBuffers {
     ScratchBlock family[2];
 };
 
+// Runs when a thread that made its buffers ends.
+void release_buffers(void *value) { delete static_cast<ReturnBuffers *>(value); }
+
 ReturnBuffers *thread_buffers() {
     auto *buffers = static_cast<ReturnBuffers *>(platform::thread_value());
     if (buffers) return buffers;
     buffers = new (std::nothrow) ReturnBuffers();
-    if (buffers && !platform::set_thread_value(buffers)) {
+    if (buffers && !platform::set_thread_value(buffers, release_buffers)) {
         delete buffers;
         return nullptr;
     }
@@ -43,8 +46,6 @@ ReturnBuffers *thread_buffers() {
 }
 
 } // namespace
-
-void platform::thread_value_release(void *value) { delete static_cast<ReturnBuffers *>(value); }
 
 const char *z_result(Family family, std::string_view bytes) noexcept {
     static const char empty[1] = {0};

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "frame/compiler.h"
 #include "frame/countdown.h"
 #include "frame/platform.h"
 #include "frame/testing.h"
@@ -13,18 +14,7 @@ namespace {
 // The counts of allocations and live blocks are for tests: each costs an
 // atomic operation per block, so the library keeps them only when asked,
 // and always in sanitizer builds (tests and fuzz targets).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kCountByDefault = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kCountByDefault = true;
-#else
-constexpr bool kCountByDefault = false;
-#endif
-#else
-constexpr bool kCountByDefault = false;
-#endif
-std::atomic<bool> g_counting{kCountByDefault};
+std::atomic<bool> g_counting{kAddressSanitizer};
 FailureCountdown g_allocation_failure;
 std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};

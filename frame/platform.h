@@ -18,15 +18,16 @@ void block_free(void *block);
 std::size_t block_cache_bytes();
 
 // One value per thread (null until the thread sets one). When a thread that
-// set a value ends, thread_value_release(value) runs on it. (Not a
-// thread_local object with a destructor: the 32-bit Windows toolchain runs
-// those destructors on the wrong objects, and a thread's z return buffers were
-// never released.)
+// set a value ends, the release function given with it runs on it, as a
+// pthread_key_create destructor or an FlsAlloc callback would. The seam keeps
+// one release function for all threads: the one given last. (Not a
+// thread_local object with a destructor in the frame: the 32-bit Windows
+// toolchain runs those destructors on the wrong objects, and a thread's z
+// return buffers were never released.)
+using ThreadValueRelease = void (*)(void *value);
 void *thread_value();
 // False when the platform has no room for the value.
-bool set_thread_value(void *value);
-// Defined by the frame: releases a value that a thread left behind.
-void thread_value_release(void *value);
+bool set_thread_value(void *value, ThreadValueRelease release);
 
 // Counted byte strings as callers exchange them: the data pointer of a string
 // with a 32-bit byte count in front. A null pointer is the empty string.
@@ -37,7 +38,7 @@ std::uint32_t bstr_len(const char *s);
 // Files. Names are NUL-terminated and already checked by the frame (never
 // empty, never a pattern when opened). Each operation answers 0 on success or
 // the Windows error code of its failure (on POSIX, errno mapped to the code
-// that means the same thing).
+// that means the same thing); frame/codes.h names the codes.
 enum class Access { read, read_write };
 // Sharing with other openers while the file is open: none (exclusive),
 // readers only, or readers and writers.

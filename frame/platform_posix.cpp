@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "frame/codes.h"
 #include "velk_xml.h"
 
 namespace velk::platform {
@@ -50,28 +51,28 @@ std::uint32_t bstr_len(const char *s) {
 std::uint32_t windows_code_from_errno(int err, bool folder_exists) {
     switch (err) {
     case ENOENT:
-        return folder_exists ? 2 : 3;
+        return folder_exists ? win::kFileNotFound : win::kPathNotFound;
     case ENOTDIR:
-        return 3;
+        return win::kPathNotFound;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return win::kTooManyOpenFiles;
     case EACCES:
     case EPERM:
-        return 5;
+        return win::kAccessDenied;
     case ENOMEM:
-        return 8;
+        return win::kNotEnoughMemory;
     case EROFS:
-        return 19;
+        return win::kWriteProtect;
     case EBUSY:
     case EWOULDBLOCK:
-        return 32;
+        return win::kSharingViolation;
     case ENOSPC:
-        return 112;
+        return win::kDiskFull;
     case EEXIST:
-        return 80;
+        return win::kFileExists;
     default:
-        return 1117; // ERROR_IO_DEVICE: an error with no closer match
+        return win::kIoDevice;
     }
 }
 
@@ -104,8 +105,9 @@ namespace {
 // The C library runs thread_local destructors when a thread ends.
 struct ThreadValue {
     void *value = nullptr;
+    ThreadValueRelease release = nullptr;
     ~ThreadValue() {
-        if (value) thread_value_release(value);
+        if (value && release) release(value);
     }
 };
 thread_local ThreadValue t_value;
@@ -114,8 +116,9 @@ thread_local ThreadValue t_value;
 
 void *thread_value() { return t_value.value; }
 
-bool set_thread_value(void *value) {
+bool set_thread_value(void *value, ThreadValueRelease release) {
     t_value.value = value;
+    t_value.release = release;
     return true;
 }
 
@@ -143,7 +146,7 @@ std::uint32_t file_open(const char *name, Access access, Share share, Dispositio
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return 5; // a folder or device: access denied, as Windows answers
+        return win::kAccessDenied; // a folder or device, as Windows answers
     }
     // An exclusive open locks others out; a shared one (readers, or readers
     // and writers) takes a shared lock, so that an exclusive opener waits for it.
@@ -177,7 +180,7 @@ std::uint32_t file_write(FileHandle file, const void *bytes, std::size_t size) {
         ssize_t n = ::write(static_cast<int>(file), at, size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return windows_code_from_errno(errno, true);
-        if (n == 0) return 112; // nothing written: the disk is full
+        if (n == 0) return win::kDiskFull; // nothing written
         at += n;
         size -= static_cast<std::size_t>(n);
     }

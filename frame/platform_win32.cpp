@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <atomic>
+
 namespace velk::platform {
 
 void *block_alloc(std::size_t size) { return GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size); }
@@ -16,8 +18,11 @@ std::size_t block_cache_bytes() { return 0; }
 
 namespace {
 
+std::atomic<ThreadValueRelease> g_release{nullptr};
+
 VOID NTAPI release_thread_value(PVOID value) {
-    if (value) thread_value_release(value);
+    ThreadValueRelease release = g_release.load();
+    if (value && release) release(value);
 }
 
 // The slot goes back when the module unloads, so that no thread that ends
@@ -41,7 +46,8 @@ void *thread_value() {
     return index == FLS_OUT_OF_INDEXES ? nullptr : FlsGetValue(index);
 }
 
-bool set_thread_value(void *value) {
+bool set_thread_value(void *value, ThreadValueRelease release) {
+    g_release.store(release);
     DWORD index = thread_slot();
     return index != FLS_OUT_OF_INDEXES && FlsSetValue(index, value);
 }

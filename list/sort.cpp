@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "frame/compiler.h"
 #include "list/core.h"
 #include "list/number.h"
 
@@ -111,8 +112,8 @@ template <class Order> void sift_down(Head<Order> *heap, int size, int i) noexce
 // never faults, so null addresses need no test.)
 inline void prefetch_after(const ListNode *node) noexcept {
     if (const ListNode *next = node->next) {
-        __builtin_prefetch(next->data);
-        __builtin_prefetch(next->next);
+        prefetch(next->data);
+        prefetch(next->next);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "xml/tree.h"
 
+#include "frame/compiler.h"
+
 namespace velk::xml {
 
 void add_child(XmlNode *parent, XmlNode *child) {
@@ -40,8 +42,8 @@ void free_chain(XmlNode *node) {
         if (ahead) {
             ahead = ahead->docNext;
             if (ahead) {
-                __builtin_prefetch(ahead->tag);
-                __builtin_prefetch(ahead->attribs);
+                prefetch(ahead->tag);
+                prefetch(ahead->attribs);
             }
         }
         XmlNode *next = node->docNext;

@@ -3,6 +3,8 @@
 #include <new>
 #include <vector>
 
+#include "frame/compiler.h"
+
 namespace velk::xml {
 
 namespace {
@@ -150,13 +152,13 @@ class ChainPrefetch {
     void step() {
         if (far_) {
             far_ = far_->docNext;
-            __builtin_prefetch(far_);
+            prefetch(far_);
         }
         if (near_) {
             near_ = near_->docNext;
             if (near_) {
-                __builtin_prefetch(near_->tag);
-                __builtin_prefetch(near_->attribs);
+                prefetch(near_->tag);
+                prefetch(near_->attribs);
             }
         }
     }

@@ -1,0 +1,40 @@
+// What the library asks of the compiler beyond standard C++, in one place:
+// whether AddressSanitizer instruments this build, and prefetch hints.
+#pragma once
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VELK_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELK_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if !defined(VELK_ADDRESS_SANITIZER)
+#define VELK_ADDRESS_SANITIZER 0
+#endif
+
+namespace velk {
+
+constexpr bool kAddressSanitizer = VELK_ADDRESS_SANITIZER != 0;
+
+// Asks for the memory at the address ahead of its use. A hint only: any
+// address, null included, is harmless, and it does nothing where the compiler
+// has no such builtin.
+inline void prefetch(const void *address) noexcept {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// The same for memory that is about to be written.
+inline void prefetch_for_write(const void *address) noexcept {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address, 1);
+#else
+    (void)address;
+#endif
+}
+
+} // namespace velk
