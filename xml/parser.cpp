@@ -19,7 +19,10 @@ namespace velk::xml {
 
 namespace {
 
-enum class State { tag_name, between_attribs, attrib_name, before_value, value, data, comment };
+// The machine's states. Each step of the loop and each handler of a finished
+// token answers the state the machine goes on in; failed stops it, with the
+// message set.
+enum class State { tag_name, between_attribs, attrib_name, before_value, value, data, comment, failed };
 
 inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
 inline bool is_blank(unsigned char c) { return c <= 32; }
@@ -99,7 +102,9 @@ class Parser {
 
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
-    bool fail(std::size_t at, std::string_view message);
+    // Sets the message, placed at the byte at, and stops the machine.
+    State fail(std::size_t at, std::string_view message);
+    State out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
     // The end of an element's name that a closing slash follows: slashes
     // before it are that slash's too ("<b//>" is a closed "b"). End tags keep
     // their name as written.
@@ -109,18 +114,14 @@ class Parser {
                 --end;
         return end;
     }
-    XmlNode *failed(std::size_t at, std::string_view message) {
-        fail(at, message);
-        return nullptr;
-    }
-    bool out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
 
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
-    bool close_tag(std::size_t at);
-    bool end_tag(std::size_t at);
-    bool text_node(std::size_t at, std::string_view data);
-    bool comment_node(std::size_t at, std::string_view body);
-    bool store_attrib(std::size_t at, char quote, std::string_view value);
+    // The handlers of finished tokens; each answers the next state.
+    State close_tag(std::size_t at);
+    State end_tag(std::size_t at);
+    State text_node(std::size_t at, std::string_view data);
+    State comment_node(std::size_t at, std::string_view body);
+    State store_attrib(std::size_t at, char quote, std::string_view value);
 
     const char *s_;
     std::size_t n_;
@@ -134,11 +135,10 @@ class Parser {
     bool closed_mark_ = false;
     std::string_view tag_;  // tag text of the token in hand
     std::string_view name_; // attribute name in hand
-    State next_ = State::data;
     std::string error_;
 };
 
-bool Parser::fail(std::size_t at, std::string_view message) {
+State Parser::fail(std::size_t at, std::string_view message) {
     // Line: one more for every carriage return; a line feed is an ordinary
     // byte. Column: distance from the first "<" on the first line, from the
     // last carriage return (which is column 1) after that.
@@ -156,7 +156,7 @@ bool Parser::fail(std::size_t at, std::string_view message) {
     }
     std::size_t column = at - line_start + column_base;
     error_ = messages::at_position(line, column, message);
-    return false;
+    return State::failed;
 }
 
 XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
@@ -186,8 +186,11 @@ XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
 
 // ">" ends the token in hand: an end tag, an element, a processing
 // instruction, or (for "<>") an empty text.
-bool Parser::close_tag(std::size_t at) {
+State Parser::close_tag(std::size_t at) {
     if (!tag_.empty() && tag_[0] == '/') return end_tag(at);
+    // "<>" is the one ">" after which the machine does not read data: it ends
+    // an empty text as "<" does, so what follows is read as a tag name. In
+    // "<a><>b>x</a>" the "b" is an element's name, and "x" its text.
     if (tag_.empty()) return text_node(at, {});
     bool instruction = tag_[0] == '?';
     XmlNode *node = new_node(instruction ? kInstruction : kElement, instruction || closed_mark_ ? 1 : 0);
@@ -199,36 +202,33 @@ bool Parser::close_tag(std::size_t at) {
     if (oom) return out_of_memory(at);
     if (!node->closed) ++depth_;
     closed_mark_ = false;
-    next_ = State::data;
-    return true;
+    return State::data;
 }
 
-bool Parser::end_tag(std::size_t at) {
+State Parser::end_tag(std::size_t at) {
     XmlNode *parent = last_ ? last_->parent : nullptr;
     last_ = parent;
     --depth_;
     free_attribs(pending_);
     pending_ = pending_tail_ = nullptr;
     closed_mark_ = false;
-    next_ = State::data;
     std::string_view name = tag_.substr(1);
     if (!parent) return fail(at, messages::too_many_end_tags(tag_));
     if (tag_of(parent) != name) return fail(at, messages::nesting_error(tag_of(parent), name));
-    return true;
+    return State::data;
 }
 
-bool Parser::text_node(std::size_t at, std::string_view data) {
+State Parser::text_node(std::size_t at, std::string_view data) {
     XmlNode *node = new_node(kText, 1);
     if (!node) return out_of_memory(at);
     bool oom = false;
     node->tag = store_unclean(data, &oom);
     if (oom) return out_of_memory(at);
     closed_mark_ = false;
-    next_ = State::tag_name;
-    return true;
+    return State::tag_name;
 }
 
-bool Parser::comment_node(std::size_t at, std::string_view body) {
+State Parser::comment_node(std::size_t at, std::string_view body) {
     XmlNode *node = new_node(kComment, 1);
     if (!node) return out_of_memory(at);
     // The body runs up to the ">", so its last two bytes are the "--".
@@ -238,11 +238,10 @@ bool Parser::comment_node(std::size_t at, std::string_view body) {
     node->comment = store_raw(body, &oom);
     if (oom) return out_of_memory(at);
     closed_mark_ = false;
-    next_ = State::data;
-    return true;
+    return State::data;
 }
 
-bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
+State Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
     auto *attrib = make_record<XmlAttrib>();
     if (!attrib) return out_of_memory(at);
     if (pending_tail_)
@@ -254,7 +253,7 @@ bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
     bool oom = false;
     attrib->name = store_unclean(name_, &oom);
     attrib->value = store_unclean(value, &oom);
-    return oom ? out_of_memory(at) : true;
+    return oom ? out_of_memory(at) : State::between_attribs;
 }
 
 XmlNode *Parser::run() {
@@ -266,6 +265,8 @@ XmlNode *Parser::run() {
 
     while (i < n_) {
         switch (state) {
+        case State::failed:
+            return nullptr; // the destructor releases what was made
         case State::tag_name: {
             std::size_t j = i;
             while (j < n_ && !kTagNameStops[byte_at(s_, j)])
@@ -277,9 +278,8 @@ XmlNode *Parser::run() {
             unsigned char c = byte_at(s_, j);
             i = j + 1;
             if (is_blank(c)) {
-                if (j == start) return failed(j, messages::kEmptyTagName);
                 tag_ = slice(start, j);
-                state = State::between_attribs;
+                state = j == start ? fail(j, messages::kEmptyTagName) : State::between_attribs;
             } else if (c == '-') {
                 if (j - start == 2 && s_[start] == '!' && s_[start + 1] == '-') {
                     tag_ = slice(start, j + 1);
@@ -287,11 +287,10 @@ XmlNode *Parser::run() {
                     start = j + 1;
                 }
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return failed(j, messages::kInvalidTagNameCharacter);
+                state = fail(j, messages::kInvalidTagNameCharacter);
             } else if (c == '>') {
                 tag_ = slice(start, j);
-                if (!close_tag(j)) return nullptr;
-                state = next_;
+                state = close_tag(j);
                 start = i;
             } else if (c == '/' && j > start && s_[start] != '/' && j + 1 < n_ &&
                        is_blank(byte_at(s_, j + 1))) {
@@ -306,8 +305,7 @@ XmlNode *Parser::run() {
                 // "<?t?>" ends the name of the instruction.
                 if (c == '/') closed_mark_ = true;
                 tag_ = slice(start, c == '/' ? without_trailing_slashes(start, j) : j);
-                if (!close_tag(j + 1)) return nullptr;
-                state = next_;
+                state = close_tag(j + 1);
                 start = i = j + 2;
             }
             // any other "/", "?" or "-" is part of the name
@@ -318,10 +316,9 @@ XmlNode *Parser::run() {
             if (is_blank(c)) {
                 ++i;
             } else if (is_quote(c) || c == '<' || c == '=') {
-                return failed(i, messages::invalid_attribute_name_character(char(c)));
+                state = fail(i, messages::invalid_attribute_name_character(char(c)));
             } else if (c == '>') {
-                if (!close_tag(i)) return nullptr;
-                state = next_;
+                state = close_tag(i);
                 start = ++i;
             } else if (c == '/') {
                 closed_mark_ = true;
@@ -348,28 +345,26 @@ XmlNode *Parser::run() {
                 name_ = slice(start, j);
                 state = State::before_value;
             } else if (c == '>') { // a name without a value, last in its tag, is dropped
-                if (!close_tag(j)) return nullptr;
-                state = next_;
+                state = close_tag(j);
                 start = i;
             } else {
-                return failed(j, messages::invalid_attribute_name_character_2(char(c)));
+                state = fail(j, messages::invalid_attribute_name_character_2(char(c)));
             }
             break;
         }
         case State::before_value: {
             unsigned char c = byte_at(s_, i);
             if (c == '=') {
-                if (equals) return failed(i, messages::kDoubleEquals);
+                if (equals) state = fail(i, messages::kDoubleEquals);
                 equals = true;
             } else if (is_quote(c)) {
-                if (!equals) return failed(i, messages::kNoEquals);
                 quote = static_cast<char>(c);
                 start = i + 1;
-                state = State::value;
+                state = equals ? State::value : fail(i, messages::kNoEquals);
             } else if (c == '>' || c == '/') {
-                return failed(i, messages::no_attribute_value(name_));
+                state = fail(i, messages::no_attribute_value(name_));
             } else if (!is_blank(c)) {
-                return failed(i, messages::invalid_before_attribute_value(name_, c));
+                state = fail(i, messages::invalid_before_attribute_value(name_, c));
             }
             ++i;
             break;
@@ -381,8 +376,7 @@ XmlNode *Parser::run() {
                 break;
             }
             std::size_t j = static_cast<std::size_t>(q - s_);
-            if (!store_attrib(j, quote, slice(start, j))) return nullptr;
-            state = State::between_attribs;
+            state = store_attrib(j, quote, slice(start, j));
             i = j + 1;
             break;
         }
@@ -393,8 +387,7 @@ XmlNode *Parser::run() {
                 break;
             }
             std::size_t j = static_cast<std::size_t>(lt - s_);
-            if (!text_node(j, slice(start, j))) return nullptr;
-            state = next_;
+            state = text_node(j, slice(start, j));
             start = i = j + 1;
             break;
         }
@@ -409,14 +402,14 @@ XmlNode *Parser::run() {
             std::size_t j = static_cast<std::size_t>(gt - s_);
             i = j + 1;
             if (s_[j - 1] == '-' && s_[j - 2] == '-') {
-                if (!comment_node(j, slice(start, j))) return nullptr;
-                state = next_;
+                state = comment_node(j, slice(start, j));
                 start = i;
             }
             break;
         }
         }
     }
+    if (state == State::failed) return nullptr; // failed at the last byte
     // A token left unfinished is dropped; open elements stay as they are.
     XmlNode *root = root_;
     root_ = nullptr;

@@ -232,6 +232,18 @@ TEST(XmlParse, LenientEndings) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
+TEST(XmlParse, AfterAnEmptyTagTheNextBytesAreATagName) {
+    // "<>" ends an empty text as "<" would, so the bytes after it are read as
+    // a tag name, not as data: here "b" is an element and "x" its text.
+    BlockWatch watch;
+    velk_handle a = parse("<a><>b>x</b></a>");
+    EXPECT_EQ(dump(a), "0 d0 c0 [a]\n 1 d1 c1 []\n 1 d1 c1 []\n 0 d1 c0 [b]\n  1 d2 c1 [x]\n 1 d1 c1 []\n");
+    xmlFree(a);
+    // The end tag of "a" then meets "b" still open.
+    EXPECT_EQ(failure("<a><>b>x</a>"), "(1:11) Nesting error. Expecing end tag=b, but found a");
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
 TEST(XmlParse, ZFaceAndPlainFaceAgree) {
     const char *text = "<a x=\"1\">t</a>";
     velk_handle z = xmlzParse(text);
