@@ -1,26 +1,38 @@
 // POSIX memory blocks. A parsed document is hundreds of thousands of small
-// blocks (records and short texts), so blocks up to kMaxSmall bytes come from
-// size-class pages instead of calloc:
+// blocks (records and short texts) made in a row on one thread and usually
+// released together, so blocks up to kMaxSmall bytes come from size-class
+// pages instead of calloc:
 //
-// - Pages of 16 KiB, aligned to their size, are cut from regions taken from
-//   malloc (so the process's heap figures still show them). Each page holds
-//   blocks of one size class. A page map (address >> 14 -> class) tells on
-//   release whether a block is one of ours and of which class; anything else
-//   goes to free().
-// - Every thread keeps a free list per class and takes from it without a
-//   lock. An empty list takes a batch from the class's pool (under its lock):
-//   released blocks, which the pool keeps on their own pages, else fresh
-//   blocks cut from a page. A list grown past its limit goes back to the
-//   pool whole. A block may be released by any thread: it simply joins that
-//   thread's list.
-// - A thread's lists go back to the pools when it ends; after that, the
-//   thread's allocations use calloc and its releases go to the pools
-//   directly. Freed memory is kept for reuse: a page whose blocks all came
-//   back serves any class again, but regions are never returned to malloc.
+// - Pages of 16 KiB, aligned to their size, are cut from zero-filled regions
+//   taken from calloc (so the process's heap figures still show them). Each
+//   page holds blocks of one size class. A page map (address >> 14 -> class)
+//   tells on release whether a block is one of ours and of which class;
+//   anything else goes to free().
+// - Every thread has, per class, a page of its own that it cuts fresh blocks
+//   from in address order, and lists of released blocks; neither needs a
+//   lock. Fresh blocks are still zero from the region; only a block that
+//   comes back is zero-filled again when handed out.
+// - Released blocks join the end of the thread's list. A list that reaches
+//   a chain's length (about 8 KiB of blocks) is set aside whole; the thread
+//   keeps one such chain and gives the one before to the class's pool, which
+//   queues chains as they are: giving and taking one costs a lock and no
+//   walk over its blocks. Blocks are taken back oldest first (the pool's
+//   chains, the thread's chain, its list), so that a document released and
+//   parsed again lies in memory in the same order. A block may be released
+//   by any thread: it simply joins that thread's list.
+// - Before a new region is taken, the pools' chains are sorted back onto the
+//   pages they came from (one bit per block in the page's header); a page
+//   whose blocks all came back serves any class again, and the blocks of
+//   the others are handed out page by page. Regions are never returned to
+//   the system.
+// - A thread's lists and the rest of its pages go back to the pools when it
+//   ends; after that, the thread's allocations use calloc and its releases go
+//   to the pools directly.
 //
 // Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
 // Under AddressSanitizer, under valgrind, or with VELK_PLAIN_BLOCKS set in the
-// environment, every block is calloc's own, so those tools see each one.
+// environment, every block is calloc's own, so those tools see each one;
+// VELK_PLAIN_BLOCKS=0 keeps the pages under valgrind too, to profile them.
 #include "frame/compiler.h"
 #include "frame/platform.h"
 
@@ -53,7 +65,7 @@ std::size_t block_cache_bytes() { return 0; }
 
 namespace {
 
-constexpr std::size_t kMaxSmall = 512;
+constexpr std::size_t kMaxSmall = kSmallBlockMax;
 constexpr int kClasses = 20;
 
 // 16 to 256 bytes in steps of 16, then 320 to 512 in steps of 64.
@@ -63,28 +75,27 @@ inline int class_of(std::size_t size) {
 constexpr std::size_t class_size(int c) {
     return c < 16 ? std::size_t(c + 1) * 16 : 256 + std::size_t(c - 15) * 64;
 }
-// Blocks cut from a page at once: about 8 KiB. A thread keeps up to two
-// such batches of a class on its list; the next release gives the list back.
-constexpr std::uint32_t batch_of(int c) {
+// Blocks in a chain: about 8 KiB, at least 8.
+constexpr std::uint32_t chain_of(int c) {
     return 8192 / class_size(c) > 8 ? static_cast<std::uint32_t>(8192 / class_size(c)) : 8;
 }
-struct Limits {
+struct PerClass {
     std::uint32_t of[kClasses];
 };
-constexpr Limits make_limits() {
-    Limits l{};
+constexpr PerClass make_chain_lengths() {
+    PerClass l{};
     for (int c = 0; c < kClasses; ++c)
-        l.of[c] = 2 * batch_of(c);
+        l.of[c] = chain_of(c);
     return l;
 }
-constexpr Limits kKeep = make_limits();
+constexpr PerClass kChain = make_chain_lengths();
 
 constexpr unsigned kPageShift = 14;
 constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
 // Small pages and regions keep what a small document costs near what it
 // uses: each class in use holds a page, and the newest region may be mostly
 // unused. A region is one page larger than its pages, so that they fit
-// whatever alignment malloc gives.
+// whatever alignment calloc gives.
 constexpr std::size_t kRegionPages = 16;
 constexpr std::size_t kRegionBytes = (kRegionPages + 1) * kPageSize;
 
@@ -93,7 +104,7 @@ constexpr std::size_t kRegionBytes = (kRegionPages + 1) * kPageSize;
 // first reaches their span and kept for the life of the process; of the
 // root (2 MiB, zero until used) only the parts for spans in use are ever
 // touched. Addresses beyond 2^48 are not mapped; a region there goes back
-// to malloc unused.
+// to the system unused.
 constexpr unsigned kLeafBits = 16;
 constexpr std::size_t kLeafSize = std::size_t(1) << kLeafBits;
 constexpr std::size_t kRootSize = std::size_t(1) << (48 - kPageShift - kLeafBits);
@@ -105,25 +116,37 @@ inline Leaf *leaf_of(std::uint64_t page) {
     return r < kRootSize ? g_root[r].load(std::memory_order_acquire) : nullptr;
 }
 
+inline std::uint64_t page_index(const void *at) {
+    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(at)) >> kPageShift;
+}
+
 // The class of a block of ours, or -1.
 inline int class_of_block(const void *block) {
-    std::uint64_t page = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block)) >> kPageShift;
+    std::uint64_t page = page_index(block);
     Leaf *leaf = leaf_of(page);
     if (!leaf) return -1;
     return static_cast<int>(leaf[page & (kLeafSize - 1)].load(std::memory_order_relaxed)) - 1;
 }
 
-// A free block: the next block of its list.
+void map_page(const void *page, int c) {
+    std::uint64_t index = page_index(page);
+    leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1),
+                                                  std::memory_order_relaxed);
+}
+
+// A free block: the next block of its list. The first block of a chain in a
+// pool also links the next chain (every block has room for two pointers).
 struct FreeBlock {
     FreeBlock *next;
+    FreeBlock *next_chain;
 };
 
-// The head of every page: which of its blocks the pool holds, one bit per
-// 16 bytes of the page (a block's bit is that of its first 16 bytes), and
-// the page's place among the class's pages that have such blocks. Only the
-// pool touches it, under the class's lock. A free page (one whose every
-// block is in the pool) is also linked by next_partial, among the pages
-// free for any class.
+// The head of every page: which of its blocks the pool holds on the page,
+// one bit per 16 bytes of the page (a block's bit is that of its first 16
+// bytes), and the page's place among the class's pages that have such
+// blocks. Only the pool touches it, under the class's lock. A free page (one
+// whose every block is in the pool) is also linked by next_partial, among
+// the pages free for any class.
 constexpr std::size_t kBitWords = kPageSize / 16 / 64;
 struct PageHeader {
     std::uint64_t free_bits[kBitWords];
@@ -134,16 +157,13 @@ struct PageHeader {
 };
 constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
 
-struct PageCapacity {
-    std::uint32_t of[kClasses];
-};
-constexpr PageCapacity make_capacity() {
-    PageCapacity p{};
+constexpr PerClass make_capacity() {
+    PerClass p{};
     for (int c = 0; c < kClasses; ++c)
         p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
     return p;
 }
-constexpr PageCapacity kBlocksPerPage = make_capacity();
+constexpr PerClass kBlocksPerPage = make_capacity();
 
 inline PageHeader *page_of(const void *block) {
     return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
@@ -154,15 +174,16 @@ struct Batch {
     std::uint32_t count = 0;
 };
 
-// Released blocks wait in the pool on their own page, and a batch taken
-// from the pool is a page's blocks in address order: blocks released in any
-// order (a list freed after sorting, say) are handed out again side by side.
+// A class's pool: whole chains as threads gave them, and blocks sorted back
+// onto their pages, handed out page by page in address order (blocks
+// released in any order, a list freed after sorting say, come back side by
+// side).
 struct alignas(64) ClassPool {
     std::mutex lock;
+    FreeBlock *chains = nullptr; // oldest first, each kChain.of[c] blocks long
+    FreeBlock *chains_tail = nullptr;
     PageHeader *partial = nullptr; // pages with blocks in the pool
     std::uint32_t partial_count = 0;
-    char *cut = nullptr; // fresh blocks of the class's newest page
-    char *cut_end = nullptr;
 };
 ClassPool g_pools[kClasses];
 
@@ -183,39 +204,6 @@ bool map_span(std::uint64_t first_page, std::uint64_t last_page) {
     return true;
 }
 
-// A page for class c, entered in the map; null when memory is exhausted.
-char *take_page(int c) {
-    std::lock_guard<std::mutex> hold(g_region_lock);
-    if (PageHeader *free = g_free_pages) {
-        g_free_pages = free->next_partial;
-        char *page = reinterpret_cast<char *>(free);
-        std::uint64_t index =
-            static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
-        leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1),
-                                                      std::memory_order_relaxed);
-        return page;
-    }
-    if (g_next_page == g_pages_end) {
-        void *raw = std::malloc(kRegionBytes);
-        if (!raw) return nullptr;
-        std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(raw) + kPageSize - 1) & ~(kPageSize - 1);
-        std::uint64_t first_page = static_cast<std::uint64_t>(first) >> kPageShift;
-        if (!map_span(first_page, first_page + kRegionPages - 1)) {
-            std::free(raw);
-            return nullptr;
-        }
-        g_next_page = reinterpret_cast<char *>(first);
-        g_pages_end = g_next_page + kRegionPages * kPageSize;
-        g_region_bytes.fetch_add(kRegionBytes, std::memory_order_relaxed);
-    }
-    char *page = g_next_page;
-    g_next_page += kPageSize;
-    std::uint64_t index = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(page)) >> kPageShift;
-    leaf_of(index)[index & (kLeafSize - 1)].store(static_cast<std::uint8_t>(c + 1),
-                                                  std::memory_order_relaxed);
-    return page;
-}
-
 // Free pages a class keeps for itself rather than give to every class, so
 // that a document parsed and released again and again does not move its
 // pages from class to class each time.
@@ -231,35 +219,33 @@ void unlist(ClassPool &pool, PageHeader *page) {
     page->listed = false;
 }
 
-// Returns a list of class c, block by block, to the pages it came from. A
-// page that gets all its blocks back is free for any class, unless the class
-// has few pages with blocks in the pool.
-void pool_put(int c, FreeBlock *list) {
-    ClassPool &pool = g_pools[c];
-    PageHeader *emptied = nullptr;
-    {
-        std::lock_guard<std::mutex> hold(pool.lock);
-        while (list) {
-            FreeBlock *block = list;
-            list = list->next;
-            PageHeader *page = page_of(block);
-            std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
-            page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
-            if (!page->listed) {
-                page->listed = true;
-                page->prev_partial = nullptr;
-                page->next_partial = pool.partial;
-                if (pool.partial) pool.partial->prev_partial = page;
-                pool.partial = page;
-                ++pool.partial_count;
-            }
-            if (++page->free_count == kBlocksPerPage.of[c] && pool.partial_count > kKeptFreePages) {
-                unlist(pool, page);
-                page->next_partial = emptied;
-                emptied = page;
-            }
+// Sorts a list of class c back onto its pages, block by block; the pool's
+// lock is held. Pages that got all their blocks back are added to *emptied,
+// unless the class has few pages with blocks in the pool.
+void sort_onto_pages(ClassPool &pool, int c, FreeBlock *list, PageHeader **emptied) {
+    while (list) {
+        FreeBlock *block = list;
+        list = list->next;
+        PageHeader *page = page_of(block);
+        std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
+        page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+        if (!page->listed) {
+            page->listed = true;
+            page->prev_partial = nullptr;
+            page->next_partial = pool.partial;
+            if (pool.partial) pool.partial->prev_partial = page;
+            pool.partial = page;
+            ++pool.partial_count;
+        }
+        if (++page->free_count == kBlocksPerPage.of[c] && pool.partial_count > kKeptFreePages) {
+            unlist(pool, page);
+            page->next_partial = *emptied;
+            *emptied = page;
         }
     }
+}
+
+void give_pages(PageHeader *emptied) {
     if (!emptied) return;
     std::lock_guard<std::mutex> hold(g_region_lock);
     while (emptied) {
@@ -270,14 +256,67 @@ void pool_put(int c, FreeBlock *list) {
     }
 }
 
-// A batch of class c in address order: the pool's blocks, page by page,
-// else fresh blocks cut from the class's page.
-Batch pool_take(int c) {
+// Returns a list of class c, of any length, to the pages it came from.
+void pool_put(int c, FreeBlock *list) {
+    if (!list) return;
+    PageHeader *emptied = nullptr;
+    {
+        ClassPool &pool = g_pools[c];
+        std::lock_guard<std::mutex> hold(pool.lock);
+        sort_onto_pages(pool, c, list, &emptied);
+    }
+    give_pages(emptied);
+}
+
+// Gives a whole chain of class c to its pool.
+void pool_put_chain(int c, FreeBlock *chain) {
     ClassPool &pool = g_pools[c];
-    const std::uint32_t want = batch_of(c);
-    Batch batch;
-    FreeBlock **tail = &batch.head;
     std::lock_guard<std::mutex> hold(pool.lock);
+    chain->next_chain = nullptr;
+    if (pool.chains)
+        pool.chains_tail->next_chain = chain;
+    else
+        pool.chains = chain;
+    pool.chains_tail = chain;
+}
+
+// Sorts every pool's chains back onto their pages, so that pages whose
+// blocks all came back serve any class: done before memory is taken from
+// the system. Each released block is sorted at most once.
+void reclaim() {
+    PageHeader *emptied = nullptr;
+    for (int c = 0; c < kClasses; ++c) {
+        ClassPool &pool = g_pools[c];
+        std::lock_guard<std::mutex> hold(pool.lock);
+        while (FreeBlock *chain = pool.chains) {
+            pool.chains = chain->next_chain;
+            sort_onto_pages(pool, c, chain, &emptied);
+        }
+        pool.chains_tail = nullptr;
+    }
+    give_pages(emptied);
+}
+
+// The pool's oldest chain of class c; null when it has none.
+FreeBlock *pool_take_chain(int c) {
+    ClassPool &pool = g_pools[c];
+    std::lock_guard<std::mutex> hold(pool.lock);
+    FreeBlock *chain = pool.chains;
+    if (chain) {
+        pool.chains = chain->next_chain;
+        if (!pool.chains) pool.chains_tail = nullptr;
+    }
+    return chain;
+}
+
+// Up to a chain's length of blocks of class c that the pool holds on their
+// pages, in address order; null when it has none.
+FreeBlock *pool_take_sorted(int c) {
+    ClassPool &pool = g_pools[c];
+    const std::uint32_t want = kChain.of[c];
+    Batch batch;
+    std::lock_guard<std::mutex> hold(pool.lock);
+    FreeBlock **tail = &batch.head;
     while (batch.count < want && pool.partial) {
         PageHeader *page = pool.partial;
         for (std::size_t w = 0; w < kBitWords && batch.count < want; ++w) {
@@ -294,72 +333,110 @@ Batch pool_take(int c) {
         }
         if (page->free_count == 0) unlist(pool, page);
     }
-    const std::size_t size = class_size(c);
-    if (batch.count == 0) {
-        for (; batch.count < want; ++batch.count) {
-            if (pool.cut_end - pool.cut < static_cast<std::ptrdiff_t>(size)) {
-                char *page = take_page(c);
-                if (!page) break;
-                *reinterpret_cast<PageHeader *>(page) = PageHeader{};
-                pool.cut = page + kHeaderSize;
-                pool.cut_end = page + kPageSize;
-            }
-            auto *block = reinterpret_cast<FreeBlock *>(pool.cut);
-            pool.cut += size;
-            *tail = block;
-            tail = &block->next;
-        }
-    }
     *tail = nullptr;
-    return batch;
+    return batch.head;
+}
+
+// A zero-filled page for class c, entered in the map; null when memory is
+// exhausted. Before a new region is taken, the pools' chains are sorted
+// back onto their pages once, in case that frees a page.
+char *take_page(int c) {
+    for (bool reclaimed = false;; reclaimed = true) {
+        char *page = nullptr;
+        bool recycled = false;
+        {
+            std::lock_guard<std::mutex> hold(g_region_lock);
+            if (PageHeader *free = g_free_pages) {
+                g_free_pages = free->next_partial;
+                page = reinterpret_cast<char *>(free);
+                recycled = true;
+            } else if (g_next_page != g_pages_end) {
+                page = g_next_page;
+                g_next_page += kPageSize;
+            } else if (reclaimed) {
+                void *raw = std::calloc(1, kRegionBytes);
+                if (!raw) return nullptr;
+                std::uintptr_t first =
+                    (reinterpret_cast<std::uintptr_t>(raw) + kPageSize - 1) & ~(kPageSize - 1);
+                std::uint64_t first_page = static_cast<std::uint64_t>(first) >> kPageShift;
+                if (!map_span(first_page, first_page + kRegionPages - 1)) {
+                    std::free(raw);
+                    return nullptr;
+                }
+                page = reinterpret_cast<char *>(first);
+                g_next_page = page + kPageSize;
+                g_pages_end = page + kRegionPages * kPageSize;
+                g_region_bytes.fetch_add(kRegionBytes, std::memory_order_relaxed);
+            }
+            if (page) map_page(page, c);
+        }
+        if (page) {
+            if (recycled) std::memset(page, 0, kPageSize);
+            return page;
+        }
+        reclaim();
+    }
 }
 
 // Trivially destructible, so that it stays usable while the thread's other
-// objects are destroyed after its lists went back.
+// objects are destroyed after its lists went back. Released blocks join the
+// end of a list and are taken from its front, so that a tree made, released
+// and made again keeps its blocks in the order of their addresses.
 struct ThreadCache {
-    FreeBlock *head[kClasses];
-    std::uint32_t count[kClasses];
-    bool armed; // the flusher is registered
-    bool ended; // the lists went back; the thread is ending
+    FreeBlock *take[kClasses];     // blocks to hand out first
+    FreeBlock *released[kClasses]; // released blocks, oldest first
+    FreeBlock *released_tail[kClasses];
+    std::uint32_t released_count[kClasses];
+    FreeBlock *full[kClasses]; // a whole chain set aside; null when none
+    char *cut[kClasses];       // fresh blocks of the thread's page of the class
+    char *cut_end[kClasses];
+    bool ended; // everything went back; the thread is ending
 };
 thread_local ThreadCache t_cache;
+
+// The calling thread's cache, or null: before its first block, and for good
+// once the thread's blocks went back or when blocks are calloc's own.
+// Finding a thread_local of a shared library is a call into the dynamic
+// linker; this one pointer is in the static TLS block instead (8 bytes of
+// the room the loader keeps for libraries opened later), so that after the
+// first call it is a single load.
+__attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at = nullptr;
+
+// Gives back what a thread holds: its lists, its chain, and the blocks of
+// its page it has not cut yet.
+void give_back(ThreadCache &tc) {
+    for (int c = 0; c < kClasses; ++c) {
+        if (tc.full[c]) pool_put_chain(c, tc.full[c]);
+        pool_put(c, tc.take[c]);
+        pool_put(c, tc.released[c]);
+        FreeBlock *rest = nullptr;
+        const std::size_t size = class_size(c);
+        for (char *at = tc.cut[c]; at != tc.cut_end[c]; at += size) {
+            auto *block = reinterpret_cast<FreeBlock *>(at);
+            block->next = rest;
+            rest = block;
+        }
+        pool_put(c, rest);
+        tc.take[c] = tc.released[c] = tc.released_tail[c] = tc.full[c] = nullptr;
+        tc.released_count[c] = 0;
+        tc.cut[c] = tc.cut_end[c] = nullptr;
+    }
+}
 
 struct CacheFlusher {
     bool armed = false;
     ~CacheFlusher() {
-        ThreadCache &tc = t_cache;
-        for (int c = 0; c < kClasses; ++c) {
-            pool_put(c, tc.head[c]);
-            tc.head[c] = nullptr;
-            tc.count[c] = 0;
-        }
-        tc.ended = true;
+        t_cache_at = nullptr;
+        t_cache.ended = true;
+        give_back(t_cache);
     }
 };
 thread_local CacheFlusher t_flusher;
 
-// The calling thread's cache. Finding a thread_local of a shared library is
-// a call into the dynamic linker; this one pointer is in the static TLS
-// block instead (8 bytes of the room the loader keeps for libraries opened
-// later), so that after the first call it is a single load.
-__attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at = nullptr;
-
-__attribute__((noinline)) ThreadCache *find_thread_cache() { return t_cache_at = &t_cache; }
-
-inline ThreadCache *this_thread_cache() {
-    ThreadCache *tc = t_cache_at;
-    return __builtin_expect(tc != nullptr, 1) ? tc : find_thread_cache();
-}
-
-void arm(ThreadCache &tc) {
-    t_flusher.armed = true; // first use registers its destructor
-    tc.armed = true;
-}
-
 bool plain_blocks() {
     static const bool plain = [] {
         const char *env = std::getenv("VELK_PLAIN_BLOCKS");
-        if (env && *env && std::strcmp(env, "0") != 0) return true;
+        if (env && *env) return std::strcmp(env, "0") != 0;
 #if defined(VELK_HAVE_VALGRIND_H)
         if (RUNNING_ON_VALGRIND) return true;
 #endif
@@ -368,19 +445,12 @@ bool plain_blocks() {
     return plain;
 }
 
-FreeBlock *refill(ThreadCache &tc, int c) {
-    if (!tc.armed) arm(tc);
-    Batch batch = pool_take(c);
-    tc.head[c] = batch.head;
-    tc.count[c] = batch.count;
-    return batch.head;
-}
-
-// Gives the whole list back.
-void spill(ThreadCache &tc, int c) {
-    pool_put(c, tc.head[c]);
-    tc.head[c] = nullptr;
-    tc.count[c] = 0;
+// The first use on a thread registers the flusher that gives everything
+// back when the thread ends.
+__attribute__((noinline)) ThreadCache *find_thread_cache() {
+    if (plain_blocks() || t_cache.ended) return nullptr;
+    t_flusher.armed = true;
+    return t_cache_at = &t_cache;
 }
 
 // Zero-fills a block of a class: whole 16-byte steps, as every class is a
@@ -393,22 +463,84 @@ inline void zero_block(void *block, std::size_t size) {
     }
 }
 
+inline void *pop(ThreadCache &tc, int c, std::size_t size) {
+    FreeBlock *block = tc.take[c];
+    FreeBlock *next = block->next;
+    tc.take[c] = next;
+    prefetch_for_write(next); // the next allocation of the class reads it
+    zero_block(block, size);
+    return block;
+}
+
+// The thread's list to take from and its page of class c are empty. Blocks
+// released are taken back oldest first: the pool's chains, the thread's
+// chain set aside, its released list; then blocks sorted onto their pages;
+// then a new page of the thread's own.
+__attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t size) {
+    FreeBlock *next = pool_take_chain(c);
+    if (!next && (next = tc.full[c])) tc.full[c] = nullptr;
+    if (!next && (next = tc.released[c])) {
+        tc.released[c] = tc.released_tail[c] = nullptr;
+        tc.released_count[c] = 0;
+    }
+    if (next || (next = pool_take_sorted(c))) {
+        tc.take[c] = next;
+        return pop(tc, c, size);
+    }
+    char *page = take_page(c);
+    if (!page) return std::calloc(1, size);
+    const std::size_t step = class_size(c);
+    tc.cut[c] = page + kHeaderSize + step;
+    tc.cut_end[c] = page + kHeaderSize + kBlocksPerPage.of[c] * step;
+    return page + kHeaderSize;
+}
+
+__attribute__((noinline)) void *alloc_slow(std::size_t size) {
+    ThreadCache *tc = find_thread_cache();
+    if (!tc) return std::calloc(1, size);
+    return alloc_refill(*tc, class_of(size), size);
+}
+
+// The released list of class c reached a chain's length: it is set aside,
+// and a chain set aside before goes to the pool.
+__attribute__((noinline)) void set_chain_aside(ThreadCache &tc, int c) {
+    if (tc.full[c]) pool_put_chain(c, tc.full[c]);
+    tc.full[c] = tc.released[c];
+    tc.released[c] = tc.released_tail[c] = nullptr;
+    tc.released_count[c] = 0;
+}
+
+inline void push(ThreadCache &tc, int c, FreeBlock *block) {
+    block->next = nullptr;
+    if (tc.released[c])
+        tc.released_tail[c]->next = block;
+    else
+        tc.released[c] = block;
+    tc.released_tail[c] = block;
+    if (++tc.released_count[c] == kChain.of[c]) set_chain_aside(tc, c);
+}
+
+__attribute__((noinline)) void free_slow(FreeBlock *block, int c) {
+    if (ThreadCache *tc = find_thread_cache()) return push(*tc, c, block);
+    block->next = nullptr;
+    pool_put(c, block);
+}
+
 } // namespace
 
 void *block_alloc(std::size_t size) {
     if (size == 0) size = 1;
-    if (size > kMaxSmall || plain_blocks()) return std::calloc(1, size);
-    ThreadCache *tc = this_thread_cache();
-    if (tc->ended) return std::calloc(1, size);
+    if (size > kMaxSmall) return std::calloc(1, size);
+    ThreadCache *tc = t_cache_at;
+    if (__builtin_expect(tc == nullptr, 0)) return alloc_slow(size);
     int c = class_of(size);
-    FreeBlock *block = tc->head[c];
-    if (!block && !(block = refill(*tc, c))) return std::calloc(1, size);
-    FreeBlock *next = block->next;
-    tc->head[c] = next;
-    --tc->count[c];
-    prefetch_for_write(next); // the next allocation of the class reads it
-    zero_block(block, size);
-    return block;
+    if (tc->take[c]) return pop(*tc, c, size);
+    char *fresh = tc->cut[c];
+    if (fresh != tc->cut_end[c]) {
+        tc->cut[c] = fresh + class_size(c);
+        return fresh; // still zero from the region
+    }
+    return alloc_refill(*tc, c, size);
 }
 
 void block_free(void *block) {
@@ -418,16 +550,9 @@ void block_free(void *block) {
         return;
     }
     auto *b = static_cast<FreeBlock *>(block);
-    ThreadCache *tc = this_thread_cache();
-    if (tc->ended) {
-        b->next = nullptr;
-        pool_put(c, b);
-        return;
-    }
-    if (!tc->armed) arm(*tc);
-    b->next = tc->head[c];
-    tc->head[c] = b;
-    if (++tc->count[c] > kKeep.of[c]) spill(*tc, c);
+    ThreadCache *tc = t_cache_at;
+    if (__builtin_expect(tc == nullptr, 0)) return free_slow(b, c);
+    push(*tc, c, b);
 }
 
 std::size_t block_cache_bytes() { return g_region_bytes.load(std::memory_order_relaxed); }

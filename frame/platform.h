@@ -64,6 +64,10 @@ std::uint32_t file_close(FileHandle file);
 std::uint32_t file_delete(const char *name);
 
 #if !defined(_WIN32)
+// Blocks up to this size are cut from pages kept for reuse; larger ones are
+// calloc's own.
+constexpr std::size_t kSmallBlockMax = 512;
+
 // The Windows error code that means what this errno means, so that one table
 // of file error numbers serves both platforms. ENOENT is "file not found"
 // when the folder of the file exists and "path not found" when it does not.

@@ -22,9 +22,13 @@ namespace {
 constexpr std::size_t kPrefix = sizeof(std::uint32_t);
 }
 
+// A caller makes and releases a counted string for every argument of the
+// plain face, so short ones are small blocks (block_free tells them from
+// malloc's); long ones come from malloc, as the bytes overwrite them anyway.
 char *bstr_alloc(const char *bytes, std::uint32_t len) {
     // Count in front, the data, then two NUL bytes as the Windows layout has.
-    auto *raw = static_cast<char *>(std::malloc(kPrefix + std::size_t(len) + 2));
+    const std::size_t size = kPrefix + std::size_t(len) + 2;
+    auto *raw = static_cast<char *>(size <= kSmallBlockMax ? block_alloc(size) : std::malloc(size));
     if (!raw) return nullptr;
     std::memcpy(raw, &len, kPrefix);
     char *data = raw + kPrefix;
@@ -38,7 +42,7 @@ char *bstr_alloc(const char *bytes, std::uint32_t len) {
 }
 
 void bstr_free(char *s) {
-    if (s) std::free(s - kPrefix);
+    if (s) block_free(s - kPrefix);
 }
 
 std::uint32_t bstr_len(const char *s) {

@@ -91,6 +91,21 @@ class ChunkReader {
     ChunkReader(files::File &file, std::uint64_t size, char *buffer)
         : file_(file), unread_(size), buffer_(buffer) {}
     std::uint64_t left() const { return unread_ + (end_ - pos_); }
+    // Whether the next length field and the bytes it counts lie in the
+    // buffer, so that reading them leaves the buffer as it is.
+    bool holds_field() const {
+        if (end_ - pos_ < 4) return false;
+        std::int32_t length = get_length(reinterpret_cast<const unsigned char *>(buffer_ + pos_));
+        return length <= 0 || end_ - pos_ - 4 >= static_cast<std::size_t>(length);
+    }
+    // The next size bytes where they already lie in the buffer, taken;
+    // null when they do not (take() then copies them).
+    const char *take_in_place(std::size_t size) {
+        if (end_ - pos_ < size) return nullptr;
+        const char *at = buffer_ + pos_;
+        pos_ += size;
+        return at;
+    }
     // 0, or the file error number (62 when the file ends first).
     int take(void *out, std::size_t size) {
         auto *to = static_cast<char *>(out);
@@ -160,20 +175,32 @@ void set_list_error(std::string_view message) { set_error(Family::list, message)
 // an error (err), since the entries after it would be lost unnoticed.
 bool read_length(ChunkReader &reader, std::int32_t &length, int &err) {
     unsigned char bytes[4];
-    if (int failed = reader.take(bytes, 4)) {
-        if (failed != kEndOfFileNumber) err = failed;
-        return false;
+    const auto *at = reinterpret_cast<const unsigned char *>(reader.take_in_place(4));
+    if (!at) {
+        if (int failed = reader.take(bytes, 4)) {
+            if (failed != kEndOfFileNumber) err = failed;
+            return false;
+        }
+        at = bytes;
     }
-    length = get_length(bytes);
+    length = get_length(at);
     return length >= 0;
 }
 
-// Reads one name or data field of the given length into the scratch block.
-int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch) {
+// Reads one name or data field of the given length: in place in the read
+// buffer, or copied into the scratch block when it runs past the buffer.
+int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch, std::string_view &field) {
+    field = {};
     if (length <= 0) return 0;
+    const auto size = static_cast<std::size_t>(length);
+    if (const char *at = reader.take_in_place(size)) {
+        field = {at, size};
+        return 0;
+    }
     if (static_cast<std::uint64_t>(length) > reader.left()) return kEndOfFileNumber;
-    if (!scratch.reserve(static_cast<std::size_t>(length))) return kNoMemoryNumber;
-    return reader.take(scratch.data(), static_cast<std::size_t>(length));
+    if (!scratch.reserve(size)) return kNoMemoryNumber;
+    field = {scratch.data(), size};
+    return reader.take(scratch.data(), size);
 }
 
 } // namespace
@@ -239,14 +266,23 @@ ListNode *load_from_file(std::string_view file) {
     ListGuard loaded;
     for (;;) {
         std::int32_t name_length = 0, data_length = 0;
+        std::string_view name_field, data_field;
         if (!read_length(reader, name_length, err)) break;
-        if ((err = read_field(reader, name_length, entry_name))) break;
+        if ((err = read_field(reader, name_length, entry_name, name_field))) break;
+        // A name read in place would be overwritten if the data made the
+        // reader refill its buffer: it moves to its scratch block first.
+        if (!name_field.empty() && name_field.data() != entry_name.data() && !reader.holds_field()) {
+            if (!entry_name.reserve(name_field.size())) {
+                err = kNoMemoryNumber;
+                break;
+            }
+            std::memcpy(entry_name.data(), name_field.data(), name_field.size());
+            name_field = {entry_name.data(), name_field.size()};
+        }
         if (!read_length(reader, data_length, err)) break;
-        if ((err = read_field(reader, data_length, data))) break;
+        if ((err = read_field(reader, data_length, data, data_field))) break;
         // An entry that cannot be added for lack of memory is skipped.
-        if (ListNode *node = add(loaded.tail(), {entry_name.data(), std::size_t(name_length)},
-                                 {data.data(), std::size_t(data_length)}, DataForm::text))
-            loaded.append(node);
+        if (ListNode *node = add(loaded.tail(), name_field, data_field, DataForm::text)) loaded.append(node);
     }
     if (err) {
         set_list_error(messages::error_reading_list_file(file, err));

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -277,4 +278,55 @@ TEST(Blocks, AThreadsLastObjectsMayStillUseBlocks) {
     }).join();
     EXPECT_TRUE(ok.load());
     EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(Blocks, ATreeSizedBatchReleasedAndMadeAgainIsZeroFilledSeparateAndTakesNoNewMemory) {
+    // Far more blocks of each size than a thread keeps for itself, released
+    // in the order they were made, as a parsed document is.
+    BlockWatch watch;
+    std::size_t settled = 0;
+    for (int round = 0; round < 4; ++round) {
+        std::vector<Held> held;
+        for (std::uint32_t i = 0; i < 120000; ++i) {
+            std::size_t size = i % 3 == 0 ? 80 : 1 + (i * 37) % 200;
+            auto *block = static_cast<unsigned char *>(velk::mem_get(size));
+            ASSERT_NE(block, nullptr);
+            ASSERT_TRUE(all_zero(block, size)) << size << " round " << round;
+            mark(block, size, i + 1000u * static_cast<std::uint32_t>(round));
+            held.push_back({block, size, i + 1000u * static_cast<std::uint32_t>(round)});
+        }
+        for (const Held &h : held) {
+            ASSERT_TRUE(has_mark(h.block, h.size, h.tag));
+            velk::mem_free(h.block);
+        }
+        if (round == 0)
+            settled = velk::testing::block_cache_bytes();
+        else
+            EXPECT_EQ(velk::testing::block_cache_bytes(), settled) << "round " << round;
+    }
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(Blocks, CountedStringsOfEverySizeHoldTheirBytesAndAreReleasedOnAnyThread) {
+    std::vector<velk_bstr> made;
+    std::vector<std::string> bytes;
+    for (std::size_t len = 0; len < 1100; len += len < 530 ? 1 : 37) {
+        std::string b(len, '\0');
+        for (std::size_t i = 0; i < len; ++i)
+            b[i] = static_cast<char>('a' + (len + i) % 26);
+        made.push_back(velk_strings::make_string(b));
+        bytes.push_back(b);
+    }
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        if (bytes[i].empty()) continue;
+        ASSERT_NE(made[i], nullptr);
+        ASSERT_EQ(velk_strings::string_length(made[i]), bytes[i].size());
+        EXPECT_EQ(std::string(made[i], bytes[i].size()), bytes[i]);
+        EXPECT_EQ(made[i][bytes[i].size()], 0);
+        EXPECT_EQ(made[i][bytes[i].size() + 1], 0);
+    }
+    run_on_own_thread([&] {
+        for (velk_bstr s : made)
+            velk_strings::free_string(s);
+    });
 }

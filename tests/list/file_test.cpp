@@ -279,3 +279,27 @@ TEST(ListFile, LoadFailureKeepsTheOtherFamilysText) {
     EXPECT_STREQ(xmlzLastError(), "xml text");
     llFree(list);
 }
+
+TEST(ListFile, FieldsOfEveryLengthAcrossTheReadBufferComeBackWhole) {
+    // Megabytes of entries whose lengths vary, so that the reader's buffer
+    // ends inside names, data and length fields alike; one field is larger
+    // than any buffer.
+    TempDir dir;
+    velk_handle list = 0, last = 0;
+    Entries expected;
+    for (int i = 0; i < 2500; ++i) {
+        std::string name(static_cast<std::size_t>(1 + i * 7 % 1013), 'a' + i % 26);
+        std::string data(i == 1200 ? std::size_t(700000) : static_cast<std::size_t>(i * 13 % 2039), '\0');
+        for (std::size_t k = 0; k < data.size(); ++k)
+            data[k] = static_cast<char>('0' + (i + k) % 10);
+        name += std::to_string(i);
+        last = llzAdd(last, name.c_str(), data.c_str());
+        if (!list) list = last;
+        expected.emplace_back(name, data);
+    }
+    ASSERT_EQ(llzListToFile(list, dir.file("lengths.lst").c_str()), 1);
+    velk_handle back = llzListFromFile(dir.file("lengths.lst").c_str());
+    EXPECT_EQ(entries(back), expected);
+    llFree(list);
+    llFree(back);
+}
