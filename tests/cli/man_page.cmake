@@ -1,0 +1,25 @@
+# Checks that the man page shows every command that 'velkxml --help' lists,
+# in its synopsis and among its commands.
+#   TOOL, MAN
+cmake_minimum_required(VERSION 3.25)
+
+execute_process(COMMAND "${TOOL}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+file(READ "${MAN}" man)
+string(REGEX MATCHALL "\n  [a-z]+( [a-z]+)?" commands "${help}")
+set(problems "")
+foreach(command IN LISTS commands)
+  string(STRIP "${command}" command)
+  string(FIND "${man}" "\n.B velkxml ${command}\n" in_synopsis)
+  string(REGEX MATCH "\n\\.TP\n\\.B[IR]* \"?${command}[\" ]" in_commands "${man}")
+  if(in_synopsis EQUAL -1 OR NOT in_commands)
+    string(APPEND problems "the man page does not show '${command}'\n")
+  endif()
+endforeach()
+list(LENGTH commands count)
+message("${count} commands looked for in ${MAN}")
+if(NOT status EQUAL 0 OR count LESS 5)
+  message(FATAL_ERROR "velkxml --help gave no list of commands")
+endif()
+if(problems)
+  message(FATAL_ERROR "${problems}")
+endif()
