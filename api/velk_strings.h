@@ -1,6 +1,7 @@
 /*
  * For C++ callers: the plain face's counted strings made from and taken into
- * byte views. On Windows they come from oleaut32, elsewhere from the library.
+ * byte views. On Windows they come from oleaut32, elsewhere from the library;
+ * velk_bstr is the type both declare, so no cast is needed either way.
  */
 #ifndef VELK_STRINGS_H
 #define VELK_STRINGS_H
@@ -9,45 +10,37 @@
 #include <string>
 #include <string_view>
 
-#include "velk_xml.h"
-
 #if defined(_WIN32)
 #include <windows.h>
 #include <oleauto.h>
 #endif
 
+#include "velk_xml.h"
+
 namespace velk_strings {
 
 // A new counted string holding the bytes: a plain-face argument (the export
-// releases it) or the caller's own string.
+// releases it) or the caller's own string. Null when memory runs out.
 inline velk_bstr make_string(std::string_view bytes) {
-#if defined(_WIN32)
-    return reinterpret_cast<velk_bstr>(SysAllocStringByteLen(bytes.data(), static_cast<UINT>(bytes.size())));
-#else
-    return SysAllocStringByteLen(bytes.data(), static_cast<uint32_t>(bytes.size()));
-#endif
+    return SysAllocStringByteLen(bytes.data(), static_cast<unsigned>(bytes.size()));
 }
 
-inline std::uint32_t string_length(velk_bstr s) {
-#if defined(_WIN32)
-    return SysStringByteLen(reinterpret_cast<BSTR>(s));
-#else
-    return SysStringByteLen(s);
-#endif
-}
+// The number of bytes the string holds; 0 for null.
+inline std::uint32_t string_length(velk_bstr s) { return s ? SysStringByteLen(s) : 0; }
 
-inline void free_string(velk_bstr s) {
-#if defined(_WIN32)
-    SysFreeString(reinterpret_cast<BSTR>(s));
-#else
-    SysFreeString(s);
-#endif
+// The bytes of the string (the first of string_length(s) bytes).
+inline const char *string_bytes(velk_bstr s) { return VELK_BSTR_BYTES(s); }
+
+inline void free_string(velk_bstr s) { SysFreeString(s); }
+
+// The bytes of a plain-face result as a byte view (without taking it).
+inline std::string_view view_string(velk_bstr s) {
+    return s ? std::string_view(string_bytes(s), string_length(s)) : std::string_view();
 }
 
 // The bytes of a plain-face result; the string is released.
 inline std::string take_string(velk_bstr s) {
-    if (!s) return std::string();
-    std::string bytes(s, string_length(s));
+    std::string bytes(view_string(s));
     free_string(s);
     return bytes;
 }

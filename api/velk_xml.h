@@ -16,6 +16,7 @@
 #ifndef VELK_XML_H
 #define VELK_XML_H
 
+#include <stddef.h> /* wchar_t */
 #include <stdint.h>
 
 #include "velk_xml_version.h"
@@ -37,7 +38,48 @@ extern "C" {
 #endif
 
 typedef uintptr_t velk_handle; /* a ListNode, XmlNode or XmlAttrib address */
-typedef char *velk_bstr;       /* data pointer of a counted byte string */
+
+#if defined(_WIN32)
+/* The BSTR of oleaut32 (OLECHAR *, that is wchar_t *), so that the results of
+ * SysAllocStringByteLen pass to the exports, and theirs to SysFreeString,
+ * without casts. The string holds bytes all the same. */
+typedef wchar_t *velk_bstr;
+#else
+typedef char *velk_bstr; /* data pointer of a counted byte string */
+#endif
+
+/* The bytes of a counted string, for reading it; SysStringByteLen(s) counts them. */
+#define VELK_BSTR_BYTES(s) ((const char *)(s))
+
+/* Node types: what xmlNodeType answers (and XmlNode.nodeType holds). */
+#define VELK_NODE_NONE (-1)     /* xmlNodeType(0) only; never stored */
+#define VELK_NODE_ELEMENT 0     /* <tag ...>, <tag ... />, also <!DOCTYPE ...> */
+#define VELK_NODE_TEXT 1        /* character data between two tags */
+#define VELK_NODE_COMMENT 2     /* <!-- ... --> */
+#define VELK_NODE_INSTRUCTION 3 /* <?target ...?> */
+
+/* Sort modes of llSort and llFindSmallest: by the data as text, byte by byte,
+ * or by the number the data begins with. Every mode but 1 sorts as text. */
+#define VELK_SORT_TEXT 0
+#define VELK_SORT_NUMERIC 1
+
+/* The depth argument of xmlFindNode, xmlzFindNode and xmlFindNodeRecursive:
+ * a node depth (0 = top level), or this for any depth. */
+#define VELK_ANY_DEPTH (-1)
+
+/* The indent switch of xmlNodeToString, xmlTreeToString and their z twins:
+ * 0 for one line, any other value for a line per node. */
+#define VELK_COMPACT 0
+#define VELK_INDENTED 1
+
+/* The overwrite switch of xmlTreeToFile. */
+#define VELK_KEEP_EXISTING 0
+#define VELK_OVERWRITE 1
+
+/* The int32_t results of calls that succeed or fail (llDelete, llListToFile,
+ * xmlSetAttrib, xmlTreeToFile ...). */
+#define VELK_SUCCESS 1
+#define VELK_FAILURE 0
 
 #if defined(_WIN32)
 /* Counted strings come from oleaut32: SysAllocStringByteLen, SysFreeString,
@@ -191,6 +233,118 @@ VELK_API velk_bstr VELK_CALL xmlFromList(velk_handle list, velk_bstr list_name);
 VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_name);
 VELK_API velk_handle VELK_CALL xmlToList(velk_handle node);
 VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node);
+
+/* Function-pointer types, one per export, for callers that bind by name at
+ * run time (GetProcAddress, dlsym):
+ *     llAdd_fn add = (llAdd_fn)GetProcAddress(dll, "llAdd");
+ */
+typedef void *(VELK_CALL *GetMem_fn)(int32_t);
+typedef void(VELK_CALL *FreeMem_fn)(void *);
+typedef void *(VELK_CALL *GetAsciiz_fn)(velk_bstr);
+typedef velk_bstr(VELK_CALL *llLastError_fn)(void);
+typedef const char *(VELK_CALL *llzLastError_fn)(void);
+typedef velk_bstr(VELK_CALL *xmlLastError_fn)(void);
+typedef const char *(VELK_CALL *xmlzLastError_fn)(void);
+typedef velk_handle(VELK_CALL *llAdd_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *llzAdd_fn)(velk_handle, const char *, const char *);
+typedef velk_handle(VELK_CALL *llbAdd_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *llNext_fn)(velk_handle);
+typedef int32_t(VELK_CALL *llCount_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *llFindLast_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *llGetByNumber_fn)(velk_handle, int32_t);
+typedef velk_handle(VELK_CALL *llFindPrev_fn)(velk_handle, velk_handle);
+typedef int32_t(VELK_CALL *llCapacity_fn)(velk_handle);
+typedef void(VELK_CALL *llMoveFirst_fn)(velk_handle, velk_handle, velk_handle);
+typedef void(VELK_CALL *llFree_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *llFindByName_fn)(velk_handle, velk_bstr);
+typedef velk_handle(VELK_CALL *llzFindByName_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *llFindByData_fn)(velk_handle, velk_bstr);
+typedef velk_handle(VELK_CALL *llzFindByData_fn)(velk_handle, const char *);
+typedef void(VELK_CALL *llUpdate_fn)(velk_handle, velk_bstr);
+typedef void(VELK_CALL *llzUpdate_fn)(velk_handle, const char *);
+typedef void(VELK_CALL *llbUpdate_fn)(velk_handle, velk_bstr);
+typedef velk_handle(VELK_CALL *llUpdateByName_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *llzUpdateByName_fn)(velk_handle, const char *, const char *);
+typedef velk_handle(VELK_CALL *llbUpdateByName_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef velk_bstr(VELK_CALL *llData_fn)(velk_handle);
+typedef const char *(VELK_CALL *llzData_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *llbData_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *llName_fn)(velk_handle);
+typedef const char *(VELK_CALL *llzName_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *llDataByName_fn)(velk_handle, velk_bstr);
+typedef const char *(VELK_CALL *llzDataByName_fn)(velk_handle, const char *);
+typedef velk_bstr(VELK_CALL *llbDataByName_fn)(velk_handle, velk_bstr);
+typedef int32_t(VELK_CALL *llDelete_fn)(velk_handle, velk_handle);
+typedef int32_t(VELK_CALL *llDeleteByName_fn)(velk_handle, velk_bstr);
+typedef int32_t(VELK_CALL *llzDeleteByName_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *llFindSmallest_fn)(velk_handle, int32_t, velk_handle *);
+typedef velk_handle(VELK_CALL *llSort_fn)(velk_handle, int32_t);
+typedef velk_handle(VELK_CALL *llDelimToList_fn)(velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *llzDelimToList_fn)(const char *, const char *);
+typedef int32_t(VELK_CALL *llListToFile_fn)(velk_handle, velk_bstr);
+typedef int32_t(VELK_CALL *llzListToFile_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *llListFromFile_fn)(velk_bstr);
+typedef velk_handle(VELK_CALL *llzListFromFile_fn)(const char *);
+typedef int32_t(VELK_CALL *xmlNodeType_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *xmlChild_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *xmlParent_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *xmlNextSibling_fn)(velk_handle);
+typedef void(VELK_CALL *xmlAddChild_fn)(velk_handle, velk_handle);
+typedef void(VELK_CALL *xmlFree_fn)(velk_handle);
+typedef void(VELK_CALL *xmlFreePointers_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlClean_fn)(velk_bstr);
+typedef const char *(VELK_CALL *xmlzClean_fn)(const char *);
+typedef velk_bstr(VELK_CALL *xmlUnClean_fn)(velk_bstr);
+typedef const char *(VELK_CALL *xmlzUnClean_fn)(const char *);
+typedef velk_bstr(VELK_CALL *ll_xmlClean_fn)(velk_bstr);
+typedef velk_bstr(VELK_CALL *ll_xmlUnClean_fn)(velk_bstr);
+typedef velk_handle(VELK_CALL *xmlParse_fn)(velk_bstr *);
+typedef velk_handle(VELK_CALL *xmlzParse_fn)(const char *);
+typedef velk_handle(VELK_CALL *xmlParseFile_fn)(velk_bstr *);
+typedef velk_handle(VELK_CALL *xmlzParseFile_fn)(const char *);
+typedef velk_handle(VELK_CALL *xmlAttribExists_fn)(velk_handle, velk_bstr);
+typedef velk_handle(VELK_CALL *xmlzAttribExists_fn)(velk_handle, const char *);
+typedef int32_t(VELK_CALL *xmlAttribCount_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlAttribName_fn)(velk_handle, int32_t);
+typedef const char *(VELK_CALL *xmlzAttribName_fn)(velk_handle, int32_t);
+typedef velk_bstr(VELK_CALL *xmlAttribValue_fn)(velk_handle, velk_bstr);
+typedef const char *(VELK_CALL *xmlzAttribValue_fn)(velk_handle, const char *);
+typedef int32_t(VELK_CALL *xmlSetAttrib_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef int32_t(VELK_CALL *xmlzSetAttrib_fn)(velk_handle, const char *, const char *);
+typedef velk_bstr(VELK_CALL *xmlAttribToString_fn)(velk_handle);
+typedef const char *(VELK_CALL *xmlzAttribToString_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlNodeToString_fn)(velk_handle, int32_t);
+typedef const char *(VELK_CALL *xmlzNodeToString_fn)(velk_handle, int32_t);
+typedef velk_bstr(VELK_CALL *xmlTreeToString_fn)(velk_handle, int32_t);
+typedef const char *(VELK_CALL *xmlzTreeToString_fn)(velk_handle, int32_t);
+typedef int32_t(VELK_CALL *xmlTreeToFile_fn)(velk_handle, velk_bstr, int32_t);
+typedef int32_t(VELK_CALL *xmlNodeToFile_fn)(velk_handle, velk_bstr);
+typedef int32_t(VELK_CALL *xmlzNodeToFile_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *xmlFindNode_fn)(velk_handle, int32_t, velk_bstr, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *xmlzFindNode_fn)(velk_handle, int32_t, const char *, const char *,
+                                                const char *);
+typedef velk_handle(VELK_CALL *xmlFindNodeRecursive_fn)(velk_handle, int32_t, velk_bstr, velk_bstr,
+                                                        velk_bstr);
+typedef velk_handle(VELK_CALL *xmlFindChild_fn)(velk_handle, velk_bstr);
+typedef velk_handle(VELK_CALL *xmlzFindChild_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *xmlFindSpecificChild_fn)(velk_handle, velk_bstr, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *xmlzFindSpecificChild_fn)(velk_handle, const char *, const char *,
+                                                         const char *);
+typedef velk_handle(VELK_CALL *xmlFindDataChild_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlGetTag_fn)(velk_handle);
+typedef const char *(VELK_CALL *xmlzGetTag_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlChildData_fn)(velk_handle);
+typedef const char *(VELK_CALL *xmlzChildData_fn)(velk_handle);
+typedef velk_bstr(VELK_CALL *xmlExtractSimpleChildData_fn)(velk_handle, velk_bstr);
+typedef const char *(VELK_CALL *xmlzExtractSimpleChildData_fn)(velk_handle, const char *);
+typedef velk_bstr(VELK_CALL *xmlGetChildTagData_fn)(velk_handle, velk_bstr);
+typedef const char *(VELK_CALL *xmlzGetChildTagData_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *xmlAddSimpleChild_fn)(velk_handle, velk_bstr, velk_bstr);
+typedef velk_handle(VELK_CALL *xmlzAddSimpleChild_fn)(velk_handle, const char *, const char *);
+typedef velk_bstr(VELK_CALL *xmlFromList_fn)(velk_handle, velk_bstr);
+typedef const char *(VELK_CALL *xmlzFromList_fn)(velk_handle, const char *);
+typedef velk_handle(VELK_CALL *xmlToList_fn)(velk_handle);
+typedef velk_handle(VELK_CALL *XMLATTRIBTOLIST_fn)(velk_handle);
 
 #ifdef __cplusplus
 }

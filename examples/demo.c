@@ -7,11 +7,11 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#include <oleauto.h>
-#define MAKE_STRING(s) ((velk_bstr)SysAllocStringByteLen((s), (UINT)strlen(s)))
-#else
-#define MAKE_STRING(s) SysAllocStringByteLen((s), (uint32_t)strlen(s))
+#include <oleauto.h> /* SysAllocStringByteLen, SysFreeString */
 #endif
+
+/* A counted string for a plain-face argument; the export releases it. */
+#define MAKE_STRING(s) SysAllocStringByteLen((s), (unsigned)strlen(s))
 
 int main(void) {
     /* Plain face: the library takes over (and releases) the strings. */

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <utility>
 
+#include "velk_xml.h"
+
 namespace velk {
 
 enum class Family { list, xml };
@@ -23,25 +25,25 @@ enum class Family { list, xml };
 // of scope.
 class PlainArg {
   public:
-    explicit PlainArg(char *s) noexcept : s_(s) {}
+    explicit PlainArg(velk_bstr s) noexcept : s_(s) {}
     ~PlainArg();
     PlainArg(const PlainArg &) = delete;
     PlainArg &operator=(const PlainArg &) = delete;
     std::string_view view() const noexcept;
 
   private:
-    char *s_;
+    velk_bstr s_;
 };
 
 // A counted string read in place, without taking ownership (the by-reference
 // arguments of the parse functions).
-std::string_view bstr_view(const char *s) noexcept;
+std::string_view bstr_view(velk_bstr s) noexcept;
 
 // A z-face argument: the bytes up to the first NUL, however many; null is "".
 std::string_view z_arg(const char *s) noexcept;
 
 // A plain-face text result: a new counted string; null for the empty text.
-char *plain_result(std::string_view bytes) noexcept;
+velk_bstr plain_result(std::string_view bytes) noexcept;
 
 // A z-face text result: the bytes and a NUL in the calling thread's return
 // buffer of the family. Never null; "" when memory runs out.

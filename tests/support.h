@@ -17,6 +17,8 @@ namespace velk_test {
 // A fresh counted string for a plain-face argument (the export releases it).
 inline velk_bstr bs(std::string_view text) { return velk_strings::make_string(text); }
 inline uint32_t bs_len(velk_bstr s) { return velk_strings::string_length(s); }
+// The bytes of a plain-face result, left to the caller.
+inline std::string_view bs_view(velk_bstr s) { return velk_strings::view_string(s); }
 // Takes a plain-face result: its bytes, and the string released.
 inline std::string take(velk_bstr s) { return velk_strings::take_string(s); }
 

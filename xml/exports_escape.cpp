@@ -9,7 +9,7 @@ using namespace velk::xml;
 
 namespace {
 
-char *clean_result(std::string_view text) {
+velk_bstr clean_result(std::string_view text) {
     TextBuffer out;
     append_clean(out, text, LineEnds::keep);
     return plain_result(out.view());

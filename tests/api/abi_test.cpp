@@ -1,6 +1,6 @@
 // Uses the shipped library as a caller does: loads it at run time, finds every
-// exported name, calls through its own function-pointer types, and reads the
-// binary's export table to check that it holds exactly the export list.
+// exported name, calls through the header's function-pointer types, and reads
+// the binary's export table to check that it holds exactly the export list.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,19 +8,26 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
 #include <oleauto.h>
-#define CALLER_CALL __stdcall
 #else
 #include <dlfcn.h>
 #include <elf.h>
 #include <fstream>
 #include <iterator>
-#define CALLER_CALL
 #endif
+
+#include "velk_xml.h"
+
+// Each export's pointer type in the header is the type of its declaration.
+#define VELK_SAME_TYPE(name)                                                                                 \
+    static_assert(std::is_same<decltype(&name), name##_fn>::value, #name "_fn differs from " #name);
+#include "export_checks.inc"
+#undef VELK_SAME_TYPE
 
 namespace {
 
@@ -140,17 +147,17 @@ const std::set<std::string> kInterface = {
     "XMLATTRIBTOLIST@4",
 };
 
-typedef uintptr_t Handle;
-
 #if defined(_WIN32)
 typedef HMODULE Library;
 Library open_library() { return LoadLibraryA(VELK_LIBRARY_FILE); }
 void *find(Library lib, const std::string &name) {
     return reinterpret_cast<void *>(GetProcAddress(lib, name.c_str()));
 }
-char *make_bstr(const char *s) {
-    return reinterpret_cast<char *>(SysAllocStringByteLen(s, static_cast<UINT>(std::strlen(s))));
+// oleaut32's strings are the header's: no cast on the way in or out.
+velk_bstr make_bstr(Library, const char *s) {
+    return SysAllocStringByteLen(s, static_cast<UINT>(std::strlen(s)));
 }
+void free_bstr(Library, velk_bstr s) { SysFreeString(s); }
 
 const unsigned char *image_base(Library lib) { return reinterpret_cast<const unsigned char *>(lib); }
 const IMAGE_DATA_DIRECTORY &directory(Library lib, int which) {
@@ -187,10 +194,14 @@ std::vector<std::string> imported_dlls(Library lib) {
 typedef void *Library;
 Library open_library() { return dlopen(VELK_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL); }
 void *find(Library lib, const std::string &name) { return dlsym(lib, name.c_str()); }
-typedef char *(*AllocFn)(const char *, uint32_t);
-char *make_bstr_with(Library lib, const char *s) {
+// The library's own counted strings, found by name like the exports.
+velk_bstr make_bstr(Library lib, const char *s) {
+    typedef velk_bstr (*AllocFn)(const char *, uint32_t);
     auto alloc = reinterpret_cast<AllocFn>(find(lib, "SysAllocStringByteLen"));
     return alloc(s, static_cast<uint32_t>(std::strlen(s)));
+}
+void free_bstr(Library lib, velk_bstr s) {
+    reinterpret_cast<void (*)(velk_bstr)>(find(lib, "SysFreeString"))(s);
 }
 
 // The defined global symbols of the .so's dynamic symbol table.
@@ -219,10 +230,15 @@ class Abi : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { lib_ = open_library(); }
     static Library lib_;
+    static velk_bstr make(const char *s) { return make_bstr(lib_, s); }
+    static void free_string(velk_bstr s) { free_bstr(lib_, s); }
 };
 Library Abi::lib_ = nullptr;
 
 } // namespace
+
+// An export found by name, as the header's pointer type for it.
+#define BIND(name) reinterpret_cast<name##_fn>(find(lib_, #name))
 
 TEST(AbiList, ExportListIsTheWholeInterface) {
     EXPECT_EQ(kInterface.size(), 104u);
@@ -259,41 +275,28 @@ TEST_F(Abi, ImportsOnlySystemDlls) {
 
 TEST_F(Abi, FreshLibraryStartsWithEmptyTexts) {
     ASSERT_NE(lib_, nullptr);
-    typedef char *(CALLER_CALL * TextFn)();
-    typedef const char *(CALLER_CALL * ZTextFn)();
-    EXPECT_EQ(reinterpret_cast<TextFn>(find(lib_, "llLastError"))(), nullptr);
-    EXPECT_EQ(reinterpret_cast<TextFn>(find(lib_, "xmlLastError"))(), nullptr);
-    const char *z = reinterpret_cast<ZTextFn>(find(lib_, "llzLastError"))();
+    EXPECT_EQ(BIND(llLastError)(), nullptr);
+    EXPECT_EQ(BIND(xmlLastError)(), nullptr);
+    const char *z = BIND(llzLastError)();
     ASSERT_NE(z, nullptr);
     EXPECT_EQ(z[0], '\0');
-    EXPECT_STREQ(reinterpret_cast<ZTextFn>(find(lib_, "xmlzLastError"))(), "");
+    EXPECT_STREQ(BIND(xmlzLastError)(), "");
 }
 
 TEST_F(Abi, ListCallsThroughCallerPointerTypes) {
     ASSERT_NE(lib_, nullptr);
-    typedef Handle(CALLER_CALL * AddFn)(Handle, char *, char *);
-    typedef Handle(CALLER_CALL * ZAddFn)(Handle, const char *, const char *);
-    typedef int32_t(CALLER_CALL * CountFn)(Handle);
-    typedef Handle(CALLER_CALL * NumberFn)(Handle, int32_t);
-    typedef Handle(CALLER_CALL * PrevFn)(Handle, Handle);
-    typedef void(CALLER_CALL * MoveFn)(Handle, Handle, Handle);
-    typedef void(CALLER_CALL * FreeFn)(Handle);
-    auto add = reinterpret_cast<AddFn>(find(lib_, "llAdd"));
-    auto zadd = reinterpret_cast<ZAddFn>(find(lib_, "llzAdd"));
-    auto count = reinterpret_cast<CountFn>(find(lib_, "llCount"));
-    auto capacity = reinterpret_cast<CountFn>(find(lib_, "llCapacity"));
-    auto by_number = reinterpret_cast<NumberFn>(find(lib_, "llGetByNumber"));
-    auto prev = reinterpret_cast<PrevFn>(find(lib_, "llFindPrev"));
-    auto move_first = reinterpret_cast<MoveFn>(find(lib_, "llMoveFirst"));
-    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
-#if defined(_WIN32)
-    Handle list = add(0, make_bstr("first"), make_bstr("12345"));
-#else
-    Handle list = add(0, make_bstr_with(lib_, "first"), make_bstr_with(lib_, "12345"));
-#endif
+    auto add = BIND(llAdd);
+    auto zadd = BIND(llzAdd);
+    auto count = BIND(llCount);
+    auto capacity = BIND(llCapacity);
+    auto by_number = BIND(llGetByNumber);
+    auto prev = BIND(llFindPrev);
+    auto move_first = BIND(llMoveFirst);
+    auto free_list = BIND(llFree);
+    velk_handle list = add(0, make("first"), make("12345"));
     ASSERT_NE(list, 0u);
-    Handle second = zadd(list, "second", "ab");
-    Handle third = zadd(second, "third", "");
+    velk_handle second = zadd(list, "second", "ab");
+    velk_handle third = zadd(second, "third", "");
     EXPECT_EQ(count(list), 3);
     EXPECT_EQ(capacity(list), 5);
     EXPECT_EQ(by_number(list, 2), second);
@@ -305,48 +308,34 @@ TEST_F(Abi, ListCallsThroughCallerPointerTypes) {
 
 TEST_F(Abi, KeyedStoreAndSortCallsThroughCallerPointerTypes) {
     ASSERT_NE(lib_, nullptr);
-    typedef Handle(CALLER_CALL * ZUpdateByNameFn)(Handle, const char *, const char *);
-    typedef const char *(CALLER_CALL * ZDataByNameFn)(Handle, const char *);
-    typedef Handle(CALLER_CALL * ZFindFn)(Handle, const char *);
-    typedef int32_t(CALLER_CALL * ZDeleteByNameFn)(Handle, const char *);
-    typedef Handle(CALLER_CALL * FindSmallestFn)(Handle, int32_t, Handle *);
-    typedef Handle(CALLER_CALL * SortFn)(Handle, int32_t);
-    typedef Handle(CALLER_CALL * ZDelimFn)(const char *, const char *);
-    typedef char *(CALLER_CALL * DataFn)(Handle);
-    typedef int32_t(CALLER_CALL * CountFn)(Handle);
-    typedef void(CALLER_CALL * FreeFn)(Handle);
-    auto update_by_name = reinterpret_cast<ZUpdateByNameFn>(find(lib_, "llzUpdateByName"));
-    auto data_by_name = reinterpret_cast<ZDataByNameFn>(find(lib_, "llzDataByName"));
-    auto find_by_data = reinterpret_cast<ZFindFn>(find(lib_, "llzFindByData"));
-    auto delete_by_name = reinterpret_cast<ZDeleteByNameFn>(find(lib_, "llzDeleteByName"));
-    auto find_smallest = reinterpret_cast<FindSmallestFn>(find(lib_, "llFindSmallest"));
-    auto sort = reinterpret_cast<SortFn>(find(lib_, "llSort"));
-    auto delim_to_list = reinterpret_cast<ZDelimFn>(find(lib_, "llzDelimToList"));
-    auto data = reinterpret_cast<DataFn>(find(lib_, "llData"));
-    auto count = reinterpret_cast<CountFn>(find(lib_, "llCount"));
-    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
+    auto update_by_name = BIND(llzUpdateByName);
+    auto data_by_name = BIND(llzDataByName);
+    auto find_by_data = BIND(llzFindByData);
+    auto delete_by_name = BIND(llzDeleteByName);
+    auto find_smallest = BIND(llFindSmallest);
+    auto sort = BIND(llSort);
+    auto delim_to_list = BIND(llzDelimToList);
+    auto data = BIND(llData);
+    auto count = BIND(llCount);
+    auto free_list = BIND(llFree);
 
-    Handle list = delim_to_list("30;&H14;9.5;x", ";");
+    velk_handle list = delim_to_list("30;&H14;9.5;x", ";");
     ASSERT_NE(list, 0u);
     EXPECT_EQ(count(list), 4);
     EXPECT_STREQ(data_by_name(list, "2"), "&H14");
-    Handle fourth = update_by_name(list, "4", "-1");
+    velk_handle fourth = update_by_name(list, "4", "-1");
     EXPECT_EQ(fourth, find_by_data(list, "-1"));
-    Handle before = 0;
-    EXPECT_EQ(find_smallest(list, 1, &before), fourth);
+    velk_handle before = 0;
+    EXPECT_EQ(find_smallest(list, VELK_SORT_NUMERIC, &before), fourth);
     EXPECT_EQ(before, find_by_data(list, "9.5"));
-    EXPECT_NE(find_smallest(list, 0, &before), 0u); // text order: "&H14", the second entry
+    EXPECT_NE(find_smallest(list, VELK_SORT_TEXT, &before), 0u); // text order: "&H14", the second entry
     EXPECT_EQ(before, list);
-    Handle first = sort(list, 1); // -1, 9.5, &H14 (20), 30
+    velk_handle first = sort(list, VELK_SORT_NUMERIC); // -1, 9.5, &H14 (20), 30
     EXPECT_STREQ(data_by_name(first, "3"), "9.5");
-    char *text = data(first);
+    velk_bstr text = data(first);
     ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text, 2), "-1");
-#if defined(_WIN32)
-    SysFreeString(reinterpret_cast<BSTR>(text));
-#else
-    reinterpret_cast<void (*)(char *)>(find(lib_, "SysFreeString"))(text);
-#endif
+    EXPECT_EQ(std::string(VELK_BSTR_BYTES(text), 2), "-1");
+    free_string(text);
     EXPECT_EQ(delete_by_name(first, "3"), 1);
     EXPECT_EQ(count(first), 3);
     EXPECT_EQ(find_by_data(first, "9.5"), 0u);
@@ -355,46 +344,29 @@ TEST_F(Abi, KeyedStoreAndSortCallsThroughCallerPointerTypes) {
 
 TEST_F(Abi, XmlCallsThroughCallerPointerTypes) {
     ASSERT_NE(lib_, nullptr);
-    typedef Handle(CALLER_CALL * ParseFn)(char **);
-    typedef Handle(CALLER_CALL * ZParseFn)(const char *);
-    typedef char *(CALLER_CALL * WriteFn)(Handle, int32_t);
-    typedef const char *(CALLER_CALL * ZWriteFn)(Handle, int32_t);
-    typedef int32_t(CALLER_CALL * ZSetFn)(Handle, const char *, const char *);
-    typedef const char *(CALLER_CALL * ZTextFn)(const char *);
-    typedef int32_t(CALLER_CALL * TypeFn)(Handle);
-    typedef Handle(CALLER_CALL * LinkFn)(Handle);
-    typedef void(CALLER_CALL * AddChildFn)(Handle, Handle);
-    typedef void(CALLER_CALL * FreeFn)(Handle);
-    auto parse = reinterpret_cast<ParseFn>(find(lib_, "xmlParse"));
-    auto zparse = reinterpret_cast<ZParseFn>(find(lib_, "xmlzParse"));
-    auto tree = reinterpret_cast<WriteFn>(find(lib_, "xmlTreeToString"));
-    auto ztree = reinterpret_cast<ZWriteFn>(find(lib_, "xmlzTreeToString"));
-    auto zset = reinterpret_cast<ZSetFn>(find(lib_, "xmlzSetAttrib"));
-    auto zclean = reinterpret_cast<ZTextFn>(find(lib_, "xmlzClean"));
-    auto type = reinterpret_cast<TypeFn>(find(lib_, "xmlNodeType"));
-    auto child = reinterpret_cast<LinkFn>(find(lib_, "xmlChild"));
-    auto add_child = reinterpret_cast<AddChildFn>(find(lib_, "xmlAddChild"));
-    auto free_tree = reinterpret_cast<FreeFn>(find(lib_, "xmlFree"));
-#if defined(_WIN32)
-    char *text = make_bstr("<a x='1'>t</a>");
-    auto free_string = [](char *s) { SysFreeString(reinterpret_cast<BSTR>(s)); };
-#else
-    char *text = make_bstr_with(lib_, "<a x='1'>t</a>");
-    typedef void (*StrFreeFn)(char *);
-    auto free_string = reinterpret_cast<StrFreeFn>(find(lib_, "SysFreeString"));
-#endif
-    Handle doc = parse(&text); // by reference: the string stays the caller's
+    auto parse = BIND(xmlParse);
+    auto zparse = BIND(xmlzParse);
+    auto tree = BIND(xmlTreeToString);
+    auto ztree = BIND(xmlzTreeToString);
+    auto zset = BIND(xmlzSetAttrib);
+    auto zclean = BIND(xmlzClean);
+    auto type = BIND(xmlNodeType);
+    auto child = BIND(xmlChild);
+    auto add_child = BIND(xmlAddChild);
+    auto free_tree = BIND(xmlFree);
+    velk_bstr text = make("<a x='1'>t</a>");
+    velk_handle doc = parse(&text); // by reference: the string stays the caller's
     ASSERT_NE(doc, 0u);
-    EXPECT_EQ(type(doc), 0);
-    EXPECT_EQ(type(child(doc)), 1);
+    EXPECT_EQ(type(doc), VELK_NODE_ELEMENT);
+    EXPECT_EQ(type(child(doc)), VELK_NODE_TEXT);
     EXPECT_EQ(zset(doc, "y", "2"), 1);
-    Handle extra = zparse("<b/>");
+    velk_handle extra = zparse("<b/>");
     add_child(doc, extra);
-    char *written = tree(doc, 0);
+    velk_bstr written = tree(doc, VELK_COMPACT);
     ASSERT_NE(written, nullptr);
-    EXPECT_STREQ(written, "<a x='1' y=\"2\">t<b /></a>");
+    EXPECT_STREQ(VELK_BSTR_BYTES(written), "<a x='1' y=\"2\">t<b /></a>");
     free_string(written);
-    EXPECT_STREQ(ztree(extra, 1), " <b />\r\n");
+    EXPECT_STREQ(ztree(extra, VELK_INDENTED), " <b />\r\n");
     EXPECT_STREQ(zclean("<&>"), "&lt;&amp;&gt;");
     free_tree(doc);
     free_tree(extra);
@@ -403,82 +375,61 @@ TEST_F(Abi, XmlCallsThroughCallerPointerTypes) {
 
 TEST_F(Abi, QueryAndBridgeCallsThroughCallerPointerTypes) {
     ASSERT_NE(lib_, nullptr);
-    typedef Handle(CALLER_CALL * ZParseFn)(const char *);
-    typedef Handle(CALLER_CALL * FindNodeFn)(Handle, int32_t, char *, char *, char *);
-    typedef Handle(CALLER_CALL * ZFindNodeFn)(Handle, int32_t, const char *, const char *, const char *);
-    typedef Handle(CALLER_CALL * ZFindChildFn)(Handle, const char *);
-    typedef Handle(CALLER_CALL * ZFindSpecificFn)(Handle, const char *, const char *, const char *);
-    typedef Handle(CALLER_CALL * HandleFn)(Handle);
-    typedef const char *(CALLER_CALL * ZReadFn)(Handle);
-    typedef const char *(CALLER_CALL * ZReadTagFn)(Handle, const char *);
-    typedef Handle(CALLER_CALL * AddSimpleFn)(Handle, char *, char *);
-    typedef Handle(CALLER_CALL * ZAddSimpleFn)(Handle, const char *, const char *);
-    typedef char *(CALLER_CALL * FromListFn)(Handle, char *);
-    typedef const char *(CALLER_CALL * ZFromListFn)(Handle, const char *);
-    typedef const char *(CALLER_CALL * ZNameFn)(Handle);
-    typedef void(CALLER_CALL * FreeFn)(Handle);
-    auto zparse = reinterpret_cast<ZParseFn>(find(lib_, "xmlzParse"));
-    auto find_node = reinterpret_cast<ZFindNodeFn>(find(lib_, "xmlzFindNode"));
-    auto find_recursive = reinterpret_cast<FindNodeFn>(find(lib_, "xmlFindNodeRecursive"));
-    auto find_child = reinterpret_cast<ZFindChildFn>(find(lib_, "xmlzFindChild"));
-    auto find_specific = reinterpret_cast<ZFindSpecificFn>(find(lib_, "xmlzFindSpecificChild"));
-    auto data_child = reinterpret_cast<HandleFn>(find(lib_, "xmlFindDataChild"));
-    auto get_tag = reinterpret_cast<ZReadFn>(find(lib_, "xmlzGetTag"));
-    auto child_data = reinterpret_cast<ZReadFn>(find(lib_, "xmlzChildData"));
-    auto extract = reinterpret_cast<ZReadTagFn>(find(lib_, "xmlzExtractSimpleChildData"));
-    auto tag_data = reinterpret_cast<ZReadTagFn>(find(lib_, "xmlzGetChildTagData"));
-    auto add_simple = reinterpret_cast<AddSimpleFn>(find(lib_, "xmlAddSimpleChild"));
-    auto zadd_simple = reinterpret_cast<ZAddSimpleFn>(find(lib_, "xmlzAddSimpleChild"));
-    auto from_list = reinterpret_cast<FromListFn>(find(lib_, "xmlFromList"));
-    auto zfrom_list = reinterpret_cast<ZFromListFn>(find(lib_, "xmlzFromList"));
-    auto to_list = reinterpret_cast<HandleFn>(find(lib_, "xmlToList"));
-    auto attribs_to_list = reinterpret_cast<HandleFn>(find(lib_, "XMLATTRIBTOLIST"));
-    auto list_name = reinterpret_cast<ZNameFn>(find(lib_, "llzName"));
-    auto list_data = reinterpret_cast<ZNameFn>(find(lib_, "llzData"));
-    auto next = reinterpret_cast<HandleFn>(find(lib_, "llNext"));
-    auto free_list = reinterpret_cast<FreeFn>(find(lib_, "llFree"));
-    auto free_tree = reinterpret_cast<FreeFn>(find(lib_, "xmlFree"));
-#if defined(_WIN32)
-    auto make = [](const char *s) { return make_bstr(s); };
-    auto free_string = [](char *s) { SysFreeString(reinterpret_cast<BSTR>(s)); };
-#else
-    auto make = [](const char *s) { return make_bstr_with(lib_, s); };
-    auto free_string = reinterpret_cast<void (*)(char *)>(find(lib_, "SysFreeString"));
-#endif
+    auto zparse = BIND(xmlzParse);
+    auto find_node = BIND(xmlzFindNode);
+    auto find_recursive = BIND(xmlFindNodeRecursive);
+    auto find_child = BIND(xmlzFindChild);
+    auto find_specific = BIND(xmlzFindSpecificChild);
+    auto data_child = BIND(xmlFindDataChild);
+    auto get_tag = BIND(xmlzGetTag);
+    auto child_data = BIND(xmlzChildData);
+    auto extract = BIND(xmlzExtractSimpleChildData);
+    auto tag_data = BIND(xmlzGetChildTagData);
+    auto add_simple = BIND(xmlAddSimpleChild);
+    auto zadd_simple = BIND(xmlzAddSimpleChild);
+    auto from_list = BIND(xmlFromList);
+    auto zfrom_list = BIND(xmlzFromList);
+    auto to_list = BIND(xmlToList);
+    auto attribs_to_list = BIND(XMLATTRIBTOLIST);
+    auto list_name = BIND(llzName);
+    auto list_data = BIND(llzData);
+    auto next = BIND(llNext);
+    auto free_list = BIND(llFree);
+    auto free_tree = BIND(xmlFree);
 
-    Handle doc = zparse("<r k='1'><p><a>A</a></p><q id='x'><c>C</c></q></r>");
+    velk_handle doc = zparse("<r k='1'><p><a>A</a></p><q id='x'><c>C</c></q></r>");
     ASSERT_NE(doc, 0u);
-    Handle p = find_child(doc, "p"), q = find_specific(doc, "q", "id", "x");
-    Handle a = find_node(p, -1, "a", "", ""), c = find_node(a, 2, "c", nullptr, nullptr);
+    velk_handle p = find_child(doc, "p"), q = find_specific(doc, "q", "id", "x");
+    velk_handle a = find_node(p, VELK_ANY_DEPTH, "a", "", ""), c = find_node(a, 2, "c", nullptr, nullptr);
     ASSERT_TRUE(p && q && a && c);
-    EXPECT_EQ(find_recursive(a, -1, make("c"), nullptr, nullptr), 0u);
+    EXPECT_EQ(find_recursive(a, VELK_ANY_DEPTH, make("c"), nullptr, nullptr), 0u);
     EXPECT_EQ(find_recursive(doc, 2, make("c"), make(""), nullptr), c);
     EXPECT_STREQ(get_tag(data_child(a)), "A");
     EXPECT_STREQ(child_data(c), "C");
     EXPECT_STREQ(extract(q, "c"), "C");
     EXPECT_STREQ(tag_data(doc, "a"), "A");
-    Handle added = add_simple(q, make(" s "), make("x<y"));
-    Handle zadded = zadd_simple(q, "t", "");
+    velk_handle added = add_simple(q, make(" s "), make("x<y"));
+    velk_handle zadded = zadd_simple(q, "t", "");
     EXPECT_EQ(find_child(q, "s"), added);
     EXPECT_STREQ(child_data(added), "x<y");
     EXPECT_STREQ(tag_data(doc, "s"), ""); // on no creation chain
 
-    Handle attrs = attribs_to_list(q);
+    velk_handle attrs = attribs_to_list(q);
     ASSERT_NE(attrs, 0u);
     EXPECT_STREQ(list_name(attrs), "id");
-    char *text = from_list(attrs, make("L"));
+    velk_bstr text = from_list(attrs, make("L"));
     ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(text, "<list name=\"L\">\r\n<listitem name=\"id\">x</listitem>\r\n</list>");
+    EXPECT_STREQ(VELK_BSTR_BYTES(text), "<list name=\"L\">\r\n<listitem name=\"id\">x</listitem>\r\n</list>");
     free_string(text);
-    Handle back_doc = zparse(zfrom_list(attrs, "L"));
-    Handle back = to_list(back_doc);
+    velk_handle back_doc = zparse(zfrom_list(attrs, "L"));
+    velk_handle back = to_list(back_doc);
     EXPECT_STREQ(list_data(back), "x");
     EXPECT_EQ(next(back), 0u);
     free_list(attrs);
     free_list(back);
     free_tree(back_doc);
     free_tree(doc);
-    for (Handle h : {added, zadded}) {
+    for (velk_handle h : {added, zadded}) {
         free_tree(data_child(h));
         free_tree(h);
     }
