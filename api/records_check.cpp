@@ -5,7 +5,7 @@
 #include "list/node.h"
 #include "list/sort.h"
 #include "velk_records.h"
-#include "xml/tree/node.h"
+#include "xml/node.h"
 
 namespace {
 
