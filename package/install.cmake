@@ -1,0 +1,105 @@
+# What `cmake --install` puts where, and the Windows ZIP.
+#
+# Linux, under the prefix (GNU folders): the headers, libvelk_xml.so with its
+# versioned names, velkxml and its man page, velk_xml.pc, the CMake package
+# velk_xml::velk_xml, and LICENSE, README.md, CHANGELOG.md.
+# Windows, the folder that the ZIP holds: the headers in include/, the DLL,
+# its import library, its .def and velkxml.exe in a folder per architecture
+# (x86/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
+include(CMakePackageConfigHelpers)
+
+# Installed programs and libraries carry no debug sections, whatever the build
+# type: CMake's own strip step (that of `cmake --install --strip`) runs unless
+# the installer sets CMAKE_INSTALL_DO_STRIP itself.
+option(VELK_INSTALL_STRIP "Strip the installed programs and libraries" ON)
+if(VELK_INSTALL_STRIP)
+  install(CODE "if(NOT DEFINED CMAKE_INSTALL_DO_STRIP)\n  set(CMAKE_INSTALL_DO_STRIP 1)\nendif()")
+endif()
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(velk_arch_dir x64)
+  else()
+    set(velk_arch_dir x86)
+  endif()
+  set(velk_bin_dir ${velk_arch_dir})
+  set(velk_lib_dir ${velk_arch_dir})
+  set(velk_include_dir include)
+else()
+  set(velk_bin_dir ${CMAKE_INSTALL_BINDIR})
+  set(velk_lib_dir ${CMAKE_INSTALL_LIBDIR})
+  set(velk_include_dir ${CMAKE_INSTALL_INCLUDEDIR})
+endif()
+
+install(TARGETS velk_xml EXPORT velk_xmlTargets
+  RUNTIME DESTINATION ${velk_bin_dir}
+  LIBRARY DESTINATION ${velk_lib_dir}
+  ARCHIVE DESTINATION ${velk_lib_dir}
+  INCLUDES DESTINATION ${velk_include_dir})
+install(DIRECTORY api/ DESTINATION ${velk_include_dir} FILES_MATCHING PATTERN "*.h")
+install(FILES ${VELK_GENERATED_API}/velk_xml_version.h DESTINATION ${velk_include_dir})
+
+if(TARGET velkxml)
+  install(TARGETS velkxml RUNTIME DESTINATION ${velk_bin_dir})
+endif()
+
+if(WIN32)
+  install(FILES api/velk_xml.def DESTINATION ${velk_arch_dir} RENAME VELK_XML.def)
+  # Text files as Windows editors expect them.
+  configure_file(package/README-windows.txt ${PROJECT_BINARY_DIR}/package-files/README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE ${PROJECT_BINARY_DIR}/package-files/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/package-files/README.txt ${PROJECT_BINARY_DIR}/package-files/LICENSE.txt
+                CHANGELOG.md
+          DESTINATION .)
+
+  # `cmake --build --preset win32 --target package` (or cpack) zips the
+  # installed folder as package/VELK_XML-<version>-windows.zip.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME VELK_XML)
+  set(CPACK_PACKAGE_VENDOR "The VELK_XML developers")
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_PACKAGE_FILE_NAME VELK_XML-${PROJECT_VERSION}-windows)
+  set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  include(CPack)
+  return()
+endif()
+
+# The installed tool finds the library beside it, wherever the prefix is.
+if(TARGET velkxml)
+  file(RELATIVE_PATH velk_tool_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+  set_target_properties(velkxml PROPERTIES INSTALL_RPATH "$ORIGIN/${velk_tool_to_lib}")
+  install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The CMake package: find_package(velk_xml 1.0) gives velk_xml::velk_xml.
+set(velk_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/velk_xml)
+install(EXPORT velk_xmlTargets NAMESPACE velk_xml:: DESTINATION ${velk_cmake_dir})
+configure_package_config_file(package/velk_xmlConfig.cmake.in ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake
+  INSTALL_DESTINATION ${velk_cmake_dir})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake ${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
+        DESTINATION ${velk_cmake_dir})
+
+# velk_xml.pc names the prefix given at install time (cmake --install
+# --prefix), not the one the build was configured with.
+install(CODE "set(velk_pc_template [[${PROJECT_SOURCE_DIR}/package/velk_xml.pc.in]])
+set(velk_pc_file [[${PROJECT_BINARY_DIR}/package-files/velk_xml.pc]])
+set(velk_pc_libdir [[${CMAKE_INSTALL_LIBDIR}]])
+set(velk_pc_includedir [[${CMAKE_INSTALL_INCLUDEDIR}]])
+set(PROJECT_VERSION [[${PROJECT_VERSION}]])")
+install(CODE [[
+set(VELK_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
+foreach(dir libdir includedir)
+  string(TOUPPER ${dir} upper)
+  if(IS_ABSOLUTE "${velk_pc_${dir}}")
+    set(VELK_PC_${upper} "${velk_pc_${dir}}")
+  else()
+    set(VELK_PC_${upper} "\${prefix}/${velk_pc_${dir}}")
+  endif()
+endforeach()
+configure_file("${velk_pc_template}" "${velk_pc_file}" @ONLY)
+]])
+install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
