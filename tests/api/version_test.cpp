@@ -31,7 +31,8 @@ class VersionResource {
     const VS_FIXEDFILEINFO *fixed() {
         void *info = nullptr;
         UINT size = 0;
-        if (!VerQueryValueA(data_.data(), "\\", &info, &size) || size < sizeof(VS_FIXEDFILEINFO)) return nullptr;
+        if (!VerQueryValueA(data_.data(), "\\", &info, &size) || size < sizeof(VS_FIXEDFILEINFO))
+            return nullptr;
         return static_cast<const VS_FIXEDFILEINFO *>(info);
     }
     // A text of the US English, Unicode block.
@@ -78,7 +79,8 @@ std::string soname(const char *path) {
         if (sections[i].sh_type != SHT_DYNAMIC) continue;
         const char *strings = file.data() + sections[sections[i].sh_link].sh_offset;
         auto *entry = reinterpret_cast<const Elf64_Dyn *>(file.data() + sections[i].sh_offset);
-        for (std::size_t n = sections[i].sh_size / sizeof(Elf64_Dyn); n > 0 && entry->d_tag != DT_NULL; --n, ++entry)
+        for (std::size_t n = sections[i].sh_size / sizeof(Elf64_Dyn); n > 0 && entry->d_tag != DT_NULL;
+             --n, ++entry)
             if (entry->d_tag == DT_SONAME) return strings + entry->d_un.d_val;
     }
     return "(none)";
