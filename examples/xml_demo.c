@@ -13,8 +13,6 @@
 
 #include "velk_xml.h"
 
-enum { ELEMENT = 0, TEXT = 1, COMMENT = 2, PROCESSING_INSTRUCTION = 3 };
-
 static char *copy_text(const char *text) {
     size_t size = strlen(text) + 1;
     char *copy = malloc(size);
@@ -32,12 +30,12 @@ static int blank_only(const char *text) {
  * escaped), or a text in quotes. */
 static int show(velk_handle node, int depth) {
     int32_t kind = xmlNodeType(node);
-    if (kind == TEXT) {
+    if (kind == VELK_NODE_TEXT) {
         const char *text = xmlzGetTag(node);
         if (!blank_only(text)) printf("%*s\"%s\"\n", depth * 2, "", text);
         return 1;
     }
-    if (kind == COMMENT) {
+    if (kind == VELK_NODE_COMMENT) {
         printf("%*s(comment)\n", depth * 2, "");
         return 1;
     }
@@ -49,13 +47,13 @@ static int show(velk_handle node, int depth) {
         printf(" %s=\"%s\"", name, xmlzAttribValue(node, name));
         free(name);
     }
-    printf(kind == PROCESSING_INSTRUCTION ? "?>\n" : ">\n");
+    printf(kind == VELK_NODE_INSTRUCTION ? "?>\n" : ">\n");
     return 1;
 }
 
 /* id="b1" on <book> becomes id="book-b1". */
 static int change_id(velk_handle node) {
-    if (xmlNodeType(node) != ELEMENT || !xmlzAttribExists(node, "id")) return 1;
+    if (xmlNodeType(node) != VELK_NODE_ELEMENT || !xmlzAttribExists(node, "id")) return 1;
     char *tag = copy_text(xmlzGetTag(node));
     char *id = copy_text(xmlzAttribValue(node, "id"));
     char *changed = tag && id ? malloc(strlen(tag) + strlen(id) + 2) : NULL;
