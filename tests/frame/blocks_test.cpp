@@ -321,9 +321,10 @@ TEST(Blocks, CountedStringsOfEverySizeHoldTheirBytesAndAreReleasedOnAnyThread) {
         if (bytes[i].empty()) continue;
         ASSERT_NE(made[i], nullptr);
         ASSERT_EQ(velk_strings::string_length(made[i]), bytes[i].size());
-        EXPECT_EQ(std::string(made[i], bytes[i].size()), bytes[i]);
-        EXPECT_EQ(made[i][bytes[i].size()], 0);
-        EXPECT_EQ(made[i][bytes[i].size() + 1], 0);
+        const char *text = VELK_BSTR_BYTES(made[i]); // the string type is wchar_t * on Windows
+        EXPECT_EQ(std::string(text, bytes[i].size()), bytes[i]);
+        EXPECT_EQ(text[bytes[i].size()], 0);
+        EXPECT_EQ(text[bytes[i].size() + 1], 0);
     }
     run_on_own_thread([&] {
         for (velk_bstr s : made)
