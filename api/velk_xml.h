@@ -1,17 +1,107 @@
 /*
  * VELK_XML: named lists and XML trees behind a flat C interface.
  *
- * Every export has C linkage and, in the 32-bit Windows DLL, the __stdcall
- * convention. Handles are addresses of the library's records (0 = none).
+ * This header is the library's reference: every export is described where
+ * it is declared. api/velk_records.h describes the records behind the
+ * handles for callers that read them directly; api/velk_strings.h has C++
+ * helpers for the counted strings.
  *
- * Faces:
- *   plain  text arguments are counted byte strings (SysAllocStringByteLen)
- *          that the library releases before it returns; text results are new
- *          counted strings owned by the caller (NULL = empty).
- *   z      text arguments are C texts that are only read; text results live
- *          in a per-thread return buffer of the family until the next z call
- *          of that family on the same thread. Never NULL.
- *   b      like plain, but entry data is stored and returned as raw bytes.
+ * CALLING. Every export has C linkage; in the 32-bit Windows DLL it is
+ * __stdcall (VELK_CALL) with an undecorated name, elsewhere the platform's
+ * C convention. The function-pointer types at the end of this header (one
+ * per export, named after it with "_fn") serve callers that bind by name.
+ *
+ * HANDLES. A velk_handle is the address of a record of the library: an
+ * entry of a named list, a node of an XML tree, or (xmlAttribExists only) an
+ * attribute. 0 means no list, no node, or not found. It is 32 bits wide in
+ * the 32-bit Windows DLL and as wide as a pointer elsewhere. A list is the
+ * handle of its first entry and a document the handle of its first node;
+ * there is no separate header record. The library never checks a handle:
+ * 0 is accepted everywhere (as "nothing"), but anything other than 0 must
+ * be a live handle of the right kind.
+ *
+ * THE THREE FACES. Most operations come in two or three faces that differ
+ * only in how text crosses the boundary.
+ *
+ *   plain (llAdd, xmlClean ...). Text arguments are counted byte strings
+ *     (velk_bstr) made by SysAllocStringByteLen. Each one is HANDED OVER:
+ *     the call releases it before it returns, on every path, failure
+ *     included, so the caller passes a fresh string and never touches it
+ *     again. The exceptions are xmlParse and xmlParseFile, which take the
+ *     address of the caller's string and leave the string to the caller.
+ *     A null pointer is the empty string; a string may hold NUL bytes.
+ *     Text results are new counted strings that the CALLER OWNS and
+ *     releases with SysFreeString. An empty result is the null pointer, and
+ *     so is a result that could not be had for lack of memory.
+ *   z (llzAdd, xmlzClean ...). Text arguments are C texts (const char *,
+ *     NUL-terminated; a null pointer is ""), only read during the call.
+ *     Text results point into a RETURN BUFFER that belongs to the library:
+ *     one buffer for the list family (the llz exports) and one for the XML
+ *     family (the xmlz exports), per thread. A result stays valid until the
+ *     next z call of the same family on the same thread that returns text,
+ *     which reuses the buffer; copy it before that. Every z text result of a
+ *     family, the last-error text of llzLastError and xmlzLastError
+ *     included, shares that one buffer. A z result is never null: an empty
+ *     result is "", and so is a result that could not be had for lack of
+ *     memory. Text that holds NUL bytes is seen up to the first of them.
+ *     z calls that return a handle or a number leave the buffers alone. A
+ *     thread's buffers are released when the thread ends.
+ *   b (llbAdd, llbData ...), lists only. Like plain, but an entry's data is
+ *     kept and returned as exactly the bytes given, without a NUL behind
+ *     them; names are handled as in the plain face.
+ *
+ * MEMORY. The caller owns, and must release:
+ *   - every list it builds or loads: llFree from its first entry;
+ *   - every document it parses: xmlFree from the node that the parse
+ *     returned;
+ *   - every element made by xmlAddSimpleChild, with its text child: they
+ *     belong to no document (see xmlAddSimpleChild);
+ *   - every plain-face text result: SysFreeString;
+ *   - every block from GetMem or GetAsciiz: FreeMem.
+ * The library owns the records and texts inside lists and trees, the two
+ * return buffers of each thread, and the two last-error texts.
+ *
+ * RESULTS AND ERRORS. Handles answer 0 for "none". Calls that succeed or
+ * fail answer VELK_SUCCESS (1) or VELK_FAILURE (0): llDelete, llListToFile,
+ * llzListToFile, xmlSetAttrib, xmlzSetAttrib, xmlTreeToFile, xmlNodeToFile,
+ * xmlzNodeToFile (llDeleteByName and llzDeleteByName always answer 1).
+ * Only calls that touch files, parse text, or convert between lists and XML
+ * leave a message, in one of two LAST-ERROR TEXTS: the list family's
+ * (llLastError) and the XML family's (xmlLastError). Each description below
+ * quotes the messages its call can leave, byte for byte; in them FILE stands
+ * for the file name exactly as the caller gave it and N for a file error
+ * number (below). A message replaces the family's text; NOTHING EVER
+ * CLEARS IT, and a successful call leaves it as it was. So read the text
+ * only right after a call has reported failure through its result: a
+ * non-empty text alone does not mean that the last call failed. All other
+ * calls (lists in memory, tree walks, attributes, searches, escaping,
+ * writing to strings) report only through their result. The two texts are
+ * process-wide, shared by all threads.
+ *
+ * FILE ERROR NUMBERS. The N in file messages is one of: 53 file not found,
+ * 76 path not found (a folder on the way is missing), 67 too many open
+ * files, 70 access denied, locked or in use elsewhere (a sharing
+ * violation), 7 out of memory, 61 disk full, 62 the file ends before the
+ * data it announces, 64 a bad file name (empty, or holding "*" or "?",
+ * refused before the system is asked), 75 any other failure; rarer system
+ * failures give 51, 68, 71, 72, 74 or 241.
+ *
+ * FILE NAMES are passed to the system as given (relative names resolve
+ * against the current directory), cut after 255 bytes. Whether a file
+ * "exists" is a directory search for the name that matches a regular file:
+ * folders do not count, nor (on Windows) hidden or system files; a name
+ * with "*" or "?" is a pattern for that search, while every open refuses it
+ * (number 64).
+ *
+ * TEXT is bytes: no character encoding is interpreted, no byte-order mark
+ * is added or removed. "Blanks", where names are trimmed, are the space
+ * (0x20) only. Line breaks that the library writes are CR LF.
+ *
+ * THREADS. Any thread may call any export; the library starts no thread. It
+ * takes no lock on lists or trees: a list or a tree is used by one thread
+ * at a time. The z return buffers are per thread; the last-error texts are
+ * shared (each replaced whole, under a lock), so with several threads the
+ * text may be another thread's message.
  */
 #ifndef VELK_XML_H
 #define VELK_XML_H
@@ -37,18 +127,26 @@
 extern "C" {
 #endif
 
-typedef uintptr_t velk_handle; /* a ListNode, XmlNode or XmlAttrib address */
+/* velk_handle: the address of a record, 0 for none (see HANDLES above). */
+typedef uintptr_t velk_handle;
 
+/*
+ * velk_bstr: a counted byte string of the plain face, passed as the address
+ * of its first byte; its 32-bit byte count is stored just in front of it.
+ * SysAllocStringByteLen makes one, SysStringByteLen measures it and
+ * SysFreeString releases it. On Windows it is oleaut32's BSTR (OLECHAR *,
+ * that is wchar_t *), so that those functions and the exports exchange it
+ * without casts; it holds bytes all the same, which VELK_BSTR_BYTES(s)
+ * gives for reading. Elsewhere it is char *, and the library itself
+ * provides the three functions (below).
+ */
 #if defined(_WIN32)
-/* The BSTR of oleaut32 (OLECHAR *, that is wchar_t *), so that the results of
- * SysAllocStringByteLen pass to the exports, and theirs to SysFreeString,
- * without casts. The string holds bytes all the same. */
 typedef wchar_t *velk_bstr;
 #else
-typedef char *velk_bstr; /* data pointer of a counted byte string */
+typedef char *velk_bstr;
 #endif
 
-/* The bytes of a counted string, for reading it; SysStringByteLen(s) counts them. */
+/* The bytes of a counted string, for reading; SysStringByteLen(s) counts them. */
 #define VELK_BSTR_BYTES(s) ((const char *)(s))
 
 /* Node types: what xmlNodeType answers (and XmlNode.nodeType holds). */
@@ -82,156 +180,971 @@ typedef char *velk_bstr; /* data pointer of a counted byte string */
 #define VELK_FAILURE 0
 
 #if defined(_WIN32)
-/* Counted strings come from oleaut32: SysAllocStringByteLen, SysFreeString,
- * SysStringByteLen (include <oleauto.h>). */
+/* Counted strings come from oleaut32 (include <windows.h> and <oleauto.h>):
+ * SysAllocStringByteLen, SysStringByteLen, SysFreeString. */
 #else
-/* Where the platform has no counted strings the library provides them: a
- * 4-byte byte count in front of the data and two NUL bytes behind it. */
+/*
+ * Counted strings where the system has none, exported by the library beside
+ * its 104 functions, in the layout of oleaut32's: a 4-byte byte count, the
+ * bytes, then two NUL bytes.
+ *
+ * SysAllocStringByteLen: a new string of len bytes copied from bytes (len
+ * zero bytes when bytes is NULL); NULL when memory is exhausted.
+ * SysFreeString: releases a string; NULL is ignored.
+ * SysStringByteLen: the byte count of a string; 0 for NULL.
+ */
 VELK_API velk_bstr SysAllocStringByteLen(const char *bytes, uint32_t len);
 VELK_API void SysFreeString(velk_bstr s);
 VELK_API uint32_t SysStringByteLen(velk_bstr s);
 #endif
 
-/* Memory blocks and errors */
+/* ------------------------------------------------------------------------
+ * Memory blocks and last-error texts
+ * ------------------------------------------------------------------------ */
+
+/*
+ * GetMem: a new block of size bytes, zero-filled, fixed in memory.
+ *
+ * Returns the block, which the caller releases with FreeMem; 0 when memory
+ * is exhausted or size is negative. What GetMem(0) gives is the system's
+ * (a block or 0); FreeMem accepts either. Every record and text of the
+ * library is such a block.
+ */
 VELK_API void *VELK_CALL GetMem(int32_t size);
+
+/*
+ * FreeMem: releases a block from GetMem or GetAsciiz. A null block is
+ * ignored. Never pass it records or texts of lists and trees (llFree,
+ * llDelete and xmlFree release those), nor anything else.
+ */
 VELK_API void VELK_CALL FreeMem(void *block);
+
+/*
+ * GetAsciiz: the bytes of a counted string as a C text in a block of its own.
+ *
+ *   text  plain face: handed over and released by the call.
+ *
+ * Returns a new block holding every byte of text (NUL bytes inside
+ * included) and one NUL behind them; the caller releases it with FreeMem.
+ * Returns 0, and makes no block, for the empty string, and 0 when memory is
+ * exhausted.
+ */
 VELK_API void *VELK_CALL GetAsciiz(velk_bstr text);
+
+/*
+ * llLastError, llzLastError: the list family's last-error text.
+ *
+ * Set only by llListToFile, llzListToFile, llListFromFile and
+ * llzListFromFile when they fail (their messages are listed there), and
+ * never cleared: read it right after one of them has answered failure.
+ * Empty until the first failure. Reading it does not change it.
+ *
+ * llLastError returns a new counted string (the caller releases it with
+ * SysFreeString), or NULL while the text is empty. llzLastError returns the
+ * text in the list family's return buffer, so it replaces the text of an
+ * earlier llzData, llzName or llzDataByName result of the same thread; ""
+ * while the text is empty.
+ */
 VELK_API velk_bstr VELK_CALL llLastError(void);
 VELK_API const char *VELK_CALL llzLastError(void);
+
+/*
+ * xmlLastError, xmlzLastError: the XML family's last-error text.
+ *
+ * Set, on failure only, by xmlParse, xmlzParse, xmlParseFile,
+ * xmlzParseFile, xmlTreeToFile, xmlNodeToFile, xmlzNodeToFile, xmlToList,
+ * XMLATTRIBTOLIST, xmlFromList and xmlzFromList (their messages are listed
+ * there), and never cleared. List failures never touch it, nor XML
+ * failures the list family's text.
+ *
+ * xmlLastError returns a new counted string (the caller releases it), or
+ * NULL while the text is empty. xmlzLastError returns the text in the XML
+ * family's return buffer (replacing any earlier xmlz text result of the
+ * thread); "" while the text is empty.
+ */
 VELK_API velk_bstr VELK_CALL xmlLastError(void);
 VELK_API const char *VELK_CALL xmlzLastError(void);
 
-/* Building and walking lists */
+/* ------------------------------------------------------------------------
+ * Named lists: building and walking
+ *
+ * A named list is a chain of entries (ListNode records), each holding a name
+ * and a block of data. The list is the handle of its first entry; 0 is the
+ * empty list. Every list call works from the entry it is given towards the
+ * end of the chain and never looks back. Names are NORMALISED when stored
+ * and when used as keys: the capitals A to Z, and the code-page-437
+ * capitals 0x80, 0x8E, 0x8F, 0x90, 0x99, 0x9A and 0xA5, become small
+ * letters, then leading and trailing blanks go. An empty normalised name is
+ * stored as no name, and no lookup ever finds it. Names need not be unique:
+ * lookups find the first entry of a name.
+ *
+ * Data is read AS TEXT (llData, llzData, lookups by data, sorting, list
+ * files, xmlFromList): the bytes before the first NUL, at most
+ * llCapacity bytes. llbData and llbDataByName give all llCapacity bytes.
+ *
+ * None of these calls sets a last-error text.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * llAdd, llzAdd, llbAdd: append an entry at the end of a list.
+ *
+ *   list  0 to start a new list, or any entry of a list: the call walks from
+ *         it to the last entry and links the new one behind that.
+ *   name  the entry's name, stored normalised (see above); an empty or blank
+ *         name gives an entry without a name. Nothing checks for an entry
+ *         of the same name.
+ *   data  llAdd, llzAdd: stored with a NUL behind it; NUL bytes inside are
+ *         kept (llAdd) and counted by llCapacity, but the text readers stop
+ *         at the first. llbAdd: exactly the bytes, no NUL.
+ *   llAdd and llbAdd take over (release) name and data; llzAdd only reads
+ *   its C texts.
+ *
+ * Returns the NEW ENTRY, which is the new list only when list was 0: keep
+ * the first entry's handle as the list. Returns 0, with the list unchanged,
+ * when memory is exhausted. If only the name's block cannot be had, the
+ * entry is added without a name.
+ *
+ * Each add walks to the end of the chain; to append many entries in linear
+ * time pass the entry returned by the previous add as list.
+ */
 VELK_API velk_handle VELK_CALL llAdd(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzAdd(velk_handle list, const char *name, const char *data);
 VELK_API velk_handle VELK_CALL llbAdd(velk_handle list, velk_bstr name, velk_bstr data);
+
+/*
+ * llNext: the entry after node; 0 after the last entry and for node 0.
+ */
 VELK_API velk_handle VELK_CALL llNext(velk_handle node);
+
+/*
+ * llCount: the number of entries from node to the end of the chain, node
+ * included; 0 for node 0. Walks the chain on every call.
+ */
 VELK_API int32_t VELK_CALL llCount(velk_handle node);
+
+/*
+ * llFindLast: the last entry of the chain that starts at node; 0 for node
+ * 0. Walks the chain.
+ */
 VELK_API velk_handle VELK_CALL llFindLast(velk_handle node);
+
+/*
+ * llGetByNumber: the entry at a position, counting node itself as 1.
+ *
+ * Returns 0 when position is below 1 or beyond the end. Walks from node.
+ */
 VELK_API velk_handle VELK_CALL llGetByNumber(velk_handle node, int32_t position);
+
+/*
+ * llFindPrev: the entry just before node in the list that starts at list.
+ *
+ * Returns 0 when node is list itself (the first entry has none before it),
+ * when node is not in the chain, and when list is 0. With node 0 it returns
+ * the list's LAST entry (the one whose next is 0).
+ */
 VELK_API velk_handle VELK_CALL llFindPrev(velk_handle list, velk_handle node);
+
+/*
+ * llCapacity: the number of data bytes the entry holds, without the NUL
+ * that the plain and z faces keep behind them (llData may see fewer, up to
+ * a NUL inside). 0 for node 0, for empty data, and for an entry whose data
+ * was lost by an update that ran out of memory.
+ */
 VELK_API int32_t VELK_CALL llCapacity(velk_handle node);
+
+/*
+ * llMoveFirst: moves an entry to the front of its list.
+ *
+ *   list    the list's first entry.
+ *   node    the entry to move.
+ *   before  the entry just before node: llFindPrev(list, node).
+ *
+ * Afterwards node is the list's first entry: the caller uses node as the
+ * list's handle from then on. Does nothing when node is 0 or is list
+ * itself. A wrong before corrupts the chain.
+ */
 VELK_API void VELK_CALL llMoveFirst(velk_handle list, velk_handle node, velk_handle before);
+
+/*
+ * llFree: releases node and every entry after it, with their names and
+ * data. Pass the list's first entry: entries before node are not touched,
+ * and the one just before it would keep a link to released memory. Node 0
+ * is ignored.
+ */
 VELK_API void VELK_CALL llFree(velk_handle node);
 
-/* Lists as keyed stores: lookup and update */
+/* ------------------------------------------------------------------------
+ * Named lists: lookup and update
+ * ------------------------------------------------------------------------ */
+
+/*
+ * llFindByName, llzFindByName: the first entry, from list on, whose name
+ * equals name after normalisation (so "  ALPHA " finds an entry added as
+ * "alpha"). Returns 0 when there is none; an empty or blank name never
+ * matches. llFindByName releases name.
+ */
 VELK_API velk_handle VELK_CALL llFindByName(velk_handle list, velk_bstr name);
 VELK_API velk_handle VELK_CALL llzFindByName(velk_handle list, const char *name);
+
+/*
+ * llFindByData, llzFindByData: the first entry, from list on, whose data
+ * (read as text) equals data normalised like a name.
+ *
+ * Only the key is normalised, never the stored data: data stored in lower
+ * case without outer blanks is found whatever the case and blanks of the
+ * key, while data that holds a capital or outer blanks is never found. An
+ * empty key finds the first entry whose data text is empty. Returns 0 when
+ * none matches. llFindByData releases data.
+ */
 VELK_API velk_handle VELK_CALL llFindByData(velk_handle list, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzFindByData(velk_handle list, const char *data);
+
+/*
+ * llUpdate, llzUpdate, llbUpdate: replace an entry's data.
+ *
+ *   node  the entry; 0 does nothing (the plain face still releases data).
+ *   data  stored as llAdd (llUpdate, llzUpdate) or llbAdd (llbUpdate) store
+ *         it. The old data block is released first.
+ *
+ * The entry keeps its name, its place and its handle. When memory is
+ * exhausted the entry is left WITHOUT DATA (llCapacity 0, readers give the
+ * empty text): the old data is gone. No result.
+ */
 VELK_API void VELK_CALL llUpdate(velk_handle node, velk_bstr data);
 VELK_API void VELK_CALL llzUpdate(velk_handle node, const char *data);
 VELK_API void VELK_CALL llbUpdate(velk_handle node, velk_bstr data);
+
+/*
+ * llUpdateByName, llzUpdateByName, llbUpdateByName: set the data of a name,
+ * adding the entry when it is missing.
+ *
+ * When llFindByName(list, name) finds an entry, its data is replaced as by
+ * llUpdate (llbUpdate for the b face), and that entry is returned. Otherwise
+ * a new entry is appended as by llAdd (llbAdd) and returned: a new list when
+ * list is 0, else the new last entry (the caller's list handle stays
+ * valid). Returns 0 when the add runs out of memory; the list is then
+ * unchanged. Only the first entry of a name is ever updated.
+ */
 VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data);
 VELK_API velk_handle VELK_CALL llbUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
+
+/*
+ * llData, llzData, llbData: an entry's data.
+ *
+ * llData and llzData give the data read as text: the bytes before its first
+ * NUL. llbData gives all llCapacity bytes, NUL bytes included. Empty (NULL,
+ * or "" for llzData) for node 0, for empty data and for an entry that lost
+ * its data. llzData's result lives in the list family's return buffer.
+ */
 VELK_API velk_bstr VELK_CALL llData(velk_handle node);
 VELK_API const char *VELK_CALL llzData(velk_handle node);
 VELK_API velk_bstr VELK_CALL llbData(velk_handle node);
+
+/*
+ * llName, llzName: an entry's name as stored, that is normalised (an entry
+ * added as " Colour" reads "colour"). Empty for node 0 and for an entry
+ * without a name. llzName's result lives in the list family's return buffer.
+ */
 VELK_API velk_bstr VELK_CALL llName(velk_handle node);
 VELK_API const char *VELK_CALL llzName(velk_handle node);
+
+/*
+ * llDataByName, llzDataByName, llbDataByName: the data of the first entry
+ * of a name, as llData, llzData and llbData read it.
+ *
+ * Empty when no entry has the name: indistinguishable from an entry with
+ * empty data (use llFindByName to tell them apart). The plain and b faces
+ * release name.
+ */
 VELK_API velk_bstr VELK_CALL llDataByName(velk_handle list, velk_bstr name);
 VELK_API const char *VELK_CALL llzDataByName(velk_handle list, const char *name);
 VELK_API velk_bstr VELK_CALL llbDataByName(velk_handle list, velk_bstr name);
 
-/* Deleting entries and sorting (mode 1: by numeric value; other modes: by text) */
+/* ------------------------------------------------------------------------
+ * Named lists: deleting and sorting
+ * ------------------------------------------------------------------------ */
+
+/*
+ * llDelete: removes one entry and releases it with its name and data.
+ *
+ *   list  the list's first entry.
+ *   node  the entry to remove; it must be in the chain that starts at list.
+ *
+ * Returns 1 when the entry was released, 0 (nothing done) when list or node
+ * is 0. The entry before node is relinked to the one after it.
+ * DELETING THE FIRST ENTRY RELEASES THE CALLER'S LIST HANDLE: the list then
+ * begins at the entry that followed, so read llNext(list) first and use it
+ * as the list afterwards. A node that is not in the chain from list is
+ * released all the same, and whatever chain held it is left pointing at
+ * released memory.
+ */
 VELK_API int32_t VELK_CALL llDelete(velk_handle list, velk_handle node);
+
+/*
+ * llDeleteByName, llzDeleteByName: llDelete of the first entry whose name
+ * matches (as llFindByName finds it); later entries of that name stay.
+ *
+ * Returns 1 WHETHER OR NOT an entry was found. As with llDelete, when the
+ * name belongs to the first entry the caller's list handle is released: a
+ * caller that may delete the first entry compares llFindByName(list, name)
+ * with its handle first and keeps llNext of it. llDeleteByName releases
+ * name.
+ */
 VELK_API int32_t VELK_CALL llDeleteByName(velk_handle list, velk_bstr name);
 VELK_API int32_t VELK_CALL llzDeleteByName(velk_handle list, const char *name);
+
+/*
+ * llFindSmallest: the entry with the smallest data, from list on.
+ *
+ *   mode    VELK_SORT_NUMERIC (1) compares the numbers the data texts begin
+ *           with; every other value (VELK_SORT_TEXT) compares the data
+ *           texts byte by byte as unsigned values, a text that is the
+ *           beginning of another coming first.
+ *   before  receives the entry just before the one returned (0 when that is
+ *           list itself or nothing is found); may be NULL.
+ *
+ * Returns the earliest of the smallest, or 0 when the list is empty or no
+ * entry has data (entries that lost their data are passed over).
+ *
+ * The number a data text begins with: after leading blanks, tabs and line
+ * feeds, a decimal number (optional sign, digits, optional point and
+ * digits, optional exponent after E, e, D or d with optional sign), or "&H"
+ * with hexadecimal digits, "&O" or "&Q" with octal, "&B" with binary
+ * digits, or "&" directly followed by octal digits (letters in either
+ * case); reading stops at the first byte that does not fit. A text that does
+ * not begin with a number counts as 0.
+ */
 VELK_API velk_handle VELK_CALL llFindSmallest(velk_handle list, int32_t mode, velk_handle *before);
+
+/*
+ * llSort: orders a list by its data, ascending, in place.
+ *
+ *   list  the list's first entry.
+ *   mode  as for llFindSmallest.
+ *
+ * Returns the FIRST ENTRY OF THE SORTED LIST, which the caller uses as the
+ * list from then on (the old first entry may stand anywhere now). The sort
+ * is stable: entries with equal keys keep their order. It relinks the
+ * entries; every handle stays valid and nothing is allocated or copied.
+ * Entries that lost their data (an update that ran out of memory) go to
+ * the end, in their old order. Returns 0 for list 0, and list itself when no
+ * entry has data. Runs in O(n log n).
+ */
 VELK_API velk_handle VELK_CALL llSort(velk_handle list, int32_t mode);
 
-/* Delimited text to a numbered list */
+/* ------------------------------------------------------------------------
+ * Named lists: delimited text
+ * ------------------------------------------------------------------------ */
+
+/*
+ * llDelimToList, llzDelimToList: splits a text into a new numbered list.
+ *
+ *   text       the text; llDelimToList reads every byte, NUL included.
+ *   delimiter  only its FIRST BYTE is the delimiter; the rest is ignored.
+ *              An empty delimiter makes the whole text one piece.
+ *
+ * Every non-empty piece becomes an entry, in order: its name is its number
+ * among the entries ("1", "2", ...), its data the piece exactly (no
+ * trimming, no case change). Empty pieces (between two delimiters, or at
+ * either end) make no entry and take no number. Returns the new list, which
+ * the caller releases with llFree; 0 when the text yields no piece, and 0
+ * (with nothing left behind) when memory runs out. llDelimToList releases
+ * both strings.
+ */
 VELK_API velk_handle VELK_CALL llDelimToList(velk_bstr text, velk_bstr delimiter);
 VELK_API velk_handle VELK_CALL llzDelimToList(const char *text, const char *delimiter);
 
-/* List files */
+/* ------------------------------------------------------------------------
+ * Named lists: list files
+ *
+ * A list file is binary: the 16 bytes "LINKED_LIST_TYPE", then for each
+ * entry a 32-bit little-endian name length, the name, a data length and the
+ * data (read as text, so data is saved up to its first NUL), then the end
+ * marker -1 (FF FF FF FF). An empty list is 20 bytes.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * llListToFile, llzListToFile: saves a list into a NEW file.
+ *
+ *   list  the first entry to save (0 saves an empty list).
+ *   file  the file name; never an existing file. llListToFile releases it.
+ *
+ * Returns 1 when the whole file was written, 0 on failure with one of these
+ * list-family messages:
+ *   "Unable to save linked list. File FILE already exists."
+ *       (the existing file is not touched)
+ *   "Unable to create save file FILEError = N"
+ *       (no blank before "Error"; N 7 when memory ran out)
+ *   "i/o error writing to file FILE"
+ *       (a write or the close failed; the part written stays on disk)
+ * The file is held exclusively while it is written.
+ */
 VELK_API int32_t VELK_CALL llListToFile(velk_handle list, velk_bstr file);
 VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
+
+/*
+ * llListFromFile, llzListFromFile: loads a list file into a new list.
+ *
+ *   file  the file name. llListFromFile releases it.
+ *
+ * Returns the new list (the caller releases it with llFree). Returns 0 ON
+ * FAILURE, with one of the messages below, AND ALSO, WITHOUT A MESSAGE, FOR
+ * A FILE THAT HOLDS NO ENTRIES. Names are normalised again as they are
+ * added, entries of the same name stay separate, and an entry that cannot
+ * be added for lack of memory is skipped. Loading stops quietly, keeping
+ * the entries read so far, at a negative length and where the file ends
+ * instead of a length. The file is opened exclusively (for reading and
+ * writing, or reading only when writing is refused). Messages (list
+ * family):
+ *   "Input file 'FILE' doesn't exist."
+ *   "Unable to open file FILE Error = N"
+ *   "File FILE doesn't contain a properly formatted linked list."
+ *       (the first 16 bytes are not the signature)
+ *   "Error reading input file FILE Error = N"
+ *       (a read failed; N 62 when the file ends inside a name or data, 7
+ *       when memory ran out; no list is returned)
+ */
 VELK_API velk_handle VELK_CALL llListFromFile(velk_bstr file);
 VELK_API velk_handle VELK_CALL llzListFromFile(const char *file);
 
-/* XML tree: walking, linking, releasing */
+/* ------------------------------------------------------------------------
+ * XML trees: walking, linking, releasing
+ *
+ * A tree is made of XmlNode records of four kinds (VELK_NODE_ELEMENT,
+ * _TEXT, _COMMENT, _INSTRUCTION). Nodes are linked as a tree (first child,
+ * parent, next and previous sibling) and, for the nodes that one parse
+ * made, in the CREATION CHAIN: every node of that parse in document order,
+ * beginning with the node the parse returned. xmlFree, xmlFindNode and the
+ * reads built on it (xmlExtractSimpleChildData, xmlGetChildTagData,
+ * xmlToList) follow the creation chain; everything else follows the tree
+ * links. A document may have several top-level nodes (an instruction, the
+ * text between it and the root element, the root element, ...): they are
+ * siblings at depth 0 without a parent.
+ *
+ * None of these calls sets a last-error text.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlNodeType: the node's kind: VELK_NODE_ELEMENT (0), VELK_NODE_TEXT (1),
+ * VELK_NODE_COMMENT (2) or VELK_NODE_INSTRUCTION (3); VELK_NODE_NONE (-1)
+ * for node 0.
+ */
 VELK_API int32_t VELK_CALL xmlNodeType(velk_handle node);
+
+/*
+ * xmlChild: the node's first child; 0 when it has none and for node 0. A
+ * parsed element that has children always begins with a text node (the
+ * text after its start tag, perhaps empty or only white space).
+ */
 VELK_API velk_handle VELK_CALL xmlChild(velk_handle node);
+
+/*
+ * xmlParent: the node's parent; 0 at the top level and for node 0.
+ */
 VELK_API velk_handle VELK_CALL xmlParent(velk_handle node);
+
+/*
+ * xmlNextSibling: the node's next sibling; 0 for the last child, for the
+ * last top-level node and for node 0. (There is no export for the previous
+ * sibling; velk_records.h shows the field.)
+ */
 VELK_API velk_handle VELK_CALL xmlNextSibling(velk_handle node);
+
+/*
+ * xmlAddChild: links child as the last child of parent.
+ *
+ * The child gets parent's depth + 1; its own descendants keep their depths
+ * (the indented writer shows them as they were). The child is NOT taken
+ * out of the place it had, and its own next-sibling link stays: link a
+ * node that stands alone, such as the only node of a separate parse. Any
+ * node may be a parent, whatever its kind. Does nothing when parent or
+ * child is 0.
+ *
+ * Linking does not change ownership: a child from another parse stays on
+ * that parse's creation chain, so xmlFree of the parent's document does not
+ * release it, and xmlFree of the child's own document leaves the parent
+ * pointing at released memory. Release both documents together, when
+ * neither is used any more.
+ */
 VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child);
+
+/*
+ * xmlFree: releases a parsed document.
+ *
+ *   node  THE NODE THAT xmlParse (or xmlzParse, xmlParseFile,
+ *         xmlzParseFile) RETURNED. 0 is ignored.
+ *
+ * Releases node and every node after it on its creation chain, each with
+ * its texts and attributes: called with the document's first node, every
+ * node that parse made. It does not follow the tree links, so it does NOT
+ * reach nodes added with xmlAddSimpleChild (release those as that call
+ * says) nor nodes of another parse linked in with xmlAddChild. Called with
+ * a node from the middle of a document it would release every node made
+ * after that one and leave the rest pointing at released memory; called
+ * with a node that is on no chain it releases that node alone.
+ */
 VELK_API void VELK_CALL xmlFree(velk_handle node);
+
+/*
+ * xmlFreePointers: the same operation as xmlFree, under a second name kept
+ * for callers that use it.
+ */
 VELK_API void VELK_CALL xmlFreePointers(velk_handle node);
 
-/* Escaping with the five entities */
+/* ------------------------------------------------------------------------
+ * Escaping with the five entities
+ *
+ * Only &amp; &lt; &gt; &quot; &apos; are known: no other named entity and
+ * no numeric character reference is produced or understood. Trees hold
+ * texts raw; the writers escape, the parser unescapes.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlClean, xmlzClean, ll_xmlClean: escapes a text.
+ *
+ * Every & < > " ' becomes &amp; &lt; &gt; &quot; &apos;; nothing else
+ * changes. Not idempotent: "&amp;" becomes "&amp;amp;". ll_xmlClean is the
+ * same operation as xmlClean under the list family's prefix (it has no z
+ * twin, and xmlzClean's result lives in the XML buffer). The plain faces
+ * take NUL bytes through and release text; xmlzClean stops at the first
+ * NUL.
+ */
 VELK_API velk_bstr VELK_CALL xmlClean(velk_bstr text);
 VELK_API const char *VELK_CALL xmlzClean(const char *text);
+VELK_API velk_bstr VELK_CALL ll_xmlClean(velk_bstr text);
+
+/*
+ * xmlUnClean, xmlzUnClean, ll_xmlUnClean: undoes one level of escaping.
+ *
+ * Each of the five entities, spelled exactly in lower case, becomes its
+ * character; everything else (other entities, numeric references, "&AMP;",
+ * a lone "&") stays. One level only: "&amp;lt;" becomes "&lt;". So
+ * xmlUnClean(xmlClean(s)) is s for every s. ll_xmlUnClean is the same
+ * operation as xmlUnClean.
+ */
 VELK_API velk_bstr VELK_CALL xmlUnClean(velk_bstr text);
 VELK_API const char *VELK_CALL xmlzUnClean(const char *text);
-VELK_API velk_bstr VELK_CALL ll_xmlClean(velk_bstr text);
 VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
 
-/* Parsing: xmlParse reads the caller's string through its address and
- * leaves it to the caller */
+/* ------------------------------------------------------------------------
+ * Parsing
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlParse, xmlzParse: parses XML text into a new tree.
+ *
+ *   text  xmlParse: the ADDRESS of the caller's counted string. The string
+ *         is only read; it is neither kept nor released and STAYS THE
+ *         CALLER'S (unlike every other plain-face argument). A null address
+ *         or a null string is the empty text.
+ *         xmlzParse: a C text, read up to its NUL.
+ *
+ * Returns the FIRST NODE THE PARSE MADE, which is the document's handle:
+ * give it to xmlFree to release the tree. It is not always the root
+ * element: for text that begins "<?xml ...?>" it is that instruction, and
+ * the element follows as a later sibling (after the text node between
+ * them); xmlFindNode(doc, VELK_ANY_DEPTH, tag, ...) or xmlNextSibling reach
+ * it. Bytes before the first "<" are ignored, and so is text after the last
+ * tag.
+ *
+ * Returns 0 on failure, with everything made released and one of these
+ * XML-family messages; the messages found inside the text begin with the
+ * place, "(LINE:COLUMN) ", where lines are counted by CARRIAGE RETURNS ONLY
+ * (text with bare line feeds is all line 1); on line 1 the column is the
+ * distance in bytes from the first "<", on later lines the carriage return
+ * that began the line is column 1:
+ *   "Empty xml send to xml parser"
+ *   "No starting tag found"
+ *   "(L:C) Empty tag name specified"              a blank right after "<"
+ *   "(L:C) Invalid character found in tag name"   a quote, "<" or "="
+ *   "(L:C) Invalid character found in attribute name: X"
+ *   "(L:C) Invalid character found in attribute name (2): X"
+ *   "(L:C) Double equals sign found in attribute"
+ *   "(L:C) No equals sign found in attribute"
+ *   "(L:C) No value specified for attribute 'NAME'"
+ *   "(L:C) Attribute invalid character before attribute value. Attrib=NAME currentChar=D"
+ *       (D: the byte's code in decimal)
+ *   "(L:C) Too many end tags found. Last was /TAG"
+ *   "(L:C) Nesting error. Expecing end tag=OPEN, but found TAG"
+ *   "(L:C) Out of memory"
+ * (The words are exact, "send" and "Expecing" included.) Returns 0 WITHOUT
+ * A MESSAGE, leaving the text as it was, when no node was completed (for
+ * example "abc<" or "<a").
+ *
+ * What the parser accepts. It is lenient: elements left open at the end
+ * are kept as they are (no error); end tags are checked against the open
+ * element, byte for byte. Every run of character data between two tags
+ * becomes a text node, even an empty one or one of white space only, with
+ * the five entities undone; nothing is trimmed. Start tags: "<a b='1'>"
+ * (either quote; the other quote, "<", ">" and blanks are plain bytes in a
+ * value), "<a />" and "<a/>" are closed elements; an attribute name without
+ * a value is dropped when it is the last thing in its tag ("<a b>") and an
+ * error elsewhere. Repeated attributes are all kept, in order. Attribute
+ * names and values have the entities undone; tag names and comments are
+ * kept as written. "<!-- ... -->" is a comment, "<?t ...?>" an instruction
+ * (tag "?t"). There is no special case for "<![CDATA[" or "<!DOCTYPE": a
+ * document type declaration reads as an open element named "!DOCTYPE" that
+ * everything after it nests in. No validation, no other entities, no
+ * encoding.
+ */
 VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text);
 VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
-/* xmlParseFile reads the caller's file-name string through its address. */
+
+/*
+ * xmlParseFile, xmlzParseFile: reads a whole file and parses it as
+ * xmlParse does.
+ *
+ *   file  xmlParseFile: the ADDRESS of the caller's counted string holding
+ *         the file name; only read, and the string STAYS THE CALLER'S.
+ *         xmlzParseFile: the file name as a C text.
+ *
+ * The bytes are read exactly as stored. Returns the first node made, as
+ * xmlParse does (release it with xmlFree); 0 on failure, with the parser's
+ * messages or one of these XML-family messages:
+ *   "Cannot locate xml file FILE"
+ *   "Error opening xml file FILE error=N"
+ *   "File FILE is empty."
+ *   "Error reading xml file FILE error=N"
+ * The file is shared with other readers while it is read.
+ */
 VELK_API velk_handle VELK_CALL xmlParseFile(velk_bstr *file);
 VELK_API velk_handle VELK_CALL xmlzParseFile(const char *file);
 
-/* Attributes */
+/* ------------------------------------------------------------------------
+ * Attributes
+ *
+ * Elements and instructions carry a chain of attributes in document order
+ * (set attributes at its end). Names MATCH AFTER LEADING AND TRAILING
+ * BLANKS are removed from both sides, byte for byte, CASE-SENSITIVELY ("ID"
+ * is not "id"); the first match in the chain wins. Values are kept raw,
+ * without escaping, with their blanks. None of these calls sets a
+ * last-error text. The z faces that return text use the XML buffer.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlAttribExists, xmlzAttribExists: whether the node has an attribute of
+ * that name. Returns the attribute's handle (an XmlAttrib address; no
+ * export takes one) as a true value, 0 when there is none and for node 0.
+ * xmlAttribExists releases name.
+ */
 VELK_API velk_handle VELK_CALL xmlAttribExists(velk_handle node, velk_bstr name);
 VELK_API velk_handle VELK_CALL xmlzAttribExists(velk_handle node, const char *name);
+
+/*
+ * xmlAttribCount: the number of the node's attributes; 0 for node 0.
+ */
 VELK_API int32_t VELK_CALL xmlAttribCount(velk_handle node);
+
+/*
+ * xmlAttribName, xmlzAttribName: the name of the attribute at a position
+ * (1 = first), without outer blanks. Empty when the position is below 1 or
+ * past the last attribute, and for node 0.
+ */
 VELK_API velk_bstr VELK_CALL xmlAttribName(velk_handle node, int32_t position);
 VELK_API const char *VELK_CALL xmlzAttribName(velk_handle node, int32_t position);
+
+/*
+ * xmlAttribValue, xmlzAttribValue: the value of the first attribute of that
+ * name, exactly as stored (entities already undone by the parser, outer
+ * blanks kept). Empty when there is no such attribute: indistinguishable
+ * from an empty value (xmlAttribExists tells). xmlAttribValue releases name.
+ */
 VELK_API velk_bstr VELK_CALL xmlAttribValue(velk_handle node, velk_bstr name);
 VELK_API const char *VELK_CALL xmlzAttribValue(velk_handle node, const char *name);
+
+/*
+ * xmlSetAttrib, xmlzSetAttrib: sets an attribute.
+ *
+ *   name   trimmed of outer blanks and stored that way, case kept.
+ *   value  stored unchanged (no trimming, no escaping); an empty value
+ *          makes or keeps the attribute with an empty value. A value
+ *          reads back only up to its first NUL.
+ *
+ * When the node has an attribute of that name, the first one gets the new
+ * value and keeps its place and quote mark; otherwise a new attribute is
+ * appended, written with double quotes. Returns 1 when set; 0, with the
+ * node unchanged, for a blank name, for node 0 and when memory is
+ * exhausted. xmlSetAttrib releases name and value.
+ */
 VELK_API int32_t VELK_CALL xmlSetAttrib(velk_handle node, velk_bstr name, velk_bstr value);
 VELK_API int32_t VELK_CALL xmlzSetAttrib(velk_handle node, const char *name, const char *value);
+
+/*
+ * xmlAttribToString, xmlzAttribToString: the attribute part of the node's
+ * start tag, as the writers put it after the tag name: for each attribute a
+ * blank, the name, "=", and the value between the attribute's quote marks,
+ * name and value escaped with the five entities:  a="1" b='x&lt;y'
+ * (with the leading blank). Empty for node 0 and a node without attributes.
+ */
 VELK_API velk_bstr VELK_CALL xmlAttribToString(velk_handle node);
 VELK_API const char *VELK_CALL xmlzAttribToString(velk_handle node);
 
-/* Writing a node or a tree as text (indent 0: compact, else indented) */
+/* ------------------------------------------------------------------------
+ * Writing nodes and trees as text
+ *
+ * indent: VELK_COMPACT (0) writes everything on one line; any other value
+ * (VELK_INDENTED) writes one node per line, indented by the node's depth in
+ * blanks, each line ending in CR LF. Texts and attribute values are written
+ * escaped; tag names, instruction tags and comment bodies as stored.
+ * Nothing is written for a node whose text is empty (an empty text node),
+ * not even a line. No call here sets a last-error text; when the text
+ * cannot be had (memory, or more than a counted string holds) the result is
+ * empty. The z faces use the XML buffer.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlNodeToString, xmlzNodeToString: the markup of one node alone.
+ *
+ * An element's start tag ("<a x=\"1\">", or "<a />" when it is closed), an
+ * instruction ("<?xml version='1.0'?>"), a comment ("<!--body-->", or
+ * "<!-- -->" without a body) or a text, escaped. No children and no end
+ * tag; line breaks inside texts are left as they are. Empty for node 0.
+ */
 VELK_API velk_bstr VELK_CALL xmlNodeToString(velk_handle node, int32_t indent);
 VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent);
+
+/*
+ * xmlTreeToString, xmlzTreeToString: a node with its subtree, AND THEN
+ * EVERY FOLLOWING SIBLING with its subtree.
+ *
+ * Called with the node a parse returned, it writes the whole document;
+ * called with a node in the middle of a sibling chain, that node and the
+ * later siblings only. Every open element gets an end tag, even without
+ * children. Line ends are made uniform in the whole text: carriage returns
+ * are dropped and every line feed is written as CR LF, inside texts,
+ * comments and values too. Empty for node 0.
+ */
 VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent);
 VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent);
-/* The compact text into a new file (xmlTreeToFile may delete an old one
- * first when overwrite is non-zero). */
+
+/*
+ * xmlTreeToFile: writes the compact text of xmlTreeToString(node, 0) into a
+ * file, nothing before or after it.
+ *
+ *   node       0 writes an empty file.
+ *   file       the file name; released by the call.
+ *   overwrite  VELK_KEEP_EXISTING (0) refuses an existing file; any other
+ *              value (VELK_OVERWRITE) deletes it first, once the text is
+ *              built.
+ *
+ * The file is created new and held exclusively while it is written; when
+ * that fails after an old file was deleted, the old file is gone. Returns 1
+ * when the whole text was written, 0 on failure with one of these XML-family
+ * messages:
+ *   "Output file exists: FILE"
+ *   "Output file exists and cannot be deleted."
+ *   "Unable to open output file 'FILE', err=N"
+ *   "Error writing output file 'FILE', err=N"   (N 7: memory ran out)
+ */
 VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite);
+
+/*
+ * xmlNodeToFile, xmlzNodeToFile: the same text into a new file, never over
+ * an existing one, shared with other readers and writers while it is
+ * written. Despite the name it writes what xmlTreeToFile writes (the node,
+ * its subtree and its following siblings). Returns 1 when written, 0 on
+ * failure with one of these XML-family messages (no comma before "err"):
+ *   "File 'FILE' already exists."
+ *   "Unable to open output file 'FILE' err=N"
+ *   "Error writing output file 'FILE' err=N"
+ * xmlNodeToFile releases file.
+ */
 VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file);
 VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
 
-/* Finding nodes: xmlFindNode walks the creation chain of one parse, the
- * others follow the tree links (depth -1: any depth) */
+/* ------------------------------------------------------------------------
+ * Finding nodes
+ *
+ * An element MATCHES when its tag equals the asked tag exactly (case counts,
+ * nothing trimmed, so an empty tag matches nothing) and, when the attribute
+ * name is not empty, its xmlAttribValue for that name equals the asked
+ * value: an asked value of "" also matches an element that lacks the
+ * attribute. Plain faces release their strings; z faces read C texts (null
+ * is ""); no buffer is used and no last-error text is set.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlFindNode, xmlzFindNode: the first matching element along the
+ * CREATION CHAIN, from start on.
+ *
+ *   start  the first candidate; 0 gives 0.
+ *   depth  VELK_ANY_DEPTH (-1) or a depth (0 = top level) that the element
+ *          must have.
+ *   tag, attr_name, attr_value  as described above.
+ *
+ * The search runs in document order over every later node of the same
+ * parse that is at least as deep as start: it does NOT STOP AT THE END OF
+ * start's SUBTREE, so it also finds elements below start's later siblings
+ * and below its parent's later siblings. It never sees nodes that were
+ * added after parsing (xmlAddSimpleChild, xmlAddChild), except start
+ * itself. Returns the element, or 0.
+ */
 VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, velk_bstr tag,
                                            velk_bstr attr_name, velk_bstr attr_value);
 VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, const char *tag,
                                             const char *attr_name, const char *attr_value);
+
+/*
+ * xmlFindNodeRecursive: the first matching element along the TREE LINKS:
+ * node itself, its subtree, then each following sibling with its subtree,
+ * in document order; never the parent or the parent's siblings. With a
+ * depth other than VELK_ANY_DEPTH only elements at that depth match, and
+ * the search does not go below it. Sees nodes linked in after parsing.
+ * Returns the element, or 0 (also when memory runs out).
+ */
 VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
                                                     velk_bstr attr_name, velk_bstr attr_value);
+
+/*
+ * xmlFindChild, xmlzFindChild: the first ELEMENT among parent's direct
+ * children whose tag equals tag without its outer blanks. Text, comment
+ * and instruction children are skipped. 0 when none, and for parent 0.
+ */
 VELK_API velk_handle VELK_CALL xmlFindChild(velk_handle parent, velk_bstr tag);
 VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag);
+
+/*
+ * xmlFindSpecificChild, xmlzFindSpecificChild: the first direct child of
+ * parent whose text (tag) without outer blanks equals tag without outer
+ * blanks and whose xmlAttribValue for attr_name equals attr_value. The
+ * child's kind is not tested, so a text child whose text equals tag matches
+ * when attr_value is "". With attr_name and attr_value both empty the
+ * search is by tag alone; with attr_name empty and attr_value not, nothing
+ * matches. 0 when none, and for parent 0.
+ */
 VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag, velk_bstr attr_name,
                                                     velk_bstr attr_value);
 VELK_API velk_handle VELK_CALL xmlzFindSpecificChild(velk_handle parent, const char *tag,
                                                      const char *attr_name, const char *attr_value);
+
+/*
+ * xmlFindDataChild: the text node that holds an element's data: the first
+ * text node met going down from the node's first child along first-child
+ * links (never to a sibling). For a parsed element with children that is
+ * its first child, the text right after its start tag, EVEN WHEN IT IS
+ * EMPTY and a later child holds text. 0 for a node without children and
+ * for node 0.
+ */
 VELK_API velk_handle VELK_CALL xmlFindDataChild(velk_handle node);
 
-/* Element data and simple children */
+/* ------------------------------------------------------------------------
+ * Element data and simple children
+ *
+ * Texts are returned as stored (unescaped); "" (NULL in the plain face)
+ * also for node 0 and for searches that find nothing, which the caller
+ * cannot tell apart. The z faces use the XML buffer. No last-error text.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlGetTag, xmlzGetTag: the node's main text: an element's tag name, a
+ * text node's text, "!--" for a comment, "?" and the target for an
+ * instruction ("?xml"). Empty for node 0 and an empty text node.
+ */
 VELK_API velk_bstr VELK_CALL xmlGetTag(velk_handle node);
 VELK_API const char *VELK_CALL xmlzGetTag(velk_handle node);
+
+/*
+ * xmlChildData, xmlzChildData: an element's data: the text of the node that
+ * xmlFindDataChild finds. So for <a>x<b/>y</a> it is "x", and for
+ * <a><b>x</b></a> it is "" (the empty text before <b>).
+ */
 VELK_API velk_bstr VELK_CALL xmlChildData(velk_handle node);
 VELK_API const char *VELK_CALL xmlzChildData(velk_handle node);
+
+/*
+ * xmlExtractSimpleChildData, xmlzExtractSimpleChildData: the data
+ * (xmlChildData) of the first element with that tag one level below node,
+ * found by xmlFindNode(node, depth of node + 1, tag, "", ""). Like that
+ * search it reads on past node's subtree: when node has no such child, an
+ * element at that depth further on in the document (a child of node's next
+ * sibling, say) answers. It does not see children added after parsing. The
+ * tag is compared exactly; nothing is removed from the tree.
+ */
 VELK_API velk_bstr VELK_CALL xmlExtractSimpleChildData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, const char *tag);
+
+/*
+ * xmlGetChildTagData, xmlzGetChildTagData: the data of the first element
+ * with that tag at any depth from node on, found by xmlFindNode(node,
+ * VELK_ANY_DEPTH, tag, "", ""): node itself when its tag matches, else the
+ * first such element after it in the document at node's depth or deeper.
+ */
 VELK_API velk_bstr VELK_CALL xmlGetChildTagData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char *tag);
+
+/*
+ * xmlAddSimpleChild, xmlzAddSimpleChild: appends to parent a new element
+ * holding one text node.
+ *
+ *   parent  any node; the element becomes its last child.
+ *   tag     the element's tag, trimmed of outer blanks.
+ *   data    the text, stored unchanged (escaped only when written).
+ *
+ * Returns the new element; 0, with the tree unchanged, for a blank tag, for
+ * parent 0 and when memory is exhausted. The element and its text are on NO
+ * CREATION CHAIN: the tree links reach them (xmlFindChild,
+ * xmlFindNodeRecursive, xmlChildData, the writers) but xmlFindNode and the
+ * reads built on it do not, and XMLFREE OF THE DOCUMENT DOES NOT RELEASE
+ * THEM. The caller releases them itself, after it has done with the tree:
+ *     xmlFree(xmlChild(element)); xmlFree(element);
+ */
 VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data);
 VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag, const char *data);
 
-/* Lists as XML: the XML list form both ways, and attributes as a list */
+/* ------------------------------------------------------------------------
+ * Lists as XML
+ *
+ * The XML list form of a list named NAME with entries (n1, d1), (n2, d2):
+ *     <list name="NAME">CRLF
+ *     <listitem name="n1">d1</listitem>CRLF
+ *     <listitem name="n2">d2</listitem>CRLF
+ *     </list>
+ * with no line end after the last line; every name and data escaped.
+ * ------------------------------------------------------------------------ */
+
+/*
+ * xmlFromList, xmlzFromList: the XML list form of a list.
+ *
+ *   list       the first entry to write; 0 writes a list without items.
+ *   list_name  written as given (not normalised). xmlFromList releases it.
+ *
+ * Entry names are written as stored (normalised), data as llData reads it.
+ * Returns the text (xmlzFromList: in the XML buffer). When memory runs out
+ * it returns the empty result and sets the XML-family message
+ * "Out of memory".
+ */
 VELK_API velk_bstr VELK_CALL xmlFromList(velk_handle list, velk_bstr list_name);
 VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_name);
+
+/*
+ * xmlToList: reads the XML list form back from a parsed tree into a new
+ * list.
+ *
+ *   node  where the search starts: the first element named "list" is
+ *         found as xmlFindNode(node, VELK_ANY_DEPTH, "list", "", "") finds
+ *         it (node itself, or later in the document, nested or not).
+ *
+ * Each child of that element tagged "listitem" gives an entry, in order:
+ * its "name" attribute (unescaped by the parser) and its xmlChildData; other
+ * children are skipped. An item whose name matches an earlier one (as list
+ * names match) replaces that entry's data instead of adding one. The list's
+ * own name is not read. Returns the new list (release it with llFree); 0
+ * for node 0 and, without a message, when the element has no items.
+ * Otherwise 0 with one of these XML-family messages:
+ *   "List node not found in xml"
+ *   "Out of memory"
+ */
 VELK_API velk_handle VELK_CALL xmlToList(velk_handle node);
+
+/*
+ * XMLATTRIBTOLIST: a new list of the node's attributes: for each, in order,
+ * an entry named after the attribute (normalised as list names are, so "ID"
+ * and "id" become one entry holding the later value) holding its value.
+ * Returns the list (release it with llFree); 0 for node 0 and a node
+ * without attributes; 0 with the XML-family message "Out of memory" when
+ * memory runs out.
+ */
 VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node);
 
 /* Function-pointer types, one per export, for callers that bind by name at
