@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "bridge/list_builder.h"
+#include "bridge/merging_builder.h"
 #include "frame/errors.h"
 #include "frame/messages.h"
 #include "list/core.h"
@@ -24,7 +24,7 @@ namespace {
 // set, when memory ran out; a partly built list never leaves.
 template <class Visit> ListNode *build_list(Visit &&visit) {
     try {
-        ListBuilder builder;
+        MergingBuilder builder;
         if (visit([&](std::string_view name, std::string_view data) { return builder.put(name, data); }))
             return builder.release();
     } catch (const std::bad_alloc &) {

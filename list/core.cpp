@@ -45,17 +45,6 @@ void lower_into(char *out, std::string_view s) {
 
 } // namespace
 
-// Lowering never makes or removes a blank, so trimming first gives the same
-// result and lets the lowering write straight into the destination.
-std::string_view trim_blanks(std::string_view s) noexcept {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ')
-        ++begin;
-    while (end > begin && s[end - 1] == ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 bool equals_lowered(std::string_view text, std::string_view key) noexcept {
     if (text.size() != key.size()) return false;
     for (std::size_t i = 0; i < key.size(); ++i)
@@ -78,6 +67,8 @@ std::string_view data_bytes(const ListNode *node) {
 
 std::string_view name_text(const ListNode *node) { return node ? text_read(node->name) : std::string_view(); }
 
+// Lowering never makes or removes a blank, so trimming first gives the same
+// result and lets the lowering write straight into the destination.
 std::string normalise_name(std::string_view name) {
     std::string_view trimmed = trim_blanks(name);
     std::string out(trimmed.size(), '\0');
@@ -153,6 +144,22 @@ void move_first(ListNode *list, ListNode *node, ListNode *before) {
     if (!node || node == list) return;
     if (before && before != node) before->next = node->next;
     node->next = list;
+}
+
+ListBuilder::~ListBuilder() { free_chain(head_); }
+
+bool ListBuilder::add(std::string_view name, std::string_view data, DataForm form) {
+    ListNode *node = list::add(tail_, name, data, form);
+    if (!node) return false;
+    if (!head_) head_ = node;
+    tail_ = node;
+    return node->name || trim_blanks(name).empty();
+}
+
+ListNode *ListBuilder::release() {
+    ListNode *list = head_;
+    head_ = tail_ = nullptr;
+    return list;
 }
 
 void free_chain(ListNode *node) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/text.h"
 #include "list/node.h"
 
 namespace velk::list {
@@ -12,8 +13,6 @@ namespace velk::list {
 // Name normalisation: A-Z and the seven code-page-437 capitals lowered, then
 // leading and trailing blanks (0x20 only) removed.
 std::string normalise_name(std::string_view name);
-// The name without leading and trailing blanks (0x20 only).
-std::string_view trim_blanks(std::string_view name) noexcept;
 // True when text equals the lowered form of key, byte for byte and in length.
 // With a key trimmed once, this matches a stored name or a data text against
 // the normalised key without making a copy of it.
@@ -37,5 +36,28 @@ ListNode *find_prev(ListNode *list, const ListNode *node);
 void move_first(ListNode *list, ListNode *node, ListNode *before);
 // Releases every node from this one to the end of the chain.
 void free_chain(ListNode *node);
+
+// Builds a new list entry by entry, each appended in constant time, and
+// releases what it built unless the list is handed out: a half-built list
+// never leaks and never leaves.
+class ListBuilder {
+  public:
+    ListBuilder() = default;
+    ~ListBuilder();
+    ListBuilder(const ListBuilder &) = delete;
+    ListBuilder &operator=(const ListBuilder &) = delete;
+
+    // Appends an entry as add() does. False when memory ran out: the entry is
+    // then missing, or (as add() keeps it) there without its name.
+    bool add(std::string_view name, std::string_view data, DataForm form);
+    // The entry appended last; null before the first.
+    ListNode *last() const { return tail_; }
+    // Hands the list to the caller; null when no entry was added.
+    ListNode *release();
+
+  private:
+    ListNode *head_ = nullptr;
+    ListNode *tail_ = nullptr;
+};
 
 } // namespace velk::list

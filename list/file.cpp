@@ -148,26 +148,6 @@ class ChunkReader {
     std::size_t pos_ = 0, end_ = 0;
 };
 
-// Releases a list under construction unless it is handed out.
-class ListGuard {
-  public:
-    ~ListGuard() { free_chain(head_); }
-    void append(ListNode *node) {
-        if (!head_) head_ = node;
-        tail_ = node;
-    }
-    ListNode *tail() const { return tail_; }
-    ListNode *release() {
-        ListNode *head = head_;
-        head_ = tail_ = nullptr;
-        return head;
-    }
-
-  private:
-    ListNode *head_ = nullptr;
-    ListNode *tail_ = nullptr;
-};
-
 void set_list_error(std::string_view message) { set_error(Family::list, message); }
 
 // Reads a length field; false ends the list. A negative length ends it, and
@@ -263,7 +243,7 @@ ListNode *load_from_file(std::string_view file) {
         set_list_error(messages::not_a_list_file(file));
         return nullptr;
     }
-    ListGuard loaded;
+    ListBuilder loaded;
     for (;;) {
         std::int32_t name_length = 0, data_length = 0;
         std::string_view name_field, data_field;
@@ -281,8 +261,9 @@ ListNode *load_from_file(std::string_view file) {
         }
         if (!read_length(reader, data_length, err)) break;
         if ((err = read_field(reader, data_length, data, data_field))) break;
-        // An entry that cannot be added for lack of memory is skipped.
-        if (ListNode *node = add(loaded.tail(), name_field, data_field, DataForm::text)) loaded.append(node);
+        // An entry that memory cannot hold is skipped (or kept without its
+        // name), as llAdd would: the load goes on.
+        loaded.add(name_field, data_field, DataForm::text);
     }
     if (err) {
         set_list_error(messages::error_reading_list_file(file, err));

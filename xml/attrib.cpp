@@ -4,15 +4,6 @@
 
 namespace velk::xml {
 
-std::string_view trim_blanks(std::string_view s) {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ')
-        ++begin;
-    while (end > begin && s[end - 1] == ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
 XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted) {
     wanted = trim_blanks(wanted);
     if (!node) return nullptr;

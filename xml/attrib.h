@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "frame/text.h"
 #include "xml/node.h"
 
 namespace velk::xml {
-
-std::string_view trim_blanks(std::string_view s);
 
 // The first attribute whose name matches; nameless records are skipped.
 XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "list/core.h"
 #include "list/node.h"
 #include "support.h"
 
@@ -177,5 +178,51 @@ TEST(ListFree, ReleasesFromTheGivenNodeToTheEnd) {
     EXPECT_EQ(watch.leaked(), 3); // a: record, name and data
     as_node(list)->next = nullptr;
     llFree(list);
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(ListBuilder, HandsOutItsEntriesInOrderOrReleasesThem) {
+    using velk::list::DataForm;
+    BlockWatch watch;
+    {
+        velk::list::ListBuilder builder;
+        EXPECT_EQ(builder.release(), nullptr);
+        ASSERT_TRUE(builder.add("One", "1", DataForm::text));
+        ASSERT_TRUE(builder.add("  ", "blank", DataForm::text)); // a blank name is no failure
+        ASSERT_TRUE(builder.add("Two", "2", DataForm::raw));
+        velk_handle list = velk::list::as_handle(builder.release());
+        EXPECT_EQ(names(list), (std::vector<std::string>{"one", "", "two"}));
+        EXPECT_EQ(builder.release(), nullptr); // handed out once
+        llFree(list);
+    }
+    {
+        velk::list::ListBuilder dropped; // never handed out: released with its owner
+        ASSERT_TRUE(dropped.add("a", "x", DataForm::text));
+        ASSERT_TRUE(dropped.add("b", "y", DataForm::text));
+    }
+    EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(ListBuilder, AnEntryMemoryCannotHoldWholeIsReported) {
+    using velk::list::DataForm;
+    FailureReset reset;
+    BlockWatch watch;
+    // The entry's blocks, refused one at a time: the add says so, and what
+    // was built before it is intact and still released.
+    for (unsigned nth = 1;; ++nth) {
+        velk::list::ListBuilder builder;
+        ASSERT_TRUE(builder.add("first", "1", DataForm::text));
+        velk::testing::fail_allocation(nth);
+        bool whole = builder.add("second", "2", DataForm::text);
+        velk::testing::fail_allocation(0);
+        if (whole) break;
+        ASSERT_LT(nth, 10u);
+        // The first entry is intact, alone or with a second that lost its name.
+        velk_handle list = velk::list::as_handle(builder.release());
+        EXPECT_EQ(name_of(list), "first");
+        int count = llCount(list);
+        EXPECT_TRUE(count == 1 || (count == 2 && name_of(llNext(list)).empty())) << nth;
+        llFree(list);
+    }
     EXPECT_EQ(watch.leaked(), 0);
 }

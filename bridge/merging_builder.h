@@ -1,24 +1,20 @@
 // Builds a list entry by entry the way llAdd and llUpdateByName would (the
 // first pair starts the list, a later pair updates the first entry of its
 // normalised name or is appended), in time linear in the number of entries:
-// the last node and the entries by name are remembered instead of walked.
+// the list core's builder appends in constant time, and an index by name
+// finds the entry a pair updates.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "list/node.h"
+#include "list/core.h"
 
 namespace velk::bridge {
 
-class ListBuilder {
+class MergingBuilder {
   public:
-    ListBuilder() = default;
-    ~ListBuilder();
-    ListBuilder(const ListBuilder &) = delete;
-    ListBuilder &operator=(const ListBuilder &) = delete;
-
     // False when a block could not be had; the entry is then not (fully)
     // stored and the list built so far should be given up. May throw
     // std::bad_alloc.
@@ -27,8 +23,7 @@ class ListBuilder {
     list::ListNode *release();
 
   private:
-    list::ListNode *head_ = nullptr;
-    list::ListNode *tail_ = nullptr;
+    list::ListBuilder list_;
     std::unordered_map<std::string, list::ListNode *> by_name_;
 };
 
