@@ -9,7 +9,11 @@
 //
 // Exports are thin: they turn arguments into byte views, call one core
 // function, and turn the result back. No exception may cross the boundary,
-// so each export's body runs inside shield().
+// and one rule keeps it so: an export whose core may throw (it builds
+// messages, texts or containers: parsing, writing, escaping, files, the
+// bridge) runs its body inside shield(); every other export calls only
+// functions declared noexcept (the face helpers here, and the core functions
+// of memory, lists, attributes, searches and trees).
 #pragma once
 
 #include <string_view>

@@ -20,12 +20,12 @@ std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};
 } // namespace
 
-bool allocation_permitted() {
+bool allocation_permitted() noexcept {
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     return !g_allocation_failure.strikes();
 }
 
-void *mem_get(std::size_t size) {
+void *mem_get(std::size_t size) noexcept {
     if (!allocation_permitted()) return nullptr;
     void *block = platform::block_alloc(size);
     if (block && g_counting.load(std::memory_order_relaxed))
@@ -33,13 +33,13 @@ void *mem_get(std::size_t size) {
     return block;
 }
 
-void mem_free(void *block) {
+void mem_free(void *block) noexcept {
     if (!block) return;
     if (g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
     platform::block_free(block);
 }
 
-char *text_store(std::string_view text) {
+char *text_store(std::string_view text) noexcept {
     if (text.empty()) return nullptr;
     auto *block = static_cast<char *>(mem_get(text.size() + 1));
     if (!block) return nullptr;
@@ -47,11 +47,11 @@ char *text_store(std::string_view text) {
     return block; // the terminating NUL comes from the zero fill
 }
 
-std::string_view text_read(const char *stored) {
+std::string_view text_read(const char *stored) noexcept {
     return stored ? std::string_view(stored) : std::string_view();
 }
 
-char *bstr_new(std::string_view bytes) {
+char *bstr_new(std::string_view bytes) noexcept {
     if (bytes.empty() || bytes.size() > UINT32_MAX) return nullptr;
     if (!allocation_permitted()) return nullptr;
     return platform::bstr_alloc(bytes.data(), static_cast<std::uint32_t>(bytes.size()));

@@ -9,12 +9,12 @@
 namespace velk {
 
 // GetMem: a zero-filled block, or null when memory is exhausted.
-void *mem_get(std::size_t size);
+void *mem_get(std::size_t size) noexcept;
 // FreeMem: null is ignored.
-void mem_free(void *block);
+void mem_free(void *block) noexcept;
 
 // Allocates and zero-fills one record of type T; null when memory is exhausted.
-template <class T> T *make_record() { return static_cast<T *>(mem_get(sizeof(T))); }
+template <class T> T *make_record() noexcept { return static_cast<T *>(mem_get(sizeof(T))); }
 
 // A block of the library's memory owned by a scope: grown on demand (the old
 // contents are not kept) and released with its owner. It never throws, so it
@@ -51,16 +51,16 @@ class ScratchBlock {
 
 // GetAsciiz: the bytes followed by one NUL in a block of their own. The empty
 // text is stored as null, and null is also the answer when no block can be had.
-char *text_store(std::string_view text);
+char *text_store(std::string_view text) noexcept;
 // Stored-text reading: the bytes up to the first NUL; null reads as "".
-std::string_view text_read(const char *stored);
+std::string_view text_read(const char *stored) noexcept;
 
 // A new counted string holding the bytes; null for the empty text, and null
 // when the string cannot be had.
-char *bstr_new(std::string_view bytes);
+char *bstr_new(std::string_view bytes) noexcept;
 
 // Counts an allocation against the failure switch; false means "fail this one".
 // Every allocation of the library asks this first.
-bool allocation_permitted();
+bool allocation_permitted() noexcept;
 
 } // namespace velk

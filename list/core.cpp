@@ -52,7 +52,7 @@ bool equals_lowered(std::string_view text, std::string_view key) noexcept {
     return true;
 }
 
-std::string_view data_text(const ListNode *node) {
+std::string_view data_text(const ListNode *node) noexcept {
     if (!node || !node->data || node->capacity <= 0) return {};
     const void *nul = std::memchr(node->data, 0, static_cast<std::size_t>(node->capacity));
     std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - node->data)
@@ -60,12 +60,14 @@ std::string_view data_text(const ListNode *node) {
     return {node->data, len};
 }
 
-std::string_view data_bytes(const ListNode *node) {
+std::string_view data_bytes(const ListNode *node) noexcept {
     if (!node || !node->data || node->capacity <= 0) return {};
     return {node->data, static_cast<std::size_t>(node->capacity)};
 }
 
-std::string_view name_text(const ListNode *node) { return node ? text_read(node->name) : std::string_view(); }
+std::string_view name_text(const ListNode *node) noexcept {
+    return node ? text_read(node->name) : std::string_view();
+}
 
 // Lowering never makes or removes a blank, so trimming first gives the same
 // result and lets the lowering write straight into the destination.
@@ -76,7 +78,7 @@ std::string normalise_name(std::string_view name) {
     return out;
 }
 
-char *store_name(std::string_view name) {
+char *store_name(std::string_view name) noexcept {
     std::string_view trimmed = trim_blanks(name);
     if (trimmed.empty()) return nullptr;
     auto *block = static_cast<char *>(mem_get(trimmed.size() + 1));
@@ -84,14 +86,14 @@ char *store_name(std::string_view name) {
     return block;
 }
 
-char *make_data_block(std::string_view data, DataForm form) {
+char *make_data_block(std::string_view data, DataForm form) noexcept {
     std::size_t size = data.size() + (form == DataForm::text ? 1 : 0);
     auto *block = static_cast<char *>(mem_get(size));
     if (block && !data.empty()) std::memcpy(block, data.data(), data.size());
     return block;
 }
 
-ListNode *add(ListNode *list, std::string_view name, std::string_view data, DataForm form) {
+ListNode *add(ListNode *list, std::string_view name, std::string_view data, DataForm form) noexcept {
     if (data.size() > INT32_MAX) return nullptr;
     ListNode *node = make_record<ListNode>();
     if (!node) return nullptr;
@@ -106,28 +108,28 @@ ListNode *add(ListNode *list, std::string_view name, std::string_view data, Data
     return node;
 }
 
-std::int32_t count(const ListNode *node) {
+std::int32_t count(const ListNode *node) noexcept {
     std::int32_t n = 0;
     for (; node; node = node->next)
         ++n;
     return n;
 }
 
-ListNode *find_last(ListNode *node) {
+ListNode *find_last(ListNode *node) noexcept {
     if (!node) return nullptr;
     while (node->next)
         node = node->next;
     return node;
 }
 
-ListNode *get_by_number(ListNode *node, std::int32_t position) {
+ListNode *get_by_number(ListNode *node, std::int32_t position) noexcept {
     if (position < 1) return nullptr;
     for (std::int32_t n = 1; node; node = node->next, ++n)
         if (n == position) return node;
     return nullptr;
 }
 
-ListNode *find_prev(ListNode *list, const ListNode *node) {
+ListNode *find_prev(ListNode *list, const ListNode *node) noexcept {
     if (!list || node == list) return nullptr;
     ListNode *candidate = list;
     // The comparison comes before the end test, so the node 0 answers the
@@ -139,7 +141,7 @@ ListNode *find_prev(ListNode *list, const ListNode *node) {
     }
 }
 
-void move_first(ListNode *list, ListNode *node, ListNode *before) {
+void move_first(ListNode *list, ListNode *node, ListNode *before) noexcept {
     // Moving the first node to the front would link it to itself.
     if (!node || node == list) return;
     if (before && before != node) before->next = node->next;
@@ -148,7 +150,7 @@ void move_first(ListNode *list, ListNode *node, ListNode *before) {
 
 ListBuilder::~ListBuilder() { free_chain(head_); }
 
-bool ListBuilder::add(std::string_view name, std::string_view data, DataForm form) {
+bool ListBuilder::add(std::string_view name, std::string_view data, DataForm form) noexcept {
     ListNode *node = list::add(tail_, name, data, form);
     if (!node) return false;
     if (!head_) head_ = node;
@@ -156,13 +158,13 @@ bool ListBuilder::add(std::string_view name, std::string_view data, DataForm for
     return node->name || trim_blanks(name).empty();
 }
 
-ListNode *ListBuilder::release() {
+ListNode *ListBuilder::release() noexcept {
     ListNode *list = head_;
     head_ = tail_ = nullptr;
     return list;
 }
 
-void free_chain(ListNode *node) {
+void free_chain(ListNode *node) noexcept {
     while (node) {
         ListNode *next = node->next;
         mem_free(node->data);

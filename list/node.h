@@ -14,8 +14,10 @@ struct ListNode {
     ListNode *next;        // following node; 0 for the last
 };
 
-inline ListNode *as_node(std::uintptr_t handle) { return reinterpret_cast<ListNode *>(handle); }
-inline std::uintptr_t as_handle(const ListNode *node) { return reinterpret_cast<std::uintptr_t>(node); }
+inline ListNode *as_node(std::uintptr_t handle) noexcept { return reinterpret_cast<ListNode *>(handle); }
+inline std::uintptr_t as_handle(const ListNode *node) noexcept {
+    return reinterpret_cast<std::uintptr_t>(node);
+}
 
 // How an entry's data is stored: as text (the bytes and a NUL behind them) or
 // raw (exactly the bytes, the b face).
@@ -23,10 +25,10 @@ enum class DataForm { text, raw };
 
 // The node's data read as text: the bytes before the first NUL, never more
 // than capacity bytes; "" when the node has no data block.
-std::string_view data_text(const ListNode *node);
+std::string_view data_text(const ListNode *node) noexcept;
 // Exactly capacity bytes of the data block.
-std::string_view data_bytes(const ListNode *node);
+std::string_view data_bytes(const ListNode *node) noexcept;
 // The stored (normalised) name; "" when the node has none.
-std::string_view name_text(const ListNode *node);
+std::string_view name_text(const ListNode *node) noexcept;
 
 } // namespace velk::list

@@ -4,7 +4,7 @@
 
 namespace velk::xml {
 
-XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted) {
+XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted) noexcept {
     wanted = trim_blanks(wanted);
     if (!node) return nullptr;
     for (XmlAttrib *a = node->attribs; a; a = a->next)
@@ -12,7 +12,7 @@ XmlAttrib *find_attrib(const XmlNode *node, std::string_view wanted) {
     return nullptr;
 }
 
-std::int32_t attrib_count(const XmlNode *node) {
+std::int32_t attrib_count(const XmlNode *node) noexcept {
     std::int32_t count = 0;
     if (node)
         for (const XmlAttrib *a = node->attribs; a; a = a->next)
@@ -20,7 +20,7 @@ std::int32_t attrib_count(const XmlNode *node) {
     return count;
 }
 
-std::string_view attrib_name(const XmlNode *node, std::int32_t position) {
+std::string_view attrib_name(const XmlNode *node, std::int32_t position) noexcept {
     if (!node || position < 1) return {};
     std::int32_t at = 1;
     for (const XmlAttrib *a = node->attribs; a; a = a->next, ++at)
@@ -28,7 +28,7 @@ std::string_view attrib_name(const XmlNode *node, std::int32_t position) {
     return {};
 }
 
-std::string_view attrib_value(const XmlNode *node, std::string_view wanted) {
+std::string_view attrib_value(const XmlNode *node, std::string_view wanted) noexcept {
     wanted = trim_blanks(wanted);
     if (!node) return {};
     for (const XmlAttrib *a = node->attribs; a; a = a->next)
@@ -36,7 +36,7 @@ std::string_view attrib_value(const XmlNode *node, std::string_view wanted) {
     return {};
 }
 
-bool set_attrib(XmlNode *node, std::string_view name, std::string_view value) {
+bool set_attrib(XmlNode *node, std::string_view name, std::string_view value) noexcept {
     name = trim_blanks(name);
     if (!node || name.empty()) return false;
     // Every block is had before anything changes, so a refused one leaves

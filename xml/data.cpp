@@ -7,23 +7,23 @@
 
 namespace velk::xml {
 
-std::string_view node_tag(const XmlNode *node) { return node ? tag_of(node) : std::string_view(); }
+std::string_view node_tag(const XmlNode *node) noexcept { return node ? tag_of(node) : std::string_view(); }
 
-std::string_view child_data(const XmlNode *node) {
+std::string_view child_data(const XmlNode *node) noexcept {
     const XmlNode *data = find_data_child(node);
     return data ? tag_of(data) : std::string_view();
 }
 
-std::string_view extract_simple_child_data(XmlNode *node, std::string_view tag) {
+std::string_view extract_simple_child_data(XmlNode *node, std::string_view tag) noexcept {
     if (!node) return {};
     return child_data(find_node(node, node->depth + 1, tag, {}, {}));
 }
 
-std::string_view child_tag_data(XmlNode *node, std::string_view tag) {
+std::string_view child_tag_data(XmlNode *node, std::string_view tag) noexcept {
     return child_data(find_node(node, -1, tag, {}, {}));
 }
 
-XmlNode *add_simple_child(XmlNode *parent, std::string_view tag, std::string_view data) {
+XmlNode *add_simple_child(XmlNode *parent, std::string_view tag, std::string_view data) noexcept {
     tag = trim_blanks(tag);
     if (tag.empty() || !parent) return nullptr;
     // Every block is had before anything is linked: a refused one releases

@@ -7,13 +7,13 @@
 namespace velk::xml {
 
 bool element_matches(const XmlNode *node, std::string_view tag, std::string_view attr_name,
-                     std::string_view attr_value) {
+                     std::string_view attr_value) noexcept {
     if (node->nodeType != kElement || !node->tag || tag_of(node) != tag) return false;
     return attr_name.empty() || attrib_value(node, attr_name) == attr_value;
 }
 
 XmlNode *find_node(XmlNode *start, std::int32_t depth, std::string_view tag, std::string_view attr_name,
-                   std::string_view attr_value) {
+                   std::string_view attr_value) noexcept {
     if (!start) return nullptr;
     const std::int32_t floor = start->depth;
     for (XmlNode *n = start; n; n = n->docNext) {
@@ -47,7 +47,7 @@ XmlNode *find_node_recursive(XmlNode *node, std::int32_t depth, std::string_view
     }
 }
 
-XmlNode *find_child(const XmlNode *parent, std::string_view tag) {
+XmlNode *find_child(const XmlNode *parent, std::string_view tag) noexcept {
     if (!parent) return nullptr;
     tag = trim_blanks(tag);
     for (XmlNode *c = parent->firstChild; c; c = c->nextSibling)
@@ -56,7 +56,7 @@ XmlNode *find_child(const XmlNode *parent, std::string_view tag) {
 }
 
 XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag, std::string_view attr_name,
-                             std::string_view attr_value) {
+                             std::string_view attr_value) noexcept {
     if (!parent) return nullptr;
     tag = trim_blanks(tag);
     for (XmlNode *c = parent->firstChild; c; c = c->nextSibling)
@@ -64,7 +64,7 @@ XmlNode *find_specific_child(const XmlNode *parent, std::string_view tag, std::s
     return nullptr;
 }
 
-XmlNode *find_data_child(const XmlNode *node) {
+XmlNode *find_data_child(const XmlNode *node) noexcept {
     if (!node) return nullptr;
     for (XmlNode *c = node->firstChild; c; c = c->firstChild)
         if (c->nodeType == kText) return c;

@@ -33,9 +33,11 @@ struct XmlNode {
     XmlNode *docNext; // creation chain of one parse; 0 at its end
 };
 
-inline XmlNode *as_node(std::uintptr_t handle) { return reinterpret_cast<XmlNode *>(handle); }
-inline std::uintptr_t as_handle(const void *record) { return reinterpret_cast<std::uintptr_t>(record); }
+inline XmlNode *as_node(std::uintptr_t handle) noexcept { return reinterpret_cast<XmlNode *>(handle); }
+inline std::uintptr_t as_handle(const void *record) noexcept {
+    return reinterpret_cast<std::uintptr_t>(record);
+}
 
-inline std::string_view tag_of(const XmlNode *node) { return text_read(node->tag); }
+inline std::string_view tag_of(const XmlNode *node) noexcept { return text_read(node->tag); }
 
 } // namespace velk::xml

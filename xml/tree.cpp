@@ -4,7 +4,7 @@
 
 namespace velk::xml {
 
-void add_child(XmlNode *parent, XmlNode *child) {
+void add_child(XmlNode *parent, XmlNode *child) noexcept {
     if (!parent) return;
     if (!parent->firstChild) {
         parent->firstChild = child;
@@ -20,7 +20,7 @@ void add_child(XmlNode *parent, XmlNode *child) {
     child->depth = parent->depth + 1;
 }
 
-void free_attribs(XmlAttrib *attrib) {
+void free_attribs(XmlAttrib *attrib) noexcept {
     // Front to back: the order of release is not observable, and a loop
     // keeps the stack flat however long the chain is.
     while (attrib) {
@@ -32,7 +32,7 @@ void free_attribs(XmlAttrib *attrib) {
     }
 }
 
-void free_chain(XmlNode *node) {
+void free_chain(XmlNode *node) noexcept {
     // Records spread over the heap cost a memory wait each; a runner a few
     // nodes ahead on the chain asks for them early.
     XmlNode *ahead = node;
