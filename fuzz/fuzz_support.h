@@ -1,5 +1,5 @@
 // Shared by the fuzz targets: the library's texts through the plain face,
-// and a dump of a tree for comparing two parses.
+// and the suites' dump of a tree for comparing two parses.
 #pragma once
 
 #include <cstdlib>
@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "frame/testing.h"
+#include "tests/tree_dump.h"
 #include "velk_strings.h"
 #include "velk_xml.h"
-#include "xml/node.h"
 
 namespace velk_fuzz {
 
@@ -26,31 +26,8 @@ inline velk_handle parse(std::string_view text) {
 
 inline std::string str(const char *stored) { return stored ? stored : ""; }
 
-// Every node along the tree links (or its elements only), in document order,
-// with its kind, depth, closed mark, texts and attributes. Iterative: inputs
-// can nest deeply.
-inline std::string dump(velk_handle root, bool elements_only = false) {
-    using velk::xml::XmlNode;
-    std::string out;
-    const XmlNode *node = velk::xml::as_node(root);
-    while (node) {
-        if (!elements_only || node->nodeType == velk::xml::kElement) {
-            out += std::to_string(node->nodeType) + "/" + std::to_string(node->depth) + "/" +
-                   std::to_string(node->closed) + "[" + str(node->tag) + "|" + str(node->comment) + "]";
-            for (auto *a = node->attribs; a; a = a->next)
-                out += " " + str(a->name) + "=" + std::string(1, a->quote) + str(a->value);
-            out += "\n";
-        }
-        if (node->firstChild) {
-            node = node->firstChild;
-            continue;
-        }
-        while (node && !node->nextSibling)
-            node = node->parent;
-        if (node) node = node->nextSibling;
-    }
-    return out;
-}
+// The suites' dump of a tree (tests/tree_dump.h), for comparing two parses.
+using velk_test::dump;
 
 inline void require(bool ok) {
     if (!ok) std::abort();

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string indented = take(xmlTreeToString(normal, 1));
     velk_handle again = parse(indented);
     require(again != 0);
-    require(dump(again, true) == dump(normal, true));
+    require(dump(again, {}, true) == dump(normal, {}, true));
     xmlFree(normal);
     xmlFree(again);
     return 0;

@@ -240,7 +240,7 @@ Library Abi::lib_ = nullptr;
 // An export found by name, as the header's pointer type for it.
 #define BIND(name) reinterpret_cast<name##_fn>(find(lib_, #name))
 
-TEST(AbiList, ExportListIsTheWholeInterface) {
+TEST_F(Abi, ExportListIsTheWholeInterface) {
     EXPECT_EQ(kInterface.size(), 104u);
     std::set<std::string> listed(kDecoratedExportList.begin(), kDecoratedExportList.end());
     EXPECT_EQ(listed.size(), kDecoratedExportList.size()) << "a name is listed twice";

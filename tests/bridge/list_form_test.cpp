@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "sweep/sweep.h"
 #include "xml/xml_support.h"
 
 using namespace velk_test;
@@ -171,24 +172,21 @@ TEST(ListForm, ReadersOutOfMemoryGiveAllOrNothing) {
     const Entries full = {{"a", "3"}, {"b", "2"}, {"", "4"}};
     for (auto read : {xmlToList, XMLATTRIBTOLIST}) {
         velk_handle from = read == xmlToList ? doc : attrs;
-        unsigned n = 1;
-        for (;; ++n) {
+        unsigned swept = sweep::sweep_allocations("bridge", [&](sweep::AllocationFault &fault) {
             BlockWatch watch;
-            velk::testing::reset_allocation_count();
-            velk::testing::fail_allocation(n);
+            fault.arm();
             velk_handle list = read(from);
-            bool hit = velk::testing::allocations_since_reset() >= n;
-            velk::testing::fail_allocation(0);
-            if (!hit) { // the whole read ran without a refusal
+            fault.disarm();
+            if (!fault.struck()) { // the whole read ran without a refusal
                 EXPECT_EQ(entries(list), read == xmlToList ? full : Entries(full.begin(), full.end() - 1));
                 llFree(list);
-                break;
+            } else {
+                EXPECT_EQ(list, 0u);
+                EXPECT_EQ(xml_error(), "Out of memory");
             }
-            EXPECT_EQ(list, 0u) << n;
-            EXPECT_EQ(xml_error(), "Out of memory") << n;
-            EXPECT_EQ(watch.leaked(), 0) << n;
-        }
-        EXPECT_GT(n, 6u); // every block of the list was refused once
+            EXPECT_EQ(watch.leaked(), 0);
+        });
+        EXPECT_GE(swept, 6u); // every block of the list was refused once
     }
     xmlFree(doc);
     xmlFree(attrs);

@@ -12,7 +12,7 @@
 using namespace velk_test;
 using velk::Family;
 
-TEST(ErrorTexts, FamiliesKeepTheirOwnTextAndReadingDoesNotClear) {
+TEST(Errors, FamiliesKeepTheirOwnTextAndReadingDoesNotClear) {
     velk::set_error(Family::list, "list failure");
     velk::set_error(Family::xml, "xml failure");
     EXPECT_EQ(take(llLastError()), "list failure");
@@ -24,7 +24,7 @@ TEST(ErrorTexts, FamiliesKeepTheirOwnTextAndReadingDoesNotClear) {
     EXPECT_STREQ(llzLastError(), "list failure");
 }
 
-TEST(ErrorTexts, ConcurrentFailuresNeverTearAText) {
+TEST(Errors, ConcurrentFailuresNeverTearAText) {
     const std::vector<std::string> messages = {std::string(300, 'a'), std::string(5, 'b'),
                                                std::string(70000, 'c'), "d"};
     std::vector<std::thread> threads;
@@ -46,7 +46,7 @@ TEST(ErrorTexts, ConcurrentFailuresNeverTearAText) {
     EXPECT_EQ(torn.load(), 0);
 }
 
-TEST(FileErrorNumbers, EachRowOfTheTable) {
+TEST(Errors, FileErrorNumbersEachRowOfTheTable) {
     struct Row {
         std::vector<unsigned> codes;
         int number;
@@ -76,7 +76,7 @@ TEST(FileErrorNumbers, EachRowOfTheTable) {
 
 #if !defined(_WIN32)
 #include <cerrno>
-TEST(FileErrorNumbers, PosixErrorsMeanWhatWindowsCodesMean) {
+TEST(Errors, FileErrorNumbersPosixErrorsMeanWhatWindowsCodesMean) {
     using velk::platform::windows_code_from_errno;
     auto number = [](int err, bool folder = true) {
         return velk::file_error_number(windows_code_from_errno(err, folder));

@@ -35,7 +35,7 @@ velk_handle make_list(std::initializer_list<const char *> entry_names) {
 
 } // namespace
 
-TEST(ListAdd, NormalisesTheNameAndAppendsBehindTheLastNode) {
+TEST(ListCore, AddNormalisesTheNameAndAppendsBehindTheLastNode) {
     velk_handle first = llAdd(0, bs("  Alpha "), bs("x"));
     ASSERT_NE(first, 0u);
     EXPECT_EQ(name_of(first), "alpha");
@@ -48,13 +48,13 @@ TEST(ListAdd, NormalisesTheNameAndAppendsBehindTheLastNode) {
     llFree(first);
 }
 
-TEST(ListAdd, LowersCodePage437CapitalsAndKeepsOtherBlanks) {
+TEST(ListCore, AddLowersCodePage437CapitalsAndKeepsOtherBlanks) {
     velk_handle node = llAdd(0, bs("\x80\x8E\x8F\x90\x99\x9A\xA5 \t\xC9Z \r"), bs("d"));
     EXPECT_EQ(name_of(node), "\x87\x84\x86\x82\x94\x81\xA4 \t\xC9z \r");
     llFree(node);
 }
 
-TEST(ListAdd, EmptyOrBlankNamesAreNotStored) {
+TEST(ListCore, AddEmptyOrBlankNamesAreNotStored) {
     velk_handle a = llAdd(0, nullptr, bs("d"));
     velk_handle b = llAdd(a, bs("   "), bs("d"));
     EXPECT_EQ(as_node(a)->name, nullptr);
@@ -62,7 +62,7 @@ TEST(ListAdd, EmptyOrBlankNamesAreNotStored) {
     llFree(a);
 }
 
-TEST(ListAdd, PlainFaceKeepsNulBytesAndTerminates) {
+TEST(ListCore, AddPlainFaceKeepsNulBytesAndTerminates) {
     velk_handle node = llAdd(0, bs("n"),
                              bs(std::string_view("1\0"
                                                  "2",
@@ -76,7 +76,7 @@ TEST(ListAdd, PlainFaceKeepsNulBytesAndTerminates) {
     llFree(node);
 }
 
-TEST(ListAdd, BFaceStoresExactlyTheBytes) {
+TEST(ListCore, AddBFaceStoresExactlyTheBytes) {
     BlockWatch watch;
     velk_handle node = llbAdd(0, bs("n"), bs("ab"));
     EXPECT_EQ(llCapacity(node), 2);
@@ -90,7 +90,7 @@ TEST(ListAdd, BFaceStoresExactlyTheBytes) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListAdd, ExhaustedMemoryLeavesTheListAsItWas) {
+TEST(ListCore, AddExhaustedMemoryLeavesTheListAsItWas) {
     FailureReset reset;
     BlockWatch watch;
     velk_handle list = make_list({"a", "b"});
@@ -111,7 +111,7 @@ TEST(ListAdd, ExhaustedMemoryLeavesTheListAsItWas) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListWalk, NullHandleGivesNothing) {
+TEST(ListCore, WalkNullHandleGivesNothing) {
     EXPECT_EQ(llCount(0), 0);
     EXPECT_EQ(llFindLast(0), 0u);
     EXPECT_EQ(llNext(0), 0u);
@@ -122,7 +122,7 @@ TEST(ListWalk, NullHandleGivesNothing) {
     llFree(0);
 }
 
-TEST(ListWalk, CountsAndPositionsFromTheGivenNode) {
+TEST(ListCore, WalkCountsAndPositionsFromTheGivenNode) {
     velk_handle list = make_list({"a", "b", "c"});
     velk_handle b = llNext(list), c = llNext(b);
     EXPECT_EQ(llCount(list), 3);
@@ -137,7 +137,7 @@ TEST(ListWalk, CountsAndPositionsFromTheGivenNode) {
     llFree(list);
 }
 
-TEST(ListWalk, FindPrev) {
+TEST(ListCore, WalkFindPrev) {
     velk_handle list = make_list({"a", "b", "c"});
     velk_handle other = make_list({"x", "y"});
     velk_handle b = llNext(list), c = llNext(b);
@@ -151,7 +151,7 @@ TEST(ListWalk, FindPrev) {
     llFree(other);
 }
 
-TEST(ListMoveFirst, MovesANodeToTheFront) {
+TEST(ListCore, MoveFirstMovesANodeToTheFront) {
     velk_handle list = make_list({"a", "b", "c"});
     velk_handle c = llGetByNumber(list, 3);
     llMoveFirst(list, c, llFindPrev(list, c));
@@ -162,7 +162,7 @@ TEST(ListMoveFirst, MovesANodeToTheFront) {
     llFree(b);
 }
 
-TEST(ListMoveFirst, FirstNodeOrNullNodeChangesNothing) {
+TEST(ListCore, MoveFirstFirstNodeOrNullNodeChangesNothing) {
     velk_handle list = make_list({"a", "b"});
     llMoveFirst(list, list, 0);
     llMoveFirst(list, 0, llNext(list));
@@ -170,7 +170,7 @@ TEST(ListMoveFirst, FirstNodeOrNullNodeChangesNothing) {
     llFree(list);
 }
 
-TEST(ListFree, ReleasesFromTheGivenNodeToTheEnd) {
+TEST(ListCore, FreeReleasesFromTheGivenNodeToTheEnd) {
     BlockWatch watch;
     velk_handle list = make_list({"a", "b", "c"});
     velk_handle b = llNext(list);
@@ -181,7 +181,7 @@ TEST(ListFree, ReleasesFromTheGivenNodeToTheEnd) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListBuilder, HandsOutItsEntriesInOrderOrReleasesThem) {
+TEST(ListCore, BuilderHandsOutItsEntriesInOrderOrReleasesThem) {
     using velk::list::DataForm;
     BlockWatch watch;
     {
@@ -203,7 +203,7 @@ TEST(ListBuilder, HandsOutItsEntriesInOrderOrReleasesThem) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListBuilder, AnEntryMemoryCannotHoldWholeIsReported) {
+TEST(ListCore, BuilderAnEntryMemoryCannotHoldWholeIsReported) {
     using velk::list::DataForm;
     FailureReset reset;
     BlockWatch watch;

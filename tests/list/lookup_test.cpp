@@ -22,7 +22,7 @@ std::vector<std::string> datas(velk_handle list) {
 
 } // namespace
 
-TEST(ListFindByName, NormalisesTheKey) {
+TEST(ListLookup, FindByNameNormalisesTheKey) {
     velk_handle list = llzAdd(0, "ALPHA", "1");
     velk_handle nameless = llzAdd(list, "", "2");
     velk_handle beta = llzAdd(list, "Beta", "3");
@@ -37,7 +37,7 @@ TEST(ListFindByName, NormalisesTheKey) {
     llFree(list);
 }
 
-TEST(ListFindByName, DuplicatesAlwaysReachTheFirst) {
+TEST(ListLookup, FindByNameDuplicatesAlwaysReachTheFirst) {
     velk_handle list = llzAdd(0, "other", "0");
     velk_handle first = llzAdd(list, "key", "1");
     velk_handle second = llzAdd(list, "KEY", "2");
@@ -49,7 +49,7 @@ TEST(ListFindByName, DuplicatesAlwaysReachTheFirst) {
     llFree(list);
 }
 
-TEST(ListFindByData, NormalisesOnlyTheKey) {
+TEST(ListLookup, FindByDataNormalisesOnlyTheKey) {
     velk_handle list = llzAdd(0, "a", "ABC");
     velk_handle lower = llzAdd(list, "b", "abc");
     velk_handle empty = llzAdd(list, "c", "");
@@ -61,7 +61,7 @@ TEST(ListFindByData, NormalisesOnlyTheKey) {
     llFree(list);
 }
 
-TEST(ListFindByData, ReadsDataAsTextUpToANul) {
+TEST(ListLookup, FindByDataReadsDataAsTextUpToANul) {
     velk_handle list = llAdd(0, bs("a"), bs(std::string_view("x\0y", 3)));
     velk_handle raw = llbAdd(list, bs("b"), bs("pq")); // no terminator: capacity bounds it
     EXPECT_EQ(llzFindByData(list, "x"), list);
@@ -70,7 +70,7 @@ TEST(ListFindByData, ReadsDataAsTextUpToANul) {
     llFree(list);
 }
 
-TEST(ListUpdate, ReplacesTheDataInEachFace) {
+TEST(ListLookup, UpdateReplacesTheDataInEachFace) {
     BlockWatch watch;
     velk_handle node = llzAdd(0, "n", "old");
     llUpdate(node, bs("longer data"));
@@ -94,7 +94,7 @@ TEST(ListUpdate, ReplacesTheDataInEachFace) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListUpdate, FailedAllocationLeavesTheNodeWithoutData) {
+TEST(ListLookup, UpdateFailedAllocationLeavesTheNodeWithoutData) {
     FailureReset reset;
     llzData(0); // the thread's return buffer exists before the count starts
     BlockWatch watch;
@@ -123,7 +123,7 @@ TEST(ListUpdate, FailedAllocationLeavesTheNodeWithoutData) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListUpdateByName, AddsWhatIsMissing) {
+TEST(ListLookup, UpdateByNameAddsWhatIsMissing) {
     BlockWatch watch;
     velk_handle list = llUpdateByName(0, bs("First"), bs("1"));
     ASSERT_NE(list, 0u);
@@ -140,7 +140,7 @@ TEST(ListUpdateByName, AddsWhatIsMissing) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListUpdateByName, FailedAddLeavesTheListUnchanged) {
+TEST(ListLookup, UpdateByNameFailedAddLeavesTheListUnchanged) {
     FailureReset reset;
     BlockWatch watch;
     velk_handle list = llzAdd(0, "a", "1");
@@ -156,7 +156,7 @@ TEST(ListUpdateByName, FailedAddLeavesTheListUnchanged) {
     llFree(list);
 }
 
-TEST(ListReaders, NamesAndDataInEveryFace) {
+TEST(ListLookup, ReadersNamesAndDataInEveryFace) {
     velk_handle list = llzAdd(0, "  Mixed Case ", "value");
     velk_handle nameless = llzAdd(list, "", "anonymous");
     EXPECT_EQ(take(llName(list)), "mixed case");
@@ -174,7 +174,7 @@ TEST(ListReaders, NamesAndDataInEveryFace) {
     llFree(list);
 }
 
-TEST(ListReaders, NullHandleGivesTheEmptyText) {
+TEST(ListLookup, ReadersNullHandleGivesTheEmptyText) {
     EXPECT_EQ(llData(0), nullptr);
     EXPECT_EQ(llbData(0), nullptr);
     EXPECT_EQ(llName(0), nullptr);
@@ -184,7 +184,7 @@ TEST(ListReaders, NullHandleGivesTheEmptyText) {
     EXPECT_STREQ(llzName(0), "");
 }
 
-TEST(ListReaders, ZResultsShareTheListBuffer) {
+TEST(ListLookup, ReadersZResultsShareTheListBuffer) {
     velk_handle list = llzAdd(0, "a", "first value");
     llzAdd(list, "first value", "second");
     // A key taken from the buffer stays usable in the call that refills it.

@@ -42,7 +42,7 @@ using Strings = std::vector<std::string>;
 
 } // namespace
 
-TEST(ListDelete, UnlinksAndReleasesOneNode) {
+TEST(ListSort, DeleteUnlinksAndReleasesOneNode) {
     BlockWatch watch;
     velk_handle list = make_list({"a", "b", "c", "d"});
     velk_handle b = llNext(list);
@@ -61,7 +61,7 @@ TEST(ListDelete, UnlinksAndReleasesOneNode) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListDeleteByName, DeletesTheFirstOfThatNameAndAlwaysAnswersOne) {
+TEST(ListSort, DeleteByNameDeletesTheFirstOfThatNameAndAlwaysAnswersOne) {
     BlockWatch watch;
     velk_handle list = make_list({"a", "b", "c", "b"});
     EXPECT_EQ(llDeleteByName(list, bs("missing")), 1);
@@ -80,7 +80,7 @@ TEST(ListDeleteByName, DeletesTheFirstOfThatNameAndAlwaysAnswersOne) {
     EXPECT_EQ(watch.leaked(), 0);
 }
 
-TEST(ListFindSmallest, EarliestSmallestAndTheNodeBeforeIt) {
+TEST(ListSort, FindSmallestEarliestSmallestAndTheNodeBeforeIt) {
     velk_handle list = make_list({"b", "a", "c", "a"});
     velk_handle before = 12345;
     EXPECT_EQ(llFindSmallest(list, 0, &before), llNext(list));
@@ -97,7 +97,7 @@ TEST(ListFindSmallest, EarliestSmallestAndTheNodeBeforeIt) {
     llFree(list);
 }
 
-TEST(ListFindSmallest, PassesOverNodesWithoutData) {
+TEST(ListSort, FindSmallestPassesOverNodesWithoutData) {
     FailureReset reset;
     velk_handle list = make_list({"5", "1", "3"});
     velk_handle one = llNext(list);

@@ -170,7 +170,7 @@ std::string written(int32_t result, const std::string &target) {
 
 } // namespace
 
-TEST(FileOperationSweep, ListSave) {
+TEST(FileSweep, FileOperationsListSave) {
     velk_handle list = make_list({{"alpha", "1"}, {"beta", ""}, {"gamma", std::string(300000, 'g')}});
     auto failed = [](FileOp op, unsigned, const std::string &target) -> Expect {
         if (op == FileOp::open)
@@ -196,7 +196,7 @@ TEST(FileOperationSweep, ListSave) {
     llFree(list);
 }
 
-TEST(FileOperationSweep, ListLoad) {
+TEST(FileSweep, FileOperationsListLoad) {
     auto failed = [](FileOp op, unsigned nth, const std::string &target) -> Expect {
         switch (op) {
         case FileOp::open:
@@ -221,7 +221,7 @@ TEST(FileOperationSweep, ListLoad) {
         sweep_file_case(c);
 }
 
-TEST(FileOperationSweep, XmlParseFile) {
+TEST(FileSweep, FileOperationsXmlParseFile) {
     auto failed = [](FileOp op, unsigned, const std::string &target) -> Expect {
         switch (op) {
         case FileOp::open:
@@ -252,7 +252,7 @@ TEST(FileOperationSweep, XmlParseFile) {
         sweep_file_case(c);
 }
 
-TEST(FileOperationSweep, XmlWriteFiles) {
+TEST(FileSweep, FileOperationsXmlWriteFiles) {
     velk_handle doc = parse(kXml);
     velk_handle root = xmlzFindNode(doc, -1, "r", nullptr, nullptr);
     // How each writer words its failures: xmlTreeToFile with a comma before
@@ -307,7 +307,7 @@ TEST(FileOperationSweep, XmlWriteFiles) {
 }
 
 // Every allocation of the file functions refused in turn.
-TEST(AllocationSweep, ListFiles) {
+TEST(FileSweep, AllocationsListFiles) {
     velk_handle list = make_list({{"alpha", "1"}, {"", "nameless"}, {"gamma", "3"}});
     const Entries full = entries(list);
     for (bool plain : {true, false}) {
@@ -386,7 +386,7 @@ TEST(AllocationSweep, ListFiles) {
     llFree(list);
 }
 
-TEST(AllocationSweep, XmlFiles) {
+TEST(FileSweep, AllocationsXmlFiles) {
     velk_handle doc = parse(kXml);
     const std::string expected = dump(doc);
     TempDir dir;

@@ -87,7 +87,7 @@ std::string list_state(velk_handle list) {
 
 } // namespace
 
-TEST(AllocationSweep, ListReadersAndErrorTexts) {
+TEST(TextSweep, ListReadersAndErrorTexts) {
     velk_handle list = make_list({{"first", std::string("one\0two", 7)}, {"second", "2"}});
     velk_handle second = llNext(list);
     velk::set_error(velk::Family::list, "the list family's message");
@@ -115,7 +115,7 @@ TEST(AllocationSweep, ListReadersAndErrorTexts) {
     llFree(list);
 }
 
-TEST(AllocationSweep, EscapingInEveryName) {
+TEST(TextSweep, EscapingInEveryName) {
     const std::string raw = "a<b & \"c\" 'd' > e";
     const std::string escaped = "a&lt;b &amp; &quot;c&quot; &apos;d&apos; &gt; e";
     const std::string g = "escaping";
@@ -135,7 +135,7 @@ TEST(AllocationSweep, EscapingInEveryName) {
     EXPECT_EQ(take(xmlUnClean(bs(escaped))), raw);
 }
 
-TEST(AllocationSweep, TreeReadersAttributeTextAndWriters) {
+TEST(TextSweep, TreeReadersAttributeTextAndWriters) {
     velk_handle doc = parse("<?xml version='1.0'?><root a='1' b=\"x&amp;y\"><item>x &lt; y</item>"
                             "<!-- note --><e/><deep><item>inner</item></deep></root>");
     velk_handle root = xmlzFindNode(doc, -1, "root", nullptr, nullptr);

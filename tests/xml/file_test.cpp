@@ -21,7 +21,7 @@ velk_handle parse_file(const std::string &name) {
 
 } // namespace
 
-TEST(XmlParseFile, ReadsTheFileAsXmlParseReadsItsText) {
+TEST(XmlFile, ParseFileReadsTheFileAsXmlParseReadsItsText) {
     TempDir dir;
     write_file(dir.file("a.xml"), "\xEF\xBB\xBF<a>x\r\n<b k='v'/></a>");
     velk_handle from_file = parse_file(dir.file("a.xml"));
@@ -35,7 +35,7 @@ TEST(XmlParseFile, ReadsTheFileAsXmlParseReadsItsText) {
     xmlFree(z);
 }
 
-TEST(XmlParseFile, MissingEmptyAndUnparsableFiles) {
+TEST(XmlFile, ParseFileMissingEmptyAndUnparsableFiles) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("folder"));
     write_file(dir.file("empty.xml"), "");
@@ -54,7 +54,7 @@ TEST(XmlParseFile, MissingEmptyAndUnparsableFiles) {
     EXPECT_EQ(xml_error(), "No starting tag found");
 }
 
-TEST(XmlParseFile, PatternsPassTheLookupButNotTheOpen) {
+TEST(XmlFile, ParseFilePatternsPassTheLookupButNotTheOpen) {
     TempDir dir;
     write_file(dir.file("a.xml"), "<a/>");
     EXPECT_EQ(parse_file(dir.file("*.xml")), 0u);
@@ -63,7 +63,7 @@ TEST(XmlParseFile, PatternsPassTheLookupButNotTheOpen) {
     EXPECT_EQ(xml_error(), "Cannot locate xml file " + dir.file("*.none"));
 }
 
-TEST(XmlParseFile, OpenAndReadFailuresAreReported) {
+TEST(XmlFile, ParseFileOpenAndReadFailuresAreReported) {
     TempDir dir;
     write_file(dir.file("a.xml"), "<a>text</a>");
     velk::testing::fail_file_operation(FileOp::open, 1, 5); // access denied
@@ -83,7 +83,7 @@ TEST(XmlParseFile, OpenAndReadFailuresAreReported) {
     EXPECT_EQ(xml_error(), "Error opening xml file " + dir.file("a.xml") + " error=70");
 }
 
-TEST(XmlTreeToFile, WritesExactlyTheCompactTextOfTheNodeAndItsSiblings) {
+TEST(XmlFile, TreeToFileWritesExactlyTheCompactTextOfTheNodeAndItsSiblings) {
     TempDir dir;
     velk_handle root = parse("<?xml version='1.0'?><r a=\"1\">x<c>y\nz</c></r><!--end-->");
     ASSERT_EQ(xmlTreeToFile(root, bs(dir.file("t.xml")), 0), 1);
@@ -95,7 +95,7 @@ TEST(XmlTreeToFile, WritesExactlyTheCompactTextOfTheNodeAndItsSiblings) {
     xmlFree(root);
 }
 
-TEST(XmlTreeToFile, NullNodeWritesAnEmptyFile) {
+TEST(XmlFile, TreeToFileNullNodeWritesAnEmptyFile) {
     TempDir dir;
     EXPECT_EQ(xmlTreeToFile(0, bs(dir.file("t.xml")), 0), 1);
     EXPECT_EQ(xmlNodeToFile(0, bs(dir.file("n.xml"))), 1);
@@ -104,7 +104,7 @@ TEST(XmlTreeToFile, NullNodeWritesAnEmptyFile) {
     EXPECT_EQ(read_file(dir.file("n.xml")), "");
 }
 
-TEST(XmlTreeToFile, ExistingFilesAreRefusedOrReplacedOnRequest) {
+TEST(XmlFile, TreeToFileExistingFilesAreRefusedOrReplacedOnRequest) {
     TempDir dir;
     velk_handle doc = parse("<new/>");
     write_file(dir.file("old.xml"), "old contents");
@@ -118,7 +118,7 @@ TEST(XmlTreeToFile, ExistingFilesAreRefusedOrReplacedOnRequest) {
     xmlFree(doc);
 }
 
-TEST(XmlTreeToFile, AFileThatCannotBeDeletedStays) {
+TEST(XmlFile, TreeToFileAFileThatCannotBeDeletedStays) {
     TempDir dir;
     velk_handle doc = parse("<new/>");
     write_file(dir.file("kept.xml"), "kept");
@@ -129,7 +129,7 @@ TEST(XmlTreeToFile, AFileThatCannotBeDeletedStays) {
     xmlFree(doc);
 }
 
-TEST(XmlTreeToFile, AReadOnlyFileIsSeenButNotDeleted) {
+TEST(XmlFile, TreeToFileAReadOnlyFileIsSeenButNotDeleted) {
     if (!read_only_holds()) GTEST_SKIP() << "running as root: read-only files can be written";
     TempDir dir;
     velk_handle doc = parse("<a/>");
@@ -144,7 +144,7 @@ TEST(XmlTreeToFile, AReadOnlyFileIsSeenButNotDeleted) {
     xmlFree(doc);
 }
 
-TEST(XmlTreeToFile, OpenFailuresCarryTheirNumber) {
+TEST(XmlFile, TreeToFileOpenFailuresCarryTheirNumber) {
     TempDir dir;
     velk_handle doc = parse("<a/>");
     EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("no/such.xml")), 0), 0);
@@ -162,7 +162,7 @@ TEST(XmlTreeToFile, OpenFailuresCarryTheirNumber) {
     xmlFree(doc);
 }
 
-TEST(XmlTreeToFile, AFileTheExistenceTestMissesIsNeverOverwritten) {
+TEST(XmlFile, TreeToFileAFileTheExistenceTestMissesIsNeverOverwritten) {
 #if defined(_WIN32)
     TempDir dir;
     velk_handle doc = parse("<a/>");
@@ -180,7 +180,7 @@ TEST(XmlTreeToFile, AFileTheExistenceTestMissesIsNeverOverwritten) {
 #endif
 }
 
-TEST(XmlTreeToFile, WriteAndCloseFailuresAreReported) {
+TEST(XmlFile, TreeToFileWriteAndCloseFailuresAreReported) {
     TempDir dir;
     velk_handle doc = parse("<a>text</a>");
     velk::testing::fail_file_operation(FileOp::write, 1, 112);

@@ -12,7 +12,7 @@ const char kCompact[] = "<?xml version='1.0'?><root a=\"1\"><item>x&lt;y</item><
 
 } // namespace
 
-TEST(XmlWrite, CompactAndIndentedForms) {
+TEST(XmlWriter, CompactAndIndentedForms) {
     velk_handle doc = parse(kCompact);
     EXPECT_EQ(tree_text(doc), kCompact);
     EXPECT_EQ(tree_text(doc, 1),
@@ -23,7 +23,7 @@ TEST(XmlWrite, CompactAndIndentedForms) {
     xmlFree(doc);
 }
 
-TEST(XmlWrite, ParsedDocumentComesBackAsItWasRead) {
+TEST(XmlWriter, ParsedDocumentComesBackAsItWasRead) {
     const std::string text = "<?xml version='1.0'?>\r\n<root a='1'>\r\n  <item>x &amp; y</item>\r\n"
                              "  <!-- note -->\r\n  <empty />\r\n</root>";
     velk_handle doc = parse(text + "\r\n"); // text after the last tag is not kept
@@ -31,7 +31,7 @@ TEST(XmlWrite, ParsedDocumentComesBackAsItWasRead) {
     xmlFree(doc);
 }
 
-TEST(XmlWrite, NodeAloneWritesNoChildrenAndNoEndTag) {
+TEST(XmlWriter, NodeAloneWritesNoChildrenAndNoEndTag) {
     velk_handle doc = parse("<a x='1'><b>t</b></a><c/>");
     EXPECT_EQ(node_text(doc), "<a x='1'>");
     EXPECT_EQ(node_text(doc, 1), "<a x='1'>\r\n");
@@ -48,7 +48,7 @@ TEST(XmlWrite, NodeAloneWritesNoChildrenAndNoEndTag) {
     xmlFree(doc);
 }
 
-TEST(XmlWrite, EmptyAndSelfClosedElements) {
+TEST(XmlWriter, EmptyAndSelfClosedElements) {
     velk_handle doc = parse("<a></a>");
     EXPECT_EQ(tree_text(doc), "<a></a>");
     EXPECT_EQ(tree_text(doc, 1), "<a>\r\n</a>\r\n");
@@ -59,7 +59,7 @@ TEST(XmlWrite, EmptyAndSelfClosedElements) {
     xmlFree(doc);
 }
 
-TEST(XmlWrite, CommentsAreWrittenRaw) {
+TEST(XmlWriter, CommentsAreWrittenRaw) {
     velk_handle doc = parse("<!-- a<b &amp; --><!--word--><!-->");
     EXPECT_EQ(node_text(doc), "<!-- a<b &amp; -->");
     EXPECT_EQ(tree_text(doc), "<!-- a<b &amp; --><!--word--><!-- -->");
@@ -72,14 +72,14 @@ TEST(XmlWrite, CommentsAreWrittenRaw) {
     xmlFree(doc);
 }
 
-TEST(XmlWrite, TextsAreEscapedAndNamesWrittenAsStored) {
+TEST(XmlWriter, TextsAreEscapedAndNamesWrittenAsStored) {
     velk_handle doc = parse("<a&b x='\"&apos;'>&lt;&gt;&amp;&quot;&apos;</a&b>");
     ASSERT_NE(doc, 0u) << xml_error();
     EXPECT_EQ(tree_text(doc), "<a&b x='&quot;&apos;'>&lt;&gt;&amp;&quot;&apos;</a&b>");
     xmlFree(doc);
 }
 
-TEST(XmlWrite, TreeTextHasUniformLineEnds) {
+TEST(XmlWriter, TreeTextHasUniformLineEnds) {
     // Lone CR, lone LF and CR LF in a text, a comment and an attribute value.
     velk_handle doc = parse("<a v='1\r2\n3\r\n4'>x\ry\nz\r\nw<!--p\rq\nr--></a>");
     ASSERT_NE(doc, 0u);
@@ -91,7 +91,7 @@ TEST(XmlWrite, TreeTextHasUniformLineEnds) {
     xmlFree(doc);
 }
 
-TEST(XmlDeep, MillionLevelsParseWriteAndFree) {
+TEST(XmlWriter, MillionLevelsParseWriteAndFree) {
     BlockWatch watch;
     const int depth = 1000000;
     std::string text;

@@ -1,5 +1,5 @@
 // Helpers for the XML suites: parsing as a caller does, reading records, and
-// a plain dump of a tree for comparisons.
+// (tree_dump.h) a plain dump of a tree for comparisons.
 #pragma once
 
 #include <functional>
@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "support.h"
+#include "tree_dump.h"
 #include "xml/node.h"
 
 namespace velk_test {
@@ -41,29 +42,6 @@ inline std::string crlf(std::string_view s) {
         if (c != '\r') no_cr += c;
     for (char c : no_cr)
         out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
-
-// Every field of every node reached through the tree links from root and its
-// siblings, one line per node, indented by tree level; texts pass through
-// `text` first (identity, or the writer's normalisation).
-inline std::string dump(
-    velk_handle root, const std::function<std::string(std::string)> &text = [](std::string s) { return s; }) {
-    std::string out;
-    std::function<void(const XmlNode *, int)> walk = [&](const XmlNode *n, int level) {
-        for (; n; n = n->nextSibling) {
-            out += std::string(level, ' ') + std::to_string(n->nodeType) + " d" + std::to_string(n->depth) +
-                   " c" + std::to_string(n->closed) + " [" + text(str(n->tag)) + "]";
-            // A body that normalises to nothing is written as no body.
-            std::string body = text(str(n->comment));
-            if (!body.empty()) out += " {" + body + "}";
-            for (const XmlAttrib *a = n->attribs; a; a = a->next)
-                out += std::string(" ") + a->quote + text(str(a->name)) + "=" + text(str(a->value));
-            out += "\n";
-            walk(n->firstChild, level + 1);
-        }
-    };
-    walk(node_of(root), 0);
     return out;
 }
 
