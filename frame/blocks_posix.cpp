@@ -12,14 +12,17 @@
 //   from in address order, and lists of released blocks; neither needs a
 //   lock. Fresh blocks are still zero from the region; only a block that
 //   comes back is zero-filled again when handed out.
-// - Released blocks join the end of the thread's list. A list that reaches
+// - The last few blocks a thread released are handed out again first, so
+//   that a caller making and releasing a few blocks between the ones it
+//   keeps gets the same few back and the kept ones lie side by side. Other
+//   released blocks join the end of the thread's list. A list that reaches
 //   a chain's length (about 8 KiB of blocks) is set aside whole; the thread
 //   keeps one such chain and gives the one before to the class's pool, which
 //   queues chains as they are: giving and taking one costs a lock and no
 //   walk over its blocks. Blocks are taken back oldest first (the pool's
 //   chains, the thread's chain, its list), so that a document released and
 //   parsed again lies in memory in the same order. A block may be released
-//   by any thread: it simply joins that thread's list.
+//   by any thread: it simply joins that thread's lists.
 // - Before a new region is taken, the pools' chains are sorted back onto the
 //   pages they came from (one bit per block in the page's header); a page
 //   whose blocks all came back serves any class again, and the blocks of
@@ -383,7 +386,9 @@ char *take_page(int c) {
 // end of a list and are taken from its front, so that a tree made, released
 // and made again keeps its blocks in the order of their addresses.
 struct ThreadCache {
-    FreeBlock *take[kClasses];     // blocks to hand out first
+    FreeBlock *hot[kClasses]; // the last few released, handed out first
+    std::uint32_t hot_count[kClasses];
+    FreeBlock *take[kClasses];     // blocks to hand out next
     FreeBlock *released[kClasses]; // released blocks, oldest first
     FreeBlock *released_tail[kClasses];
     std::uint32_t released_count[kClasses];
@@ -407,6 +412,7 @@ __attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at 
 void give_back(ThreadCache &tc) {
     for (int c = 0; c < kClasses; ++c) {
         if (tc.full[c]) pool_put_chain(c, tc.full[c]);
+        pool_put(c, tc.hot[c]);
         pool_put(c, tc.take[c]);
         pool_put(c, tc.released[c]);
         FreeBlock *rest = nullptr;
@@ -417,8 +423,8 @@ void give_back(ThreadCache &tc) {
             rest = block;
         }
         pool_put(c, rest);
-        tc.take[c] = tc.released[c] = tc.released_tail[c] = tc.full[c] = nullptr;
-        tc.released_count[c] = 0;
+        tc.hot[c] = tc.take[c] = tc.released[c] = tc.released_tail[c] = tc.full[c] = nullptr;
+        tc.hot_count[c] = tc.released_count[c] = 0;
         tc.cut[c] = tc.cut_end[c] = nullptr;
     }
 }
@@ -463,10 +469,10 @@ inline void zero_block(void *block, std::size_t size) {
     }
 }
 
-inline void *pop(ThreadCache &tc, int c, std::size_t size) {
-    FreeBlock *block = tc.take[c];
+inline void *pop(FreeBlock *&list, std::size_t size) {
+    FreeBlock *block = list;
     FreeBlock *next = block->next;
-    tc.take[c] = next;
+    list = next;
     prefetch_for_write(next); // the next allocation of the class reads it
     zero_block(block, size);
     return block;
@@ -485,7 +491,7 @@ __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t
     }
     if (next || (next = pool_take_sorted(c))) {
         tc.take[c] = next;
-        return pop(tc, c, size);
+        return pop(tc.take[c], size);
     }
     char *page = take_page(c);
     if (!page) return std::calloc(1, size);
@@ -510,7 +516,17 @@ __attribute__((noinline)) void set_chain_aside(ThreadCache &tc, int c) {
     tc.released_count[c] = 0;
 }
 
+// A caller that makes and releases a few blocks between the ones it keeps
+// gets those few back at once, and the kept ones lie side by side.
+constexpr std::uint32_t kHotBlocks = 4;
+
 inline void push(ThreadCache &tc, int c, FreeBlock *block) {
+    if (tc.hot_count[c] < kHotBlocks) {
+        ++tc.hot_count[c];
+        block->next = tc.hot[c];
+        tc.hot[c] = block;
+        return;
+    }
     block->next = nullptr;
     if (tc.released[c])
         tc.released_tail[c]->next = block;
@@ -534,7 +550,11 @@ void *block_alloc(std::size_t size) {
     ThreadCache *tc = t_cache_at;
     if (__builtin_expect(tc == nullptr, 0)) return alloc_slow(size);
     int c = class_of(size);
-    if (tc->take[c]) return pop(*tc, c, size);
+    if (tc->hot[c]) {
+        --tc->hot_count[c];
+        return pop(tc->hot[c], size);
+    }
+    if (tc->take[c]) return pop(tc->take[c], size);
     char *fresh = tc->cut[c];
     if (fresh != tc->cut_end[c]) {
         tc->cut[c] = fresh + class_size(c);

@@ -28,19 +28,9 @@ constexpr std::array<unsigned char, 256> make_lower_table() {
 
 constexpr std::array<unsigned char, 256> kLower = make_lower_table();
 
-// A-Z are lowered without the table, in a loop the compiler can run over
-// many bytes at once; only a name with a byte above 0x7F goes through the
-// table for the capitals of code page 437.
 void lower_into(char *out, std::string_view s) {
-    unsigned char high = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        auto c = static_cast<unsigned char>(s[i]);
-        high |= c;
-        out[i] = static_cast<char>(static_cast<unsigned char>(c - 'A') < 26 ? c + 32 : c);
-    }
-    if (high & 0x80)
-        for (std::size_t i = 0; i < s.size(); ++i)
-            out[i] = static_cast<char>(kLower[static_cast<unsigned char>(out[i])]);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        out[i] = static_cast<char>(kLower[static_cast<unsigned char>(s[i])]);
 }
 
 } // namespace
