@@ -16,9 +16,10 @@
 // less text is not favoured. The ratio beside a library's figure is VELK_XML's
 // time over that library's (2.00: VELK_XML takes twice as long).
 // Heap is the growth of glibc's in-use bytes while the parsed tree is held,
-// per document byte, measured for each library and document in a child
-// process forked before anything was parsed, so that memory a library kept
-// from an earlier document cannot hide what this one needs.
+// per document byte. Every figure of a library comes from a child process
+// forked before anything was parsed, so that memory a library kept from an
+// earlier document cannot hide what this one needs, and the heap as another
+// library left it cannot make it faster or slower.
 //
 // VELK_XML is loaded with dlopen and called through its own pointers: four
 // of its export names are also libxml2's (xmlFree among them).
@@ -322,44 +323,89 @@ double heap_per_byte(Library *lib, const Document &doc) {
     return figure;
 }
 
+// Runs the work in a child process forked from this one and returns the
+// figures it sends back (empty when the child failed). Every library is timed
+// in a child of its own, so that what one library leaves behind in the heap
+// (glibc's bins and thresholds, pages kept for reuse) cannot make another
+// one faster or slower.
+template <class Work> std::vector<double> in_child(std::size_t count, Work &&work) {
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        std::vector<double> figures = work();
+        std::size_t bytes = figures.size() * sizeof(double);
+        bool sent = figures.size() == count && write(fds[1], figures.data(), bytes) == ssize_t(bytes);
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    std::vector<double> figures(count);
+    std::size_t bytes = count * sizeof(double);
+    if (child < 0 || read(fds[0], figures.data(), bytes) != ssize_t(bytes)) figures.clear();
+    close(fds[0]);
+    if (child > 0) waitpid(child, nullptr, 0);
+    return figures;
+}
+
 // Times every library on one document; samples are interleaved across the
-// libraries so that load from elsewhere on the machine hits them alike.
+// libraries so that load from elsewhere on the machine hits them alike. Each
+// sample parses and writes once before it is timed.
 std::vector<Result> measure(const Document &doc, const std::vector<Library *> &libs,
                             const std::vector<double> &heap, int samples) {
     std::vector<Result> results(libs.size());
     std::vector<int> repeat(libs.size(), 1);
     for (std::size_t l = 0; l < libs.size(); ++l) {
-        libs[l]->prepare(doc);
-        double start = cpu_now();
-        results[l].ok = libs[l]->parse(doc);
-        double once = seconds_since(start);
+        Library *lib = libs[l];
+        std::vector<double> probe = in_child(2, [&] {
+            lib->prepare(doc);
+            double start = cpu_now();
+            if (!lib->parse(doc)) return std::vector<double>{-1, 0};
+            double once = seconds_since(start);
+            double written = double(lib->write());
+            lib->release();
+            return std::vector<double>{once, written};
+        });
         results[l].heap_per_byte = heap[l];
-        if (results[l].ok) results[l].written = libs[l]->write();
-        libs[l]->release();
-        repeat[l] = std::max(1, int(0.05 / std::max(once, 1e-6)));
+        results[l].ok = !probe.empty() && probe[0] >= 0;
+        if (!results[l].ok) continue;
+        results[l].written = static_cast<std::size_t>(probe[1]);
+        repeat[l] = std::max(1, int(0.05 / std::max(probe[0], 1e-6)));
     }
     std::vector<std::vector<double>> parse_t(libs.size()), write_t(libs.size());
     for (int s = 0; s < samples; ++s) {
         for (std::size_t l = 0; l < libs.size(); ++l) {
             if (!results[l].ok) continue;
-            settle_heap();
-            double start = cpu_now();
-            for (int r = 0; r < repeat[l]; ++r) {
-                libs[l]->parse(doc);
-                libs[l]->release();
-            }
-            parse_t[l].push_back(seconds_since(start) / repeat[l]);
-            libs[l]->parse(doc);
-            settle_heap();
-            start = cpu_now();
-            for (int r = 0; r < repeat[l]; ++r)
-                libs[l]->write();
-            write_t[l].push_back(seconds_since(start) / repeat[l]);
-            libs[l]->release();
+            Library *lib = libs[l];
+            const int n = repeat[l];
+            std::vector<double> t = in_child(2, [&] {
+                lib->prepare(doc);
+                lib->parse(doc);
+                lib->write();
+                lib->release();
+                settle_heap();
+                double start = cpu_now();
+                for (int r = 0; r < n; ++r) {
+                    lib->parse(doc);
+                    lib->release();
+                }
+                double parse = seconds_since(start) / n;
+                lib->parse(doc);
+                settle_heap();
+                start = cpu_now();
+                for (int r = 0; r < n; ++r)
+                    lib->write();
+                double written = seconds_since(start) / n;
+                lib->release();
+                return std::vector<double>{parse, written};
+            });
+            if (t.empty()) continue;
+            parse_t[l].push_back(t[0]);
+            write_t[l].push_back(t[1]);
         }
     }
     for (std::size_t l = 0; l < libs.size(); ++l) {
-        if (!results[l].ok) continue;
+        if (!results[l].ok || parse_t[l].empty()) continue;
         results[l].parse_mbs = doc.text.size() / 1e6 / median(parse_t[l]);
         results[l].write_mbs = doc.text.size() / 1e6 / median(write_t[l]);
     }
