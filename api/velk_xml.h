@@ -592,7 +592,8 @@ VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
  * FAILURE, with one of the messages below, AND ALSO, WITHOUT A MESSAGE, FOR
  * A FILE THAT HOLDS NO ENTRIES. Names are normalised again as they are
  * added, entries of the same name stay separate, and an entry that cannot
- * be added for lack of memory is skipped. Loading stops quietly, keeping
+ * be added for lack of memory is skipped (or kept without its name, as
+ * llAdd keeps it). Loading stops quietly, keeping
  * the entries read so far, at a negative length and where the file ends
  * instead of a length. The file is opened exclusively (for reading and
  * writing, or reading only when writing is refused). Messages (list
