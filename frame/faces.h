@@ -11,13 +11,16 @@
 // function, and turn the result back. No exception may cross the boundary,
 // and one rule keeps it so: an export whose core may throw (it builds
 // messages, texts or containers: parsing, writing, escaping, files, the
-// bridge) runs its body inside shield(); every other export calls only
-// functions declared noexcept (the face helpers here, and the core functions
-// of memory, lists, attributes, searches and trees).
+// bridge) runs its body inside shield(), directly or through plain_text and
+// z_text below; every other export calls only functions declared noexcept
+// (the face helpers here, and the core functions of memory, lists,
+// attributes, searches and trees).
 #pragma once
 
 #include <string_view>
 #include <utility>
+
+#include "frame/text_buffer.h"
 
 #include "velk_xml.h"
 
@@ -68,6 +71,25 @@ template <class F> void shield(F &&body) noexcept {
         std::forward<F>(body)();
     } catch (...) {
     }
+}
+
+// A text that build(out) writes into a TextBuffer, as a plain-face or z-face
+// result of the family, built inside shield(): memory running out gives the
+// face's empty result.
+template <class Build> velk_bstr plain_text(Build &&build) noexcept {
+    return shield<velk_bstr>(nullptr, [&] {
+        TextBuffer out;
+        build(out);
+        return plain_result(out.view());
+    });
+}
+
+template <class Build> const char *z_text(Family family, Build &&build) noexcept {
+    return shield<const char *>("", [&] {
+        TextBuffer out;
+        build(out);
+        return z_result(family, out.view());
+    });
 }
 
 } // namespace velk

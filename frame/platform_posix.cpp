@@ -52,32 +52,29 @@ std::uint32_t bstr_len(const char *s) {
     return len;
 }
 
+namespace {
+
+struct ErrnoCode {
+    int err;
+    std::uint32_t code;
+};
+
+// The Windows code that means what each errno means; ENOENT depends on the
+// folder and is answered apart.
+constexpr ErrnoCode kErrnoCodes[] = {
+    {ENOTDIR, win::kPathNotFound}, {EMFILE, win::kTooManyOpenFiles}, {ENFILE, win::kTooManyOpenFiles},
+    {EACCES, win::kAccessDenied},  {EPERM, win::kAccessDenied},      {ENOMEM, win::kNotEnoughMemory},
+    {EROFS, win::kWriteProtect},   {EBUSY, win::kSharingViolation},  {EWOULDBLOCK, win::kSharingViolation},
+    {ENOSPC, win::kDiskFull},      {EEXIST, win::kFileExists},
+};
+
+} // namespace
+
 std::uint32_t windows_code_from_errno(int err, bool folder_exists) {
-    switch (err) {
-    case ENOENT:
-        return folder_exists ? win::kFileNotFound : win::kPathNotFound;
-    case ENOTDIR:
-        return win::kPathNotFound;
-    case EMFILE:
-    case ENFILE:
-        return win::kTooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-        return win::kAccessDenied;
-    case ENOMEM:
-        return win::kNotEnoughMemory;
-    case EROFS:
-        return win::kWriteProtect;
-    case EBUSY:
-    case EWOULDBLOCK:
-        return win::kSharingViolation;
-    case ENOSPC:
-        return win::kDiskFull;
-    case EEXIST:
-        return win::kFileExists;
-    default:
-        return win::kIoDevice;
-    }
+    if (err == ENOENT) return folder_exists ? win::kFileNotFound : win::kPathNotFound;
+    for (const ErrnoCode &known : kErrnoCodes)
+        if (known.err == err) return known.code;
+    return win::kIoDevice; // an error with no closer match
 }
 
 namespace {

@@ -27,8 +27,8 @@ class TempDir {
         // The process id and the clock keep concurrent runs apart; a folder
         // that exists anyway is someone else's and is never reused.
         do {
-            path_ = (base / ("velk-tmp-" + std::to_string(process_id()) + "-" + std::to_string(counter++) + "-" +
-                             unique_suffix()))
+            path_ = (base / ("velk-tmp-" + std::to_string(process_id()) + "-" + std::to_string(counter++) +
+                             "-" + unique_suffix()))
                         .string();
         } while (!std::filesystem::create_directory(path_));
     }

@@ -7,15 +7,6 @@
 using namespace velk;
 using namespace velk::xml;
 
-namespace {
-
-std::string_view attrib_text(TextBuffer &out, velk_handle node) {
-    append_attribs(out, as_node(node), LineEnds::keep);
-    return out.view();
-}
-
-} // namespace
-
 extern "C" {
 
 VELK_API velk_handle VELK_CALL xmlAttribExists(velk_handle node, velk_bstr name) {
@@ -56,17 +47,11 @@ VELK_API int32_t VELK_CALL xmlzSetAttrib(velk_handle node, const char *name, con
 }
 
 VELK_API velk_bstr VELK_CALL xmlAttribToString(velk_handle node) {
-    return shield<velk_bstr>(nullptr, [&] {
-        TextBuffer out;
-        return plain_result(attrib_text(out, node));
-    });
+    return plain_text([&](TextBuffer &out) { append_attribs(out, as_node(node), LineEnds::keep); });
 }
 
 VELK_API const char *VELK_CALL xmlzAttribToString(velk_handle node) {
-    return shield<const char *>("", [&] {
-        TextBuffer out;
-        return z_result(Family::xml, attrib_text(out, node));
-    });
+    return z_text(Family::xml, [&](TextBuffer &out) { append_attribs(out, as_node(node), LineEnds::keep); });
 }
 
 } // extern "C"

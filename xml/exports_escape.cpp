@@ -7,34 +7,20 @@
 using namespace velk;
 using namespace velk::xml;
 
-namespace {
-
-velk_bstr clean_result(std::string_view text) {
-    TextBuffer out;
-    append_clean(out, text, LineEnds::keep);
-    return plain_result(out.view());
-}
-
-} // namespace
-
 extern "C" {
 
 VELK_API velk_bstr VELK_CALL xmlClean(velk_bstr text) {
     PlainArg arg(text);
-    return shield<velk_bstr>(nullptr, [&] { return clean_result(arg.view()); });
+    return plain_text([&](TextBuffer &out) { append_clean(out, arg.view(), LineEnds::keep); });
 }
 
 VELK_API velk_bstr VELK_CALL ll_xmlClean(velk_bstr text) {
     PlainArg arg(text);
-    return shield<velk_bstr>(nullptr, [&] { return clean_result(arg.view()); });
+    return plain_text([&](TextBuffer &out) { append_clean(out, arg.view(), LineEnds::keep); });
 }
 
 VELK_API const char *VELK_CALL xmlzClean(const char *text) {
-    return shield<const char *>("", [&] {
-        TextBuffer out;
-        append_clean(out, z_arg(text), LineEnds::keep);
-        return z_result(Family::xml, out.view());
-    });
+    return z_text(Family::xml, [&](TextBuffer &out) { append_clean(out, z_arg(text), LineEnds::keep); });
 }
 
 VELK_API velk_bstr VELK_CALL xmlUnClean(velk_bstr text) {

@@ -9,35 +9,19 @@ using namespace velk::xml;
 extern "C" {
 
 VELK_API velk_bstr VELK_CALL xmlNodeToString(velk_handle node, int32_t indent) {
-    return shield<velk_bstr>(nullptr, [&] {
-        TextBuffer out;
-        write_node(out, as_node(node), indent != 0);
-        return plain_result(out.view());
-    });
+    return plain_text([&](TextBuffer &out) { write_node(out, as_node(node), indent != 0); });
 }
 
 VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent) {
-    return shield<const char *>("", [&] {
-        TextBuffer out;
-        write_node(out, as_node(node), indent != 0);
-        return z_result(Family::xml, out.view());
-    });
+    return z_text(Family::xml, [&](TextBuffer &out) { write_node(out, as_node(node), indent != 0); });
 }
 
 VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent) {
-    return shield<velk_bstr>(nullptr, [&] {
-        TextBuffer out;
-        write_tree(out, as_node(node), indent != 0);
-        return plain_result(out.view());
-    });
+    return plain_text([&](TextBuffer &out) { write_tree(out, as_node(node), indent != 0); });
 }
 
 VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent) {
-    return shield<const char *>("", [&] {
-        TextBuffer out;
-        write_tree(out, as_node(node), indent != 0);
-        return z_result(Family::xml, out.view());
-    });
+    return z_text(Family::xml, [&](TextBuffer &out) { write_tree(out, as_node(node), indent != 0); });
 }
 
 } // extern "C"

@@ -102,6 +102,12 @@ class Parser {
 
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
+    // The first byte from i on that stops a run of a name; n_ when none does.
+    std::size_t run_end(std::size_t i, const Stops &stops) const {
+        while (i < n_ && !stops[byte_at(s_, i)])
+            ++i;
+        return i;
+    }
     // Sets the message, placed at the byte at, and stops the machine.
     State fail(std::size_t at, std::string_view message);
     State out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
@@ -268,15 +274,10 @@ XmlNode *Parser::run() {
         case State::failed:
             return nullptr; // the destructor releases what was made
         case State::tag_name: {
-            std::size_t j = i;
-            while (j < n_ && !kTagNameStops[byte_at(s_, j)])
-                ++j;
-            if (j == n_) {
-                i = j;
-                break;
-            }
-            unsigned char c = byte_at(s_, j);
+            std::size_t j = run_end(i, kTagNameStops);
             i = j + 1;
+            if (j == n_) break; // an unfinished name: the input ends the loop
+            unsigned char c = byte_at(s_, j);
             if (is_blank(c)) {
                 tag_ = slice(start, j);
                 state = j == start ? fail(j, messages::kEmptyTagName) : State::between_attribs;
@@ -331,15 +332,10 @@ XmlNode *Parser::run() {
             break;
         }
         case State::attrib_name: {
-            std::size_t j = i;
-            while (j < n_ && !kAttribNameStops[byte_at(s_, j)])
-                ++j;
-            if (j == n_) {
-                i = j;
-                break;
-            }
-            unsigned char c = byte_at(s_, j);
+            std::size_t j = run_end(i, kAttribNameStops);
             i = j + 1;
+            if (j == n_) break; // an unfinished name: the input ends the loop
+            unsigned char c = byte_at(s_, j);
             if (is_blank(c) || c == '=') {
                 equals = c == '=';
                 name_ = slice(start, j);
