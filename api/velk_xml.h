@@ -111,9 +111,9 @@
 
 #include "velk_xml_version.h"
 
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(_WIN64)
 #define VELK_CALL __stdcall
-#else
+#else /* 64-bit Windows and Linux: the platform's one C convention */
 #define VELK_CALL
 #endif
 

@@ -7,6 +7,9 @@
 #                           exports, plus the counted-string functions that
 #                           oleaut32 supplies on Windows and the library itself
 #                           elsewhere; every other symbol is local.
+#   VELK_EXPORT_DEF_X64     the .def of the 64-bit Windows DLL: x64 has one
+#                           calling convention and no decorations, so it
+#                           lists the undecorated names.
 set(VELK_EXPORT_DEF ${PROJECT_SOURCE_DIR}/api/velk_xml.def)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VELK_EXPORT_DEF})
 
@@ -38,3 +41,10 @@ endforeach()
 string(APPEND velk_map "  local:\n    *;\n};\n")
 set(VELK_EXPORT_MAP ${PROJECT_BINARY_DIR}/api/velk_xml.map)
 velk_write_if_changed(${VELK_EXPORT_MAP} "${velk_map}")
+
+set(velk_def_x64 "; The exports of the 64-bit VELK_XML.dll, made from api/velk_xml.def.\nLIBRARY VELK_XML.dll\nEXPORTS\n")
+foreach(name IN LISTS VELK_EXPORTS)
+  string(APPEND velk_def_x64 "${name}\n")
+endforeach()
+set(VELK_EXPORT_DEF_X64 ${PROJECT_BINARY_DIR}/api/velk_xml_x64.def)
+velk_write_if_changed(${VELK_EXPORT_DEF_X64} "${velk_def_x64}")

@@ -26,10 +26,10 @@ need_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ googletest g++-mingw-w64-i686 libpugixml-dev libtinyxml2-dev libxml2-dev)
+BUILD_PACKAGES=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 libpugixml-dev libtinyxml2-dev libxml2-dev)
 
 build_targets() {
-    for preset in native win32; do
+    for preset in native win32 win64; do
         echo "== building $preset"
         cmake --preset "$preset" >/dev/null
         cmake --build --preset "$preset"

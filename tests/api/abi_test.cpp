@@ -159,11 +159,26 @@ velk_bstr make_bstr(Library, const char *s) {
 }
 void free_bstr(Library, velk_bstr s) { SysFreeString(s); }
 
+// The image this program can load: PE32 for i386, PE32+ for x86-64, whose
+// optional header is laid out differently (64-bit image base and stack sizes
+// move the data directories).
+#if defined(_WIN64)
+typedef IMAGE_NT_HEADERS64 NtHeaders;
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+#else
+typedef IMAGE_NT_HEADERS32 NtHeaders;
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+#endif
+
 const unsigned char *image_base(Library lib) { return reinterpret_cast<const unsigned char *>(lib); }
-const IMAGE_DATA_DIRECTORY &directory(Library lib, int which) {
+const NtHeaders &nt_headers(Library lib) {
     auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image_base(lib));
-    auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(image_base(lib) + dos->e_lfanew);
-    return nt->OptionalHeader.DataDirectory[which];
+    return *reinterpret_cast<const NtHeaders *>(image_base(lib) + dos->e_lfanew);
+}
+const IMAGE_DATA_DIRECTORY &directory(Library lib, int which) {
+    return nt_headers(lib).OptionalHeader.DataDirectory[which];
 }
 
 std::set<std::string> exported_names(Library lib) {
@@ -264,6 +279,16 @@ TEST_F(Abi, ExportTableHoldsExactlyTheListedNames) {
 }
 
 #if defined(_WIN32)
+TEST_F(Abi, ImageIsADllForThisProcessor) {
+    ASSERT_NE(lib_, nullptr);
+    const NtHeaders &nt = nt_headers(lib_);
+    EXPECT_EQ(nt.Signature, static_cast<DWORD>(IMAGE_NT_SIGNATURE));
+    EXPECT_EQ(nt.FileHeader.Machine, kMachine);
+    EXPECT_EQ(nt.FileHeader.SizeOfOptionalHeader, sizeof(nt.OptionalHeader));
+    EXPECT_EQ(nt.OptionalHeader.Magic, kOptionalMagic);
+    EXPECT_TRUE(nt.FileHeader.Characteristics & IMAGE_FILE_DLL);
+}
+
 TEST_F(Abi, ImportsOnlySystemDlls) {
     ASSERT_NE(lib_, nullptr);
     const std::set<std::string> system = {"kernel32.dll", "msvcrt.dll",   "oleaut32.dll",
@@ -434,3 +459,103 @@ TEST_F(Abi, QueryAndBridgeCallsThroughCallerPointerTypes) {
         free_tree(h);
     }
 }
+
+#if defined(_WIN64)
+namespace {
+
+// Reserves every free range of address space below 4 GiB while it lives, so
+// that the heap grows above it and the library's records get addresses that
+// do not fit in 32 bits.
+class LowAddressesTaken {
+  public:
+    LowAddressesTaken() {
+        const std::uintptr_t limit = std::uintptr_t(1) << 32;
+        MEMORY_BASIC_INFORMATION range;
+        std::uintptr_t at = 0x10000;
+        while (at < limit && VirtualQuery(reinterpret_cast<void *>(at), &range, sizeof range)) {
+            auto base = reinterpret_cast<std::uintptr_t>(range.BaseAddress);
+            std::uintptr_t end = base + range.RegionSize;
+            if (range.State == MEM_FREE) {
+                void *taken =
+                    VirtualAlloc(range.BaseAddress, std::min(end, limit) - base, MEM_RESERVE, PAGE_NOACCESS);
+                if (taken) taken_.push_back(taken);
+            }
+            at = end;
+        }
+    }
+    ~LowAddressesTaken() {
+        for (void *range : taken_)
+            VirtualFree(range, 0, MEM_RELEASE);
+    }
+
+  private:
+    std::vector<void *> taken_;
+};
+
+bool above_4gib(velk_handle h) { return h > 0xFFFFFFFFu; }
+
+} // namespace
+
+TEST_F(Abi, HandlesAbove4GiBStayWhole) {
+    ASSERT_NE(lib_, nullptr);
+    auto zadd = BIND(llzAdd);
+    auto count = BIND(llCount);
+    auto last = BIND(llFindLast);
+    auto prev = BIND(llFindPrev);
+    auto by_number = BIND(llGetByNumber);
+    auto find_smallest = BIND(llFindSmallest);
+    auto find_by_name = BIND(llzFindByName);
+    auto name = BIND(llzName);
+    auto free_list = BIND(llFree);
+    auto zparse = BIND(xmlzParse);
+    auto child = BIND(xmlChild);
+    auto parent = BIND(xmlParent);
+    auto find_child = BIND(xmlzFindChild);
+    auto attrib_exists = BIND(xmlzAttribExists);
+    auto add_child = BIND(xmlAddChild);
+    auto to_list = BIND(xmlToList);
+    auto free_tree = BIND(xmlFree);
+
+    LowAddressesTaken low;
+    // Entries until the heap has moved above 4 GiB: the blocks below it that
+    // were free before fill up first.
+    velk_handle first = zadd(0, "first", "9"), high = first;
+    int32_t entries = 1;
+    while (high && !above_4gib(high) && entries < 1000000) {
+        high = zadd(high, "", "5");
+        ++entries;
+    }
+    ASSERT_TRUE(above_4gib(high)) << entries << " entries";
+    velk_handle tail = zadd(high, "tail", "1");
+    ASSERT_TRUE(above_4gib(tail));
+    EXPECT_EQ(count(first), entries + 1);
+    EXPECT_EQ(last(first), tail);
+    EXPECT_EQ(prev(first, tail), high);
+    EXPECT_EQ(by_number(high, 2), tail);
+    EXPECT_EQ(find_by_name(first, "tail"), tail);
+    EXPECT_STREQ(name(tail), "tail");
+    velk_handle before = 0;
+    EXPECT_EQ(find_smallest(first, 1, &before), tail);
+    EXPECT_EQ(before, high);
+
+    // The list stays until the end: blocks it gave back would be below 4 GiB.
+    velk_handle doc = zparse("<list name='L'><listitem name='k'>v</listitem></list>");
+    velk_handle item = find_child(doc, "listitem");
+    ASSERT_TRUE(above_4gib(doc) && above_4gib(item));
+    EXPECT_EQ(parent(item), doc);
+    EXPECT_TRUE(above_4gib(child(item)));
+    EXPECT_EQ(parent(child(item)), item);
+    EXPECT_TRUE(above_4gib(attrib_exists(doc, "name")));
+    velk_handle extra = zparse("<listitem name='j'>w</listitem>");
+    add_child(doc, extra);
+    EXPECT_EQ(parent(extra), doc);
+    velk_handle list = to_list(doc);
+    ASSERT_TRUE(above_4gib(list));
+    EXPECT_EQ(count(list), 2);
+    EXPECT_STREQ(name(by_number(list, 2)), "j");
+    free_list(list);
+    free_tree(doc);
+    free_tree(extra);
+    free_list(first);
+}
+#endif

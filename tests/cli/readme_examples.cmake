@@ -1,7 +1,9 @@
 # Runs every "$ velkxml ..." line of the README's console blocks and checks
 # that the tool prints exactly the lines shown below it.
-#   TOOL, EMULATOR (optional), README, WORKDIR
+#   TOOL, EMULATOR (optional, its command words separated by "@@"), README, WORKDIR
 cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
 
 # Lines as a CMake list: ";" and brackets would split or join list items, so
 # they travel as placeholders until a line is used.

@@ -1,5 +1,6 @@
 # Runs velkxml once and checks its exit status and what it printed.
-#   TOOL           the tool's path; EMULATOR (optional) runs it (Wine)
+#   TOOL           the tool's path; EMULATOR (optional) runs it (Wine), its
+#                  command words separated by "@@"
 #   ARGS           the arguments, separated by "@@"
 #   STATUS         the exit status expected
 #   OUTPUT         (optional) the exact standard output expected
@@ -13,6 +14,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "@@" ";" ARGS "${ARGS}")
+string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
 foreach(key OUTPUT ERRORS CONTAINS)
   if(DEFINED ${key})
     string(REPLACE "@SEMICOLON@" ";" ${key} "${${key}}")
