@@ -44,7 +44,13 @@ if(TARGET velkxml)
 endif()
 
 if(WIN32)
-  install(FILES api/velk_xml.def DESTINATION ${velk_arch_dir} RENAME VELK_XML.def)
+  # The export list for making import libraries: 32-bit names carry their
+  # __stdcall decorations, 64-bit ones none.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    install(FILES ${VELK_EXPORT_DEF_X64} DESTINATION ${velk_arch_dir} RENAME VELK_XML.def)
+  else()
+    install(FILES api/velk_xml.def DESTINATION ${velk_arch_dir} RENAME VELK_XML.def)
+  endif()
   # Text files as Windows editors expect them.
   configure_file(package/README-windows.txt ${PROJECT_BINARY_DIR}/package-files/README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE ${PROJECT_BINARY_DIR}/package-files/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)

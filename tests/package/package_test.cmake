@@ -6,10 +6,13 @@
 #   find-package  the examples as a CMake project with find_package(velk_xml)
 #   zip           the Windows ZIP: its contents, the examples compiled with
 #                 the mingw compiler against the packaged header and import
-#                 library, run under Wine with the packaged DLL
+#                 library, run under Wine (EMULATOR, its command words
+#                 separated by "@@") with the packaged DLL of ARCH (x86, x64)
 # Everything happens in a new folder under the system's temporary folder,
 # which goes when the test ends, passed or failed.
 cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
 
 if(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
   set(tmp_root "$ENV{TMPDIR}")
@@ -248,10 +251,10 @@ elseif(MODE STREQUAL "zip")
     ${name}/LICENSE.txt
     ${name}/README.txt
     ${name}/include/velk_xml_version.h
-    ${name}/x86/VELK_XML.def
-    ${name}/x86/VELK_XML.dll
-    ${name}/x86/VELK_XML.dll.a
-    ${name}/x86/velkxml.exe)
+    ${name}/${ARCH}/VELK_XML.def
+    ${name}/${ARCH}/VELK_XML.dll
+    ${name}/${ARCH}/VELK_XML.dll.a
+    ${name}/${ARCH}/velkxml.exe)
   foreach(header IN LISTS headers)
     list(APPEND expected ${name}/include/${header})
   endforeach()
@@ -271,10 +274,10 @@ elseif(MODE STREQUAL "zip")
   # DLL found beside the program.
   foreach(example demo xml_demo)
     run(COMMAND "${C_COMPILER}" ${warnings} "-I${package}/include" "${SOURCE_DIR}/examples/${example}.c"
-            "${package}/x86/VELK_XML.dll.a" -loleaut32 -o "${package}/x86/velk_${example}.exe")
+            "${package}/${ARCH}/VELK_XML.dll.a" -loleaut32 -o "${package}/${ARCH}/velk_${example}.exe")
   endforeach()
-  run_examples("${package}/x86/velk_demo.exe" "${package}/x86/velk_xml_demo.exe" RUNNER ${EMULATOR})
-  run(COMMAND ${EMULATOR} "${package}/x86/velkxml.exe" check catalog.xml OUTPUT out)
+  run_examples("${package}/${ARCH}/velk_demo.exe" "${package}/${ARCH}/velk_xml_demo.exe" RUNNER ${EMULATOR})
+  run(COMMAND ${EMULATOR} "${package}/${ARCH}/velkxml.exe" check catalog.xml OUTPUT out)
   expect_equal("the packaged tool's check" "${out}" "catalog.xml: ok\n")
 
 else()
