@@ -5,7 +5,7 @@
 # velk_xml::velk_xml, and LICENSE, README.md, CHANGELOG.md.
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
 # its import library, its .def and velkxml.exe in a folder per architecture
-# (x86/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
+# (x86/, x64/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
 include(CMakePackageConfigHelpers)
 
 # Installed programs and libraries carry no debug sections, whatever the build
@@ -67,6 +67,17 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME VELK_XML-${PROJECT_VERSION}-windows)
   set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  # The 32-bit build's ZIP also holds x64/ of a 64-bit build, when that build
+  # has made its DLL by the time the ZIP is packed.
+  set(VELK_PACKAGE_X64_BUILD "" CACHE PATH "A 64-bit Windows build folder whose x64/ the ZIP also holds")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND VELK_PACKAGE_X64_BUILD)
+    set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};velk_xml;ALL;/")
+    set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/package-files/cpack_x64.cmake)
+    file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
+      "if(EXISTS [[${VELK_PACKAGE_X64_BUILD}/bin/VELK_XML.dll]])\n"
+      "  list(APPEND CPACK_INSTALL_CMAKE_PROJECTS [[${VELK_PACKAGE_X64_BUILD}]] velk_xml ALL /)\n"
+      "endif()\n")
+  endif()
   include(CPack)
   return()
 endif()

@@ -7,7 +7,9 @@
 #   zip           the Windows ZIP: its contents, the examples compiled with
 #                 the mingw compiler against the packaged header and import
 #                 library, run under Wine (EMULATOR, its command words
-#                 separated by "@@") with the packaged DLL of ARCH (x86, x64)
+#                 separated by "@@") with the packaged DLL of ARCH (x86, x64);
+#                 the files of x64/ too when X64_BUILD, the 64-bit build that
+#                 the 32-bit ZIP takes them from, has made its DLL
 # Everything happens in a new folder under the system's temporary folder,
 # which goes when the test ends, passed or failed.
 cmake_minimum_required(VERSION 3.25)
@@ -255,6 +257,10 @@ elseif(MODE STREQUAL "zip")
     ${name}/${ARCH}/VELK_XML.dll
     ${name}/${ARCH}/VELK_XML.dll.a
     ${name}/${ARCH}/velkxml.exe)
+  if(X64_BUILD AND EXISTS "${X64_BUILD}/bin/VELK_XML.dll")
+    list(APPEND expected ${name}/x64/VELK_XML.def ${name}/x64/VELK_XML.dll ${name}/x64/VELK_XML.dll.a
+                         ${name}/x64/velkxml.exe)
+  endif()
   foreach(header IN LISTS headers)
     list(APPEND expected ${name}/include/${header})
   endforeach()
