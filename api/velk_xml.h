@@ -7,14 +7,19 @@
  * helpers for the counted strings.
  *
  * CALLING. Every export has C linkage; in the 32-bit Windows DLL it is
- * __stdcall (VELK_CALL) with an undecorated name, elsewhere the platform's
- * C convention. The function-pointer types at the end of this header (one
+ * __stdcall (VELK_CALL) with an undecorated name, elsewhere (the 64-bit
+ * Windows DLL, whose names are undecorated too, and Linux) the platform's
+ * one C convention. The function-pointer types at the end of this header (one
  * per export, named after it with "_fn") serve callers that bind by name.
  *
  * HANDLES. A velk_handle is the address of a record of the library: an
  * entry of a named list, a node of an XML tree, or (xmlAttribExists only) an
- * attribute. 0 means no list, no node, or not found. It is 32 bits wide in
- * the 32-bit Windows DLL and as wide as a pointer elsewhere. A list is the
+ * attribute. 0 means no list, no node, or not found. It is as wide as a
+ * pointer: 32 bits in the 32-bit Windows DLL, 64 bits in the 64-bit Windows
+ * DLL and on 64-bit Linux; keep it in a velk_handle, never in a 32-bit
+ * integer. Numbers, counts, positions, flags, modes and the byte counts of
+ * counted strings are 32 bits on every target; api/velk_records.h gives
+ * each record field's width and offset per target. A list is the
  * handle of its first entry and a document the handle of its first node;
  * there is no separate header record. The library never checks a handle:
  * 0 is accepted everywhere (as "nothing"), but anything other than 0 must
