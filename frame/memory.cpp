@@ -16,16 +16,21 @@ namespace {
 // and always in sanitizer builds (tests and fuzz targets).
 std::atomic<bool> g_counting{kAddressSanitizer};
 FailureCountdown g_allocation_failure;
+// Set once counting or the failure switch was asked for; until then a block
+// costs one load of this flag beyond the block itself.
+std::atomic<bool> g_watched{kAddressSanitizer};
 std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};
 } // namespace
 
 bool allocation_permitted() noexcept {
+    if (!g_watched.load(std::memory_order_relaxed)) return true;
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     return !g_allocation_failure.strikes();
 }
 
 void *mem_get(std::size_t size) noexcept {
+    if (!g_watched.load(std::memory_order_relaxed)) return platform::block_alloc(size);
     if (!allocation_permitted()) return nullptr;
     void *block = platform::block_alloc(size);
     if (block && g_counting.load(std::memory_order_relaxed))
@@ -35,7 +40,8 @@ void *mem_get(std::size_t size) noexcept {
 
 void mem_free(void *block) noexcept {
     if (!block) return;
-    if (g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
+    if (g_watched.load(std::memory_order_relaxed) && g_counting.load(std::memory_order_relaxed))
+        g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
     platform::block_free(block);
 }
 
@@ -47,10 +53,6 @@ char *text_store(std::string_view text) noexcept {
     return block; // the terminating NUL comes from the zero fill
 }
 
-std::string_view text_read(const char *stored) noexcept {
-    return stored ? std::string_view(stored) : std::string_view();
-}
-
 char *bstr_new(std::string_view bytes) noexcept {
     if (bytes.empty() || bytes.size() > UINT32_MAX) return nullptr;
     if (!allocation_permitted()) return nullptr;
@@ -58,8 +60,14 @@ char *bstr_new(std::string_view bytes) noexcept {
 }
 
 namespace testing {
-void count_blocks() { g_counting.store(true); }
-void fail_allocation(unsigned nth) { g_allocation_failure.arm(nth); }
+void count_blocks() {
+    g_counting.store(true);
+    g_watched.store(true);
+}
+void fail_allocation(unsigned nth) {
+    g_watched.store(true);
+    g_allocation_failure.arm(nth);
+}
 unsigned allocations_since_reset() { return g_allocations.load(); }
 void reset_allocation_count() { g_allocations.store(0); }
 long live_blocks() { return g_live_blocks.load(); }

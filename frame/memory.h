@@ -53,7 +53,9 @@ class ScratchBlock {
 // text is stored as null, and null is also the answer when no block can be had.
 char *text_store(std::string_view text) noexcept;
 // Stored-text reading: the bytes up to the first NUL; null reads as "".
-std::string_view text_read(const char *stored) noexcept;
+inline std::string_view text_read(const char *stored) noexcept {
+    return stored ? std::string_view(stored) : std::string_view();
+}
 
 // A new counted string holding the bytes; null for the empty text, and null
 // when the string cannot be had.

@@ -42,23 +42,6 @@ bool equals_lowered(std::string_view text, std::string_view key) noexcept {
     return true;
 }
 
-std::string_view data_text(const ListNode *node) noexcept {
-    if (!node || !node->data || node->capacity <= 0) return {};
-    const void *nul = std::memchr(node->data, 0, static_cast<std::size_t>(node->capacity));
-    std::size_t len = nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - node->data)
-                          : static_cast<std::size_t>(node->capacity);
-    return {node->data, len};
-}
-
-std::string_view data_bytes(const ListNode *node) noexcept {
-    if (!node || !node->data || node->capacity <= 0) return {};
-    return {node->data, static_cast<std::size_t>(node->capacity)};
-}
-
-std::string_view name_text(const ListNode *node) noexcept {
-    return node ? text_read(node->name) : std::string_view();
-}
-
 // Lowering never makes or removes a blank, so trimming first gives the same
 // result and lets the lowering write straight into the destination.
 std::string normalise_name(std::string_view name) {

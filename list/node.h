@@ -2,8 +2,12 @@
 // empty list.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#include "frame/memory.h"
 
 namespace velk::list {
 
@@ -23,12 +27,26 @@ inline std::uintptr_t as_handle(const ListNode *node) noexcept {
 // raw (exactly the bytes, the b face).
 enum class DataForm { text, raw };
 
+// The readers below are inline: saving and searching a list call them once
+// or twice per entry.
+
 // The node's data read as text: the bytes before the first NUL, never more
 // than capacity bytes; "" when the node has no data block.
-std::string_view data_text(const ListNode *node) noexcept;
+inline std::string_view data_text(const ListNode *node) noexcept {
+    if (!node || !node->data || node->capacity <= 0) return {};
+    const auto capacity = static_cast<std::size_t>(node->capacity);
+    const void *nul = std::memchr(node->data, 0, capacity);
+    return {node->data,
+            nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - node->data) : capacity};
+}
 // Exactly capacity bytes of the data block.
-std::string_view data_bytes(const ListNode *node) noexcept;
+inline std::string_view data_bytes(const ListNode *node) noexcept {
+    if (!node || !node->data || node->capacity <= 0) return {};
+    return {node->data, static_cast<std::size_t>(node->capacity)};
+}
 // The stored (normalised) name; "" when the node has none.
-std::string_view name_text(const ListNode *node) noexcept;
+inline std::string_view name_text(const ListNode *node) noexcept {
+    return node ? text_read(node->name) : std::string_view();
+}
 
 } // namespace velk::list
