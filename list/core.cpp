@@ -1,6 +1,7 @@
 #include "list/core.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "frame/memory.h"
@@ -28,8 +29,23 @@ constexpr std::array<unsigned char, 256> make_lower_table() {
 
 constexpr std::array<unsigned char, 256> kLower = make_lower_table();
 
+// Names are mostly ASCII: eight bytes below 0x80 are lowered at once (a
+// byte from 'A' to 'Z' gains 0x20). From the first eight that hold a higher
+// byte on, the table does it, as it knows the code page 437 capitals.
 void lower_into(char *out, std::string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i)
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, s.data() + i, 8);
+        if (x & kHigh) break;
+        // With every byte below 0x80, no sum carries into the next byte:
+        // its top bit says byte >= 'A', and byte > 'Z'.
+        std::uint64_t from_a = x + 0x3F3F3F3F3F3F3F3Fu, past_z = x + 0x2525252525252525u;
+        x |= (from_a & ~past_z & kHigh) >> 2;
+        std::memcpy(out + i, &x, 8);
+    }
+    for (; i < s.size(); ++i)
         out[i] = static_cast<char>(kLower[static_cast<unsigned char>(s[i])]);
 }
 

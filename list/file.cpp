@@ -123,6 +123,25 @@ class ChunkReader {
         std::int32_t length = get_length(reinterpret_cast<const unsigned char *>(buffer_ + pos_));
         return length <= 0 || end_ - pos_ - 4 >= static_cast<std::size_t>(length);
     }
+    // The next entry, its fields read in place, when it lies whole in the
+    // buffer and neither length ends the list: the common case, taken in one
+    // step. false leaves everything to the field-by-field reading.
+    bool take_whole_entry(std::string_view &name, std::string_view &data) {
+        const std::size_t avail = end_ - pos_;
+        if (avail < 8) return false;
+        const char *at = buffer_ + pos_;
+        const std::int32_t name_length = get_length(reinterpret_cast<const unsigned char *>(at));
+        if (name_length < 0 || static_cast<std::size_t>(name_length) > avail - 8) return false;
+        const auto name_size = static_cast<std::size_t>(name_length);
+        const std::int32_t data_length =
+            get_length(reinterpret_cast<const unsigned char *>(at + 4 + name_size));
+        if (data_length < 0 || static_cast<std::size_t>(data_length) > avail - 8 - name_size) return false;
+        const auto data_size = static_cast<std::size_t>(data_length);
+        name = {at + 4, name_size};
+        data = {at + 8 + name_size, data_size};
+        pos_ += 8 + name_size + data_size;
+        return true;
+    }
     // The next size bytes where they already lie in the buffer, taken;
     // null when they do not (take() then copies them).
     const char *take_in_place(std::size_t size) {
@@ -272,6 +291,10 @@ ListNode *load_from_file(std::string_view file) {
     for (;;) {
         std::int32_t name_length = 0, data_length = 0;
         std::string_view name_field, data_field;
+        if (reader.take_whole_entry(name_field, data_field)) {
+            loaded.add(name_field, data_field, DataForm::text);
+            continue;
+        }
         if (!read_length(reader, name_length, err)) break;
         if ((err = read_field(reader, name_length, entry_name, name_field))) break;
         // A name read in place would be overwritten if the data made the

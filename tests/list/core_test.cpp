@@ -54,6 +54,30 @@ TEST(ListCore, AddLowersCodePage437CapitalsAndKeepsOtherBlanks) {
     llFree(node);
 }
 
+TEST(ListCore, NamesAreLoweredAlikeWhereverEachByteStands) {
+    // Names are lowered eight bytes at a time while they are ASCII: every
+    // byte value, at each place of such a run and after it, in long names.
+    for (int b = 1; b < 256; ++b) {
+        if (b == ' ') continue; // outer blanks are trimmed
+        const char c = static_cast<char>(b);
+        char lowered = c;
+        if (b >= 'A' && b <= 'Z') lowered = static_cast<char>(b + 32);
+        const std::pair<int, char> cp437[] = {{0x80, '\x87'}, {0x8E, '\x84'}, {0x8F, '\x86'}, {0x90, '\x82'},
+                                              {0x99, '\x94'}, {0x9A, '\x81'}, {0xA5, '\xA4'}};
+        for (auto [capital, small] : cp437)
+            if (b == capital) lowered = small;
+        for (std::size_t at = 0; at < 17; ++at) {
+            std::string name = "Name-Of-Q-Z-@[`{" + std::string(1, 'K');
+            name[at] = c;
+            std::string expected = "name-of-q-z-@[`{k";
+            expected[at] = lowered;
+            velk_handle node = llAdd(0, bs(name), bs("d"));
+            EXPECT_EQ(name_of(node), expected) << "byte " << b << " at " << at;
+            llFree(node);
+        }
+    }
+}
+
 TEST(ListCore, AddEmptyOrBlankNamesAreNotStored) {
     velk_handle a = llAdd(0, nullptr, bs("d"));
     velk_handle b = llAdd(a, bs("   "), bs("d"));
