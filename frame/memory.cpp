@@ -16,21 +16,19 @@ namespace {
 // and always in sanitizer builds (tests and fuzz targets).
 std::atomic<bool> g_counting{kAddressSanitizer};
 FailureCountdown g_allocation_failure;
-// Set once counting or the failure switch was asked for; until then a block
-// costs one load of this flag beyond the block itself.
-std::atomic<bool> g_watched{kAddressSanitizer};
 std::atomic<unsigned> g_allocations{0};
 std::atomic<long> g_live_blocks{0};
 } // namespace
 
+std::atomic<bool> detail::g_watched{kAddressSanitizer};
+
 bool allocation_permitted() noexcept {
-    if (!g_watched.load(std::memory_order_relaxed)) return true;
+    if (!detail::g_watched.load(std::memory_order_relaxed)) return true;
     if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
     return !g_allocation_failure.strikes();
 }
 
-void *mem_get(std::size_t size) noexcept {
-    if (!g_watched.load(std::memory_order_relaxed)) return platform::block_alloc(size);
+void *detail::mem_get_watched(std::size_t size) noexcept {
     if (!allocation_permitted()) return nullptr;
     void *block = platform::block_alloc(size);
     if (block && g_counting.load(std::memory_order_relaxed))
@@ -38,10 +36,8 @@ void *mem_get(std::size_t size) noexcept {
     return block;
 }
 
-void mem_free(void *block) noexcept {
-    if (!block) return;
-    if (g_watched.load(std::memory_order_relaxed) && g_counting.load(std::memory_order_relaxed))
-        g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
+void detail::mem_free_watched(void *block) noexcept {
+    if (g_counting.load(std::memory_order_relaxed)) g_live_blocks.fetch_sub(1, std::memory_order_relaxed);
     platform::block_free(block);
 }
 
@@ -62,10 +58,10 @@ char *bstr_new(std::string_view bytes) noexcept {
 namespace testing {
 void count_blocks() {
     g_counting.store(true);
-    g_watched.store(true);
+    detail::g_watched.store(true);
 }
 void fail_allocation(unsigned nth) {
-    g_watched.store(true);
+    detail::g_watched.store(true);
     g_allocation_failure.arm(nth);
 }
 unsigned allocations_since_reset() { return g_allocations.load(); }

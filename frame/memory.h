@@ -2,16 +2,37 @@
 // library is a fixed, zero-filled block of its own.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string_view>
 #include <utility>
 
+#include "frame/platform.h"
+
 namespace velk {
 
-// GetMem: a zero-filled block, or null when memory is exhausted.
-void *mem_get(std::size_t size) noexcept;
+namespace detail {
+// Set once the tests asked for counting or for the failure switch; until
+// then a block costs one load of this flag beyond the block itself.
+extern std::atomic<bool> g_watched;
+void *mem_get_watched(std::size_t size) noexcept;
+void mem_free_watched(void *block) noexcept;
+} // namespace detail
+
+// GetMem: a zero-filled block, or null when memory is exhausted. Inline, as
+// a parse asks for hundreds of thousands of them.
+inline void *mem_get(std::size_t size) noexcept {
+    if (__builtin_expect(detail::g_watched.load(std::memory_order_relaxed), 0))
+        return detail::mem_get_watched(size);
+    return platform::block_alloc(size);
+}
 // FreeMem: null is ignored.
-void mem_free(void *block) noexcept;
+inline void mem_free(void *block) noexcept {
+    if (!block) return;
+    if (__builtin_expect(detail::g_watched.load(std::memory_order_relaxed), 0))
+        return detail::mem_free_watched(block);
+    platform::block_free(block);
+}
 
 // Allocates and zero-fills one record of type T; null when memory is exhausted.
 template <class T> T *make_record() noexcept { return static_cast<T *>(mem_get(sizeof(T))); }
