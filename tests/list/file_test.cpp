@@ -157,7 +157,9 @@ TEST(ListFile, MissingOrNegativeLengthsEndTheListQuietly) {
     write_file(dir.file("minus5.lst"), two + le(-5) + entry("c", "3") + le(-1));
     write_file(dir.file("cutlength.lst"), two + std::string("\x01\x00", 2));
     write_file(dir.file("nodatalength.lst"), two + le(1) + "c"); // name kept only with data
-    for (const char *name : {"nomarker.lst", "minus5.lst", "cutlength.lst", "nodatalength.lst"}) {
+    write_file(dir.file("minusdata.lst"), two + le(1) + "c" + le(-3) + entry("d", "4") + le(-1));
+    for (const char *name :
+         {"nomarker.lst", "minus5.lst", "cutlength.lst", "nodatalength.lst", "minusdata.lst"}) {
         velk::set_error(velk::Family::list, "untouched");
         velk_handle list = load(dir.file(name));
         EXPECT_EQ(entries(list), (Entries{{"a", "1"}, {"b", "2"}})) << name;
