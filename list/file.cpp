@@ -17,24 +17,25 @@ namespace {
 constexpr std::string_view kSignature = "LINKED_LIST_TYPE";
 constexpr std::size_t kChunk = 256 * 1024;
 
+// Copies size bytes, from sizeof(Word) to twice that, as two overlapping
+// moves of a Word: the first and the last sizeof(Word) bytes.
+template <class Word> void copy_overlapping(char *to, const char *from, std::size_t size) {
+    Word head, tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
+}
+
 // Copies a short field without a call: most names and data of a list are a
 // few bytes, where two overlapping moves beat memcpy's dispatch.
 inline void copy_field(char *to, const char *from, std::size_t size) {
-    if (size >= 8 && size <= 16) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + size - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + size - 8, &tail, 8);
-    } else if (size >= 4 && size < 8) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + size - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + size - 4, &tail, 4);
-    } else if (size != 0) {
+    if (size >= 8 && size <= 16)
+        copy_overlapping<std::uint64_t>(to, from, size);
+    else if (size >= 4 && size < 8)
+        copy_overlapping<std::uint32_t>(to, from, size);
+    else if (size != 0)
         std::memcpy(to, from, size);
-    }
 }
 
 // Length fields are little-endian 32-bit integers, -1 ending the list.
