@@ -63,14 +63,17 @@ std::vector<Position> editor_positions(std::string_view text, const std::vector<
     return out;
 }
 
+std::string placed_message(const std::string &file, Position at, std::string_view text) {
+    return file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + std::string(text);
+}
+
 std::string located_message(const std::string &file, std::string_view text, const std::string &message) {
     long line, column;
     std::string rest;
     std::size_t offset;
     if (!split_positioned(message, line, column, rest) || !library_offset(text, line, column, offset))
         return file + ": " + message;
-    Position at = editor_positions(text, {offset})[0];
-    return file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) + ": " + rest;
+    return placed_message(file, editor_positions(text, {offset})[0], rest);
 }
 
 } // namespace velkxml

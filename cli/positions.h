@@ -28,6 +28,9 @@ bool library_offset(std::string_view text, long line, long column, std::size_t &
 // Editor positions of byte offsets given in ascending order, in one pass.
 std::vector<Position> editor_positions(std::string_view text, const std::vector<std::size_t> &offsets);
 
+// "FILE:LINE:COL: text": a message placed in a file.
+std::string placed_message(const std::string &file, Position at, std::string_view text);
+
 // "FILE:LINE:COL: text" for a library message that carries a place in the
 // text, "FILE: message" for any other.
 std::string located_message(const std::string &file, std::string_view text, const std::string &message);

@@ -9,8 +9,6 @@ namespace {
 using velk_strings::make_string;
 using velk_strings::take_string;
 
-constexpr std::int32_t kElement = 0, kComment = 2;
-
 std::string tag_of(velk_handle node) { return take_string(xmlGetTag(node)); }
 
 // The tree writer's line ends for one node's markup: carriage returns
@@ -49,24 +47,12 @@ Finder::Finder(velk_handle root, std::string tag, std::int32_t depth, std::strin
 void Finder::push(velk_handle node) {
     Siblings &s = path_.empty() ? top_ : path_.back().children;
     if (!s.counted) {
-        s.cursor = path_.empty() ? root_ : xmlChild(path_.back().node);
-        for (velk_handle c = s.cursor; c; c = xmlNextSibling(c))
-            if (xmlNodeType(c) == kElement) ++s.totals[tag_of(c)];
+        for (velk_handle c = path_.empty() ? root_ : xmlChild(path_.back().node); c; c = xmlNextSibling(c))
+            if (xmlNodeType(c) == VELK_NODE_ELEMENT) s.ordinal[c] = ++s.totals[tag_of(c)];
         s.counted = true;
     }
     std::string tag = tag_of(node);
-    int ordinal = 0;
-    while (s.cursor) {
-        velk_handle c = s.cursor;
-        s.cursor = xmlNextSibling(c);
-        if (xmlNodeType(c) == kElement) {
-            int seen = ++s.seen[tag_of(c)];
-            if (c == node) {
-                ordinal = seen;
-                break;
-            }
-        }
-    }
+    const int ordinal = s.ordinal[node];
     std::string label = s.totals[tag] > 1 ? tag + "[" + std::to_string(ordinal) + "]" : tag;
     path_.push_back({node, std::move(label), {}});
 }
@@ -133,10 +119,10 @@ std::string compact_subtree(velk_handle node) {
     for (;;) {
         std::string text = take_string(xmlNodeToString(n, 0));
         std::int32_t type = xmlNodeType(n);
-        append_tree_text(out, text, type == kComment && text.size() >= 7);
+        append_tree_text(out, text, type == VELK_NODE_COMMENT && text.size() >= 7);
         // An element written without " />" has an end tag.
         bool has_end =
-            type == kElement && !(text.size() >= 3 && text.compare(text.size() - 3, 3, " />") == 0);
+            type == VELK_NODE_ELEMENT && !(text.size() >= 3 && text.compare(text.size() - 3, 3, " />") == 0);
         if (velk_handle child = xmlChild(n)) {
             open.emplace_back(n, has_end);
             n = child;

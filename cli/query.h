@@ -34,9 +34,8 @@ class Finder {
     // by tag, and a place among them that only moves forward.
     struct Siblings {
         bool counted = false;
-        std::unordered_map<std::string, int> totals;
-        velk_handle cursor = 0;
-        std::unordered_map<std::string, int> seen;
+        std::unordered_map<std::string, int> totals;  // elements of each tag among the siblings
+        std::unordered_map<velk_handle, int> ordinal; // an element's place among those of its tag, from 1
     };
     struct Step {
         velk_handle node;

@@ -15,7 +15,6 @@ enum Kind {
     kCutOff,
     kNotClosed,
     kSecondTop,
-    kNoTop,
     kOutsideText,
     kRepeated,
     kNoValue,
@@ -35,7 +34,6 @@ constexpr std::array<const char *, kKinds> kPlural = {
     "unfinished tags",
     "elements not closed",
     "further top-level elements",
-    "",
     "texts outside the top-level element",
     "repeated attributes",
     "attributes without a value",
@@ -94,6 +92,13 @@ class Scanner {
     void add(std::size_t offset, std::string text) { findings_.push_back({offset, true, std::move(text)}); }
     // The index after a run of bytes that the table does not stop, each byte
     // of 128 and over checked as UTF-8 on the way.
+    // The end of an element's name that a closing slash at k follows: the
+    // slashes before it are that slash's too ("<b//>" is a closed "b").
+    std::size_t name_end(std::size_t start, std::size_t k) const {
+        while (k > start + 1 && s_[k - 1] == '/')
+            --k;
+        return k;
+    }
     std::size_t skip_run(std::size_t k, const Table &stops) {
         for (;;) {
             while (k < n_ && !stops[at(k)])
@@ -245,20 +250,14 @@ std::size_t Scanner::tag(std::size_t lt) {
         if (c == '>') return close(lt, s_.substr(start, k - start), false, k);
         bool slash_ends = c == '/' && k > start && s_[start] != '/';
         if (slash_ends && k + 1 < n_ && is_blank(at(k + 1))) { // "<b/ >"
-            std::size_t end = k;
-            while (end > start + 1 && s_[end - 1] == '/')
-                --end;
-            name = s_.substr(start, end - start);
+            name = s_.substr(start, name_end(start, k) - start);
             closed = true;
             ++k;
             break;
         }
         if (k > start && k + 1 < n_ && s_[k + 1] == '>' &&
             (c == '/' || s_[start] == '?')) { // "<b/>", "<?t?>"
-            std::size_t end = k;
-            if (c == '/')
-                while (end > start + 1 && s_[end - 1] == '/')
-                    --end;
+            const std::size_t end = c == '/' ? name_end(start, k) : k;
             return close(lt, s_.substr(start, end - start), c == '/', k + 1);
         }
         ++k; // part of the name

@@ -139,8 +139,7 @@ bool strict_findings(const std::string &file, const std::string &text) {
             report(file + ": " + f.text);
             continue;
         }
-        const Position &p = places[next++];
-        report(file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) + ": " + f.text);
+        report(placed_message(file, places[next++], f.text));
     }
     for (const std::string &more : found.more)
         report(file + ": " + more);
@@ -162,7 +161,7 @@ int check(const std::vector<std::string> &args) {
             // markup; the strict check says why.
             Finding mark;
             if (strict && doc.has_bytes() && utf16_mark(doc.bytes(), mark))
-                report(file + ":1:1: " + mark.text);
+                report(placed_message(file, {1, 1}, mark.text));
             status = kFailed;
         } else if (strict && !strict_findings(file, doc.bytes())) {
             status = kFailed;
@@ -323,7 +322,7 @@ int get(const std::vector<std::string> &args) {
     Document doc;
     if (!doc.load(a.operands[0], false)) return failure(doc.failure());
     velk_handle top = doc.root();
-    while (top && xmlNodeType(top) != 0)
+    while (top && xmlNodeType(top) != VELK_NODE_ELEMENT)
         top = xmlNextSibling(top);
     if (!top) return failure(a.operands[0] + ": no top-level element");
     velk_handle child = xmlFindChild(top, make_string(a.operands[1]));

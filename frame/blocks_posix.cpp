@@ -172,11 +172,6 @@ inline PageHeader *page_of(const void *block) {
     return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
 }
 
-struct Batch {
-    FreeBlock *head = nullptr;
-    std::uint32_t count = 0;
-};
-
 // A class's pool: whole chains as threads gave them, and blocks sorted back
 // onto their pages, handed out page by page in address order (blocks
 // released in any order, a list freed after sorting say, come back side by
@@ -317,19 +312,20 @@ FreeBlock *pool_take_chain(int c) {
 FreeBlock *pool_take_sorted(int c) {
     ClassPool &pool = g_pools[c];
     const std::uint32_t want = kChain.of[c];
-    Batch batch;
+    FreeBlock *head = nullptr;
+    std::uint32_t count = 0;
     std::lock_guard<std::mutex> hold(pool.lock);
-    FreeBlock **tail = &batch.head;
-    while (batch.count < want && pool.partial) {
+    FreeBlock **tail = &head;
+    while (count < want && pool.partial) {
         PageHeader *page = pool.partial;
-        for (std::size_t w = 0; w < kBitWords && batch.count < want; ++w) {
+        for (std::size_t w = 0; w < kBitWords && count < want; ++w) {
             std::uint64_t bits = page->free_bits[w];
-            for (; bits && batch.count < want; bits &= bits - 1) {
+            for (; bits && count < want; bits &= bits - 1) {
                 std::size_t bit = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
                 auto *block = reinterpret_cast<FreeBlock *>(reinterpret_cast<char *>(page) + (bit << 4));
                 *tail = block;
                 tail = &block->next;
-                ++batch.count;
+                ++count;
                 --page->free_count;
             }
             page->free_bits[w] = bits;
@@ -337,7 +333,7 @@ FreeBlock *pool_take_sorted(int c) {
         if (page->free_count == 0) unlist(pool, page);
     }
     *tail = nullptr;
-    return batch.head;
+    return head;
 }
 
 // A zero-filled page for class c, entered in the map; null when memory is
@@ -504,6 +500,14 @@ inline void *pop(FreeBlock *&list, std::size_t size) {
     return block;
 }
 
+// The thread's released list of class c, taken whole; the list is empty after.
+FreeBlock *take_released(ThreadCache &tc, int c) {
+    FreeBlock *list = tc.released[c];
+    tc.released[c] = tc.released_tail[c] = nullptr;
+    tc.released_count[c] = 0;
+    return list;
+}
+
 // The thread's list to take from and its page of class c are empty. Blocks
 // released are taken back oldest first: the pool's chains, the thread's
 // chain set aside, its released list; then blocks sorted onto their pages;
@@ -511,10 +515,7 @@ inline void *pop(FreeBlock *&list, std::size_t size) {
 __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t size) {
     FreeBlock *next = pool_take_chain(c);
     if (!next && (next = tc.full[c])) tc.full[c] = nullptr;
-    if (!next && (next = tc.released[c])) {
-        tc.released[c] = tc.released_tail[c] = nullptr;
-        tc.released_count[c] = 0;
-    }
+    if (!next) next = take_released(tc, c);
     if (next || (next = pool_take_sorted(c))) {
         tc.take[c] = next;
         return pop(tc.take[c], size);
@@ -537,9 +538,7 @@ __attribute__((noinline)) void *alloc_slow(std::size_t size) {
 // and a chain set aside before goes to the pool.
 __attribute__((noinline)) void set_chain_aside(ThreadCache &tc, int c) {
     if (tc.full[c]) pool_put_chain(c, tc.full[c]);
-    tc.full[c] = tc.released[c];
-    tc.released[c] = tc.released_tail[c] = nullptr;
-    tc.released_count[c] = 0;
+    tc.full[c] = take_released(tc, c);
 }
 
 // A caller that makes and releases a few blocks between the ones it keeps

@@ -117,16 +117,10 @@ class ChunkReader {
     ChunkReader(files::File &file, std::uint64_t size, char *buffer)
         : file_(file), unread_(size), buffer_(buffer) {}
     std::uint64_t left() const { return unread_ + (end_ - pos_); }
-    // Whether the next length field and the bytes it counts lie in the
-    // buffer, so that reading them leaves the buffer as it is.
-    bool holds_field() const {
-        if (end_ - pos_ < 4) return false;
-        std::int32_t length = get_length(reinterpret_cast<const unsigned char *>(buffer_ + pos_));
-        return length <= 0 || end_ - pos_ - 4 >= static_cast<std::size_t>(length);
-    }
     // The next entry, its fields read in place, when it lies whole in the
     // buffer and neither length ends the list: the common case, taken in one
-    // step. false leaves everything to the field-by-field reading.
+    // step. false leaves the entry to the field-by-field reading, which
+    // copies each field (at the buffer's end and the end of the list).
     bool take_whole_entry(std::string_view &name, std::string_view &data) {
         const std::size_t avail = end_ - pos_;
         if (avail < 8) return false;
@@ -142,14 +136,6 @@ class ChunkReader {
         data = {at + 8 + name_size, data_size};
         pos_ += 8 + name_size + data_size;
         return true;
-    }
-    // The next size bytes where they already lie in the buffer, taken;
-    // null when they do not (take() then copies them).
-    const char *take_in_place(std::size_t size) {
-        if (end_ - pos_ < size) return nullptr;
-        const char *at = buffer_ + pos_;
-        pos_ += size;
-        return at;
     }
     // 0, or the file error number (62 when the file ends first).
     int take(void *out, std::size_t size) {
@@ -200,28 +186,19 @@ void set_list_error(std::string_view message) { set_error(Family::list, message)
 // an error (err), since the entries after it would be lost unnoticed.
 bool read_length(ChunkReader &reader, std::int32_t &length, int &err) {
     unsigned char bytes[4];
-    const auto *at = reinterpret_cast<const unsigned char *>(reader.take_in_place(4));
-    if (!at) {
-        if (int failed = reader.take(bytes, 4)) {
-            if (failed != kEndOfFileNumber) err = failed;
-            return false;
-        }
-        at = bytes;
+    if (int failed = reader.take(bytes, 4)) {
+        if (failed != kEndOfFileNumber) err = failed;
+        return false;
     }
-    length = get_length(at);
+    length = get_length(bytes);
     return length >= 0;
 }
 
-// Reads one name or data field of the given length: in place in the read
-// buffer, or copied into the scratch block when it runs past the buffer.
+// Reads one name or data field of the given length into its scratch block.
 int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch, std::string_view &field) {
     field = {};
     if (length <= 0) return 0;
     const auto size = static_cast<std::size_t>(length);
-    if (const char *at = reader.take_in_place(size)) {
-        field = {at, size};
-        return 0;
-    }
     if (static_cast<std::uint64_t>(length) > reader.left()) return kEndOfFileNumber;
     if (!scratch.reserve(size)) return kNoMemoryNumber;
     field = {scratch.data(), size};
@@ -298,16 +275,6 @@ ListNode *load_from_file(std::string_view file) {
         }
         if (!read_length(reader, name_length, err)) break;
         if ((err = read_field(reader, name_length, entry_name, name_field))) break;
-        // A name read in place would be overwritten if the data made the
-        // reader refill its buffer: it moves to its scratch block first.
-        if (!name_field.empty() && name_field.data() != entry_name.data() && !reader.holds_field()) {
-            if (!entry_name.reserve(name_field.size())) {
-                err = kNoMemoryNumber;
-                break;
-            }
-            std::memcpy(entry_name.data(), name_field.data(), name_field.size());
-            name_field = {entry_name.data(), name_field.size()};
-        }
         if (!read_length(reader, data_length, err)) break;
         if ((err = read_field(reader, data_length, data, data_field))) break;
         // An entry that memory cannot hold is skipped (or kept without its
