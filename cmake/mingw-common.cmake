@@ -18,3 +18,15 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(WINE_PROGRAM wine NO_CMAKE_PATH NO_CMAKE_ENVIRONMENT_PATH NO_CMAKE_SYSTEM_PATH)
+
+# The DLL is linked with the runtime of the "-win32" thread model, which uses
+# the system's threads directly, instead of the "-posix" one, whose threads
+# library takes a TLS slot on every load of the DLL and never gives it back
+# (a host that loads and unloads the DLL in a loop would run out of slots).
+# The tests and the tool keep the "-posix" runtime: they use std::thread.
+execute_process(COMMAND ${VELK_MINGW_TRIPLE}-g++-win32 -print-libgcc-file-name
+                OUTPUT_VARIABLE velk_win32_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE velk_win32_missing ERROR_QUIET)
+if(NOT velk_win32_missing AND EXISTS "${velk_win32_libgcc}")
+  get_filename_component(VELK_DLL_RUNTIME_DIR "${velk_win32_libgcc}" DIRECTORY)
+endif()

@@ -1,5 +1,7 @@
 #include "frame/errors.h"
 
+#include "frame/platform.h"
+
 #include <mutex>
 
 namespace velk {
@@ -7,7 +9,7 @@ namespace velk {
 namespace {
 
 struct ErrorTexts {
-    std::mutex lock;
+    platform::Lock lock;
     std::string text[2];
 };
 
@@ -21,13 +23,13 @@ ErrorTexts &error_texts() {
 void set_error(Family family, std::string_view message) {
     std::string fresh(message); // built outside the lock
     ErrorTexts &texts = error_texts();
-    std::lock_guard<std::mutex> hold(texts.lock);
+    std::lock_guard<platform::Lock> hold(texts.lock);
     texts.text[static_cast<int>(family)].swap(fresh);
 }
 
 std::string error_text(Family family) {
     ErrorTexts &texts = error_texts();
-    std::lock_guard<std::mutex> hold(texts.lock);
+    std::lock_guard<platform::Lock> hold(texts.lock);
     return texts.text[static_cast<int>(family)];
 }
 

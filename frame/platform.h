@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#if !defined(_WIN32)
+#include <mutex>
+#endif
 
 namespace velk::platform {
 
@@ -28,6 +31,23 @@ using ThreadValueRelease = void (*)(void *value);
 void *thread_value();
 // False when the platform has no room for the value.
 bool set_thread_value(void *value, ThreadValueRelease release);
+
+// A lock for state shared by all threads, for std::lock_guard. It needs no
+// setup and leaves nothing behind: on Windows an SRW lock, since the DLL is
+// built without the runtime's threads library (whose mutexes would each hold
+// a semaphore that the DLL could not give back when it is unloaded).
+#if defined(_WIN32)
+class Lock {
+public:
+    void lock() noexcept;
+    void unlock() noexcept;
+
+private:
+    void *srw_ = nullptr; // an SRWLOCK, ready when null
+};
+#else
+using Lock = std::mutex;
+#endif
 
 // Counted byte strings as callers exchange them: the data pointer of a string
 // with a 32-bit byte count in front. A null pointer is the empty string.

@@ -52,6 +52,12 @@ bool set_thread_value(void *value, ThreadValueRelease release) {
     return index != FLS_OUT_OF_INDEXES && FlsSetValue(index, value);
 }
 
+static_assert(sizeof(SRWLOCK) == sizeof(void *), "Lock holds an SRWLOCK");
+
+void Lock::lock() noexcept { AcquireSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&srw_)); }
+
+void Lock::unlock() noexcept { ReleaseSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&srw_)); }
+
 char *bstr_alloc(const char *bytes, std::uint32_t len) {
     BSTR s = SysAllocStringByteLen(bytes, len);
     return reinterpret_cast<char *>(s);

@@ -150,6 +150,7 @@ const std::set<std::string> kInterface = {
 #if defined(_WIN32)
 typedef HMODULE Library;
 Library open_library() { return LoadLibraryA(VELK_LIBRARY_FILE); }
+void close_library(Library lib) { FreeLibrary(lib); }
 void *find(Library lib, const std::string &name) {
     return reinterpret_cast<void *>(GetProcAddress(lib, name.c_str()));
 }
@@ -208,6 +209,7 @@ std::vector<std::string> imported_dlls(Library lib) {
 #else
 typedef void *Library;
 Library open_library() { return dlopen(VELK_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL); }
+void close_library(Library lib) { dlclose(lib); }
 void *find(Library lib, const std::string &name) { return dlsym(lib, name.c_str()); }
 // The library's own counted strings, found by name like the exports.
 velk_bstr make_bstr(Library lib, const char *s) {
@@ -244,6 +246,8 @@ std::set<std::string> exported_names(Library) {
 class Abi : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { lib_ = open_library(); }
+    // Unloaded again, so that the unload tests that follow load it afresh.
+    static void TearDownTestSuite() { close_library(lib_); }
     static Library lib_;
     static velk_bstr make(const char *s) { return make_bstr(lib_, s); }
     static void free_string(velk_bstr s) { free_bstr(lib_, s); }
