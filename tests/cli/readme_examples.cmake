@@ -2,6 +2,7 @@
 # that the tool prints exactly the lines shown below it.
 #   TOOL, EMULATOR (optional, its command words separated by "@@"), README, WORKDIR
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/wine_lines.cmake)
 
 string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
 
@@ -24,6 +25,9 @@ function(run_example command expected)
   execute_process(COMMAND ${EMULATOR} "${TOOL}" ${args}
     WORKING_DIRECTORY "${WORKDIR}" OUTPUT_VARIABLE out ERROR_VARIABLE out)
   string(REPLACE "\r\n" "\n" out "${out}")
+  if(EMULATOR)
+    velk_drop_wine_lines(out)
+  endif()
   if(NOT out STREQUAL expected)
     set(problems "${problems}$ ${command}\n--- the README shows:\n${expected}--- the tool printed:\n${out}\n" PARENT_SCOPE)
   endif()

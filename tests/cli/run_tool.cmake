@@ -12,6 +12,7 @@
 #   CREATES        (optional) a file the run must have made; it is removed
 #   UNCHANGED      (optional) a file that must hold the same bytes afterwards
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/wine_lines.cmake)
 
 string(REPLACE "@@" ";" ARGS "${ARGS}")
 string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
@@ -40,6 +41,9 @@ execute_process(COMMAND ${EMULATOR} "${TOOL}" ${ARGS}
 # The Windows build writes CR LF line ends; compare lines, not line ends.
 string(REPLACE "\r\n" "\n" out "${out}")
 string(REPLACE "\r\n" "\n" err "${err}")
+if(EMULATOR)
+  velk_drop_wine_lines(err)
+endif()
 
 set(problems "")
 if(NOT status STREQUAL STATUS)

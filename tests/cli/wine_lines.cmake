@@ -1,0 +1,11 @@
+# Wine writes lines of its own into the standard error of the programs it
+# runs: its messages ("wine: ...", such as a fault in one of its background
+# processes) and its debug channels ("0024:err:module:..."). They say nothing
+# of the program, so the tool's tests drop them before comparing; a crash of
+# the tool itself still shows in its exit status.
+function(velk_drop_wine_lines var)
+  set(text "\n${${var}}")
+  string(REGEX REPLACE "\n(wine: |[0-9a-f]+:(err|fixme|warn|trace):)[^\n]*" "" text "${text}")
+  string(SUBSTRING "${text}" 1 -1 text)
+  set(${var} "${text}" PARENT_SCOPE)
+endfunction()
