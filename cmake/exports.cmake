@@ -6,7 +6,9 @@
 #   VELK_EXPORT_MAP         the ELF version script of the shared library: the
 #                           exports, plus the counted-string functions that
 #                           oleaut32 supplies on Windows and the library itself
-#                           elsewhere; every other symbol is local.
+#                           elsewhere, all in the version node
+#                           VELK_SYMBOL_VERSION; every other symbol is local.
+#   VELK_SYMBOL_VERSION     the version node of those names ("VELK_XML_1.0").
 #   VELK_EXPORT_DEF_X64     the .def of the 64-bit Windows DLL: x64 has one
 #                           calling convention and no decorations, so it
 #                           lists the undecorated names.
@@ -33,8 +35,17 @@ function(velk_write_if_changed file text)
   file(REMOVE ${file}.new)
 endfunction()
 
+# Every export carries one version node, so the loader binds each reference
+# to the library it was linked against. xmlFree, xmlParseFile, xmlAddChild and
+# xmlLastError are libxml2's names too (xmlFree and xmlLastError variables
+# there): unversioned, ours would satisfy libxml2's own references when this
+# library is searched first, and libxml2's would satisfy a plugin's references
+# to ours when libxml2 is. Programs linked against the unversioned 1.0.0
+# library find the same names. The node names the 1.0 interface and is never
+# renamed; exports added later go in a new node that inherits it.
+set(VELK_SYMBOL_VERSION VELK_XML_1.0)
 set(velk_map_names SysAllocStringByteLen SysFreeString SysStringByteLen ${VELK_EXPORTS})
-set(velk_map "{\n  global:\n")
+set(velk_map "${VELK_SYMBOL_VERSION} {\n  global:\n")
 foreach(name IN LISTS velk_map_names)
   string(APPEND velk_map "    ${name};\n")
 endforeach()

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -221,24 +222,68 @@ void free_bstr(Library lib, velk_bstr s) {
     reinterpret_cast<void (*)(velk_bstr)>(find(lib, "SysFreeString"))(s);
 }
 
-// The defined global symbols of the .so's dynamic symbol table.
-std::set<std::string> exported_names(Library) {
+bool names_node(const std::map<unsigned, std::string> &nodes, const char *name) {
+    for (const auto &node : nodes)
+        if (node.second == name) return true;
+    return false;
+}
+
+// The defined global symbols of the .so's dynamic symbol table, each with its
+// version node ("" for none, and a leading "@" for a version that is not the
+// default one), read from the version sections beside the table.
+std::map<std::string, std::string> exported_versions() {
+    const Elf64_Half kVersionIndex = 0x7fff, kHiddenVersion = 0x8000; // the fields of a versym entry
     std::ifstream in(VELK_LIBRARY_FILE, std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::map<std::string, std::string> out;
+    if (file.size() < sizeof(Elf64_Ehdr)) return out;
     auto *eh = reinterpret_cast<const Elf64_Ehdr *>(file.data());
     auto *sections = reinterpret_cast<const Elf64_Shdr *>(file.data() + eh->e_shoff);
-    std::set<std::string> out;
+    const Elf64_Shdr *dynsym = nullptr, *versym = nullptr, *verdef = nullptr;
     for (int i = 0; i < eh->e_shnum; ++i) {
-        if (sections[i].sh_type != SHT_DYNSYM) continue;
-        const char *strings = file.data() + sections[sections[i].sh_link].sh_offset;
-        auto *syms = reinterpret_cast<const Elf64_Sym *>(file.data() + sections[i].sh_offset);
-        std::size_t n = sections[i].sh_size / sizeof(Elf64_Sym);
-        for (std::size_t s = 1; s < n; ++s) {
-            int bind = ELF64_ST_BIND(syms[s].st_info);
-            if (syms[s].st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
-            out.insert(strings + syms[s].st_name);
+        if (sections[i].sh_type == SHT_DYNSYM) dynsym = &sections[i];
+        if (sections[i].sh_type == SHT_GNU_versym) versym = &sections[i];
+        if (sections[i].sh_type == SHT_GNU_verdef) verdef = &sections[i];
+    }
+    if (!dynsym) return out;
+
+    // Version index -> node name, from the chain of version definitions.
+    std::map<unsigned, std::string> nodes;
+    if (verdef) {
+        const char *names = file.data() + sections[verdef->sh_link].sh_offset;
+        const char *at = file.data() + verdef->sh_offset;
+        for (unsigned d = 0; d < verdef->sh_info; ++d) {
+            auto *def = reinterpret_cast<const Elf64_Verdef *>(at);
+            auto *aux = reinterpret_cast<const Elf64_Verdaux *>(at + def->vd_aux);
+            if (!(def->vd_flags & VER_FLG_BASE)) nodes[def->vd_ndx] = names + aux->vda_name;
+            if (!def->vd_next) break;
+            at += def->vd_next;
         }
     }
+
+    const char *strings = file.data() + sections[dynsym->sh_link].sh_offset;
+    auto *syms = reinterpret_cast<const Elf64_Sym *>(file.data() + dynsym->sh_offset);
+    auto *versions = versym ? reinterpret_cast<const Elf64_Half *>(file.data() + versym->sh_offset) : nullptr;
+    std::size_t n = dynsym->sh_size / sizeof(Elf64_Sym);
+    for (std::size_t s = 1; s < n; ++s) {
+        int bind = ELF64_ST_BIND(syms[s].st_info);
+        if (syms[s].st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
+        const char *name = strings + syms[s].st_name;
+        // The linker's absolute symbol that names a version node is no export.
+        if (syms[s].st_shndx == SHN_ABS && syms[s].st_value == 0 && names_node(nodes, name)) continue;
+        std::string version;
+        if (versions) {
+            auto found = nodes.find(versions[s] & kVersionIndex);
+            if (found != nodes.end()) version = (versions[s] & kHiddenVersion ? "@" : "") + found->second;
+        }
+        out[name] = version;
+    }
+    return out;
+}
+
+std::set<std::string> exported_names(Library) {
+    std::set<std::string> out;
+    for (const auto &symbol : exported_versions()) out.insert(symbol.first);
     return out;
 }
 #endif
@@ -281,6 +326,19 @@ TEST_F(Abi, ExportTableHoldsExactlyTheListedNames) {
 #endif
     EXPECT_EQ(exported_names(lib_), expected);
 }
+
+#if !defined(_WIN32)
+// Every export is the default version of one node: a program linked against
+// the library, or a plugin loaded beside libxml2, binds each name to this
+// library even where libxml2 defines the same name, and programs linked
+// against the unversioned 1.0.0 library still find every name.
+TEST_F(Abi, EveryExportCarriesTheLibraryVersionNode) {
+    auto exports = exported_versions();
+    ASSERT_EQ(exports.size(), kExportList.size() + 3);
+    for (const auto &symbol : exports)
+        EXPECT_EQ(symbol.second, VELK_SYMBOL_VERSION) << symbol.first;
+}
+#endif
 
 #if defined(_WIN32)
 TEST_F(Abi, ImageIsADllForThisProcessor) {
