@@ -219,8 +219,10 @@ void free_bstr(Library lib, velk_bstr s) {
     reinterpret_cast<void (*)(velk_bstr)>(find(lib, "SysFreeString"))(s);
 }
 
-// The defined global symbols of the .so's dynamic symbol table.
-std::set<std::string> exported_names(Library) {
+// The global symbols of the .so's dynamic symbol table that it defines (its
+// exports) or that it takes from other libraries.
+enum class Symbols { defined, imported };
+std::set<std::string> dynamic_symbols(Symbols which) {
     std::ifstream in(VELK_LIBRARY_FILE, std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto *eh = reinterpret_cast<const Elf64_Ehdr *>(file.data());
@@ -233,12 +235,14 @@ std::set<std::string> exported_names(Library) {
         std::size_t n = sections[i].sh_size / sizeof(Elf64_Sym);
         for (std::size_t s = 1; s < n; ++s) {
             int bind = ELF64_ST_BIND(syms[s].st_info);
-            if (syms[s].st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
-            out.insert(strings + syms[s].st_name);
+            if (bind != STB_GLOBAL && bind != STB_WEAK) continue;
+            if ((syms[s].st_shndx == SHN_UNDEF) == (which == Symbols::imported))
+                out.insert(strings + syms[s].st_name);
         }
     }
     return out;
 }
+std::set<std::string> exported_names(Library) { return dynamic_symbols(Symbols::defined); }
 #endif
 
 class Abi : public ::testing::Test {
@@ -277,6 +281,17 @@ TEST_F(Abi, ExportTableHoldsExactlyTheListedNames) {
 #endif
     EXPECT_EQ(exported_names(lib_), expected);
 }
+
+#if !defined(_WIN32)
+// What the library does is settled when it is built and by its caller's
+// arguments: it takes no function that reads the environment.
+TEST_F(Abi, ReadsNoEnvironmentVariable) {
+    std::set<std::string> imported = dynamic_symbols(Symbols::imported);
+    EXPECT_TRUE(imported.count("calloc")) << "the imports were not read";
+    for (const char *reader : {"getenv", "secure_getenv", "__libc_secure_getenv", "environ", "__environ"})
+        EXPECT_FALSE(imported.count(reader)) << reader;
+}
+#endif
 
 #if defined(_WIN32)
 TEST_F(Abi, ImageIsADllForThisProcessor) {
