@@ -139,16 +139,25 @@ typedef uintptr_t velk_handle;
  * velk_bstr: a counted byte string of the plain face, passed as the address
  * of its first byte; its 32-bit byte count is stored just in front of it.
  * SysAllocStringByteLen makes one, SysStringByteLen measures it and
- * SysFreeString releases it. On Windows it is oleaut32's BSTR (OLECHAR *,
- * that is wchar_t *), so that those functions and the exports exchange it
- * without casts; it holds bytes all the same, which VELK_BSTR_BYTES(s)
- * gives for reading. Elsewhere it is char *, and the library itself
- * provides the three functions (below).
+ * SysFreeString releases it. A C text is not one: the plain face releases
+ * what it is given, and would release the text too. On Windows velk_bstr is
+ * oleaut32's BSTR (OLECHAR *, that is wchar_t *), so that those functions
+ * and the exports exchange it without casts; it holds bytes all the same,
+ * which VELK_BSTR_BYTES(s) gives for reading. Elsewhere the library itself
+ * provides the three functions (below), and velk_bstr points to a structure
+ * that is never defined, so that a C text passed where a counted string
+ * belongs is caught as on Windows: a C compiler warns of incompatible
+ * pointer types (-Wincompatible-pointer-types, on even without -Wall), a C++
+ * compiler refuses the conversion. unsigned char * would not do: C compilers
+ * take a char * for it with at most a signedness warning (-Wpointer-sign,
+ * part of -Wall but easily turned off), and it would invite indexing bytes
+ * that only VELK_BSTR_BYTES(s) should read. Keep counted strings in
+ * velk_bstr variables, never in char *.
  */
 #if defined(_WIN32)
 typedef wchar_t *velk_bstr;
 #else
-typedef char *velk_bstr;
+typedef struct velk_bstr_bytes *velk_bstr;
 #endif
 
 /* The bytes of a counted string, for reading; SysStringByteLen(s) counts them. */

@@ -33,9 +33,12 @@
 //   to the pools directly.
 //
 // Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
-// Under AddressSanitizer, under valgrind, or with VELK_PLAIN_BLOCKS set in the
-// environment, every block is calloc's own, so those tools see each one;
-// VELK_PLAIN_BLOCKS=0 keeps the pages under valgrind too, to profile them.
+// Under AddressSanitizer, and in a build configured with VELK_BLOCKS=calloc
+// (which defines VELK_PLAIN_BLOCKS), every block is calloc's own, so that
+// memory tools see each one. Under valgrind, which its client request tells
+// at run time, every block is calloc's own too, unless the build was
+// configured with VELK_BLOCKS=pages (VELK_PAGES_UNDER_VALGRIND) to profile
+// the pages. The build decides: the library reads no environment variable.
 #include "frame/compiler.h"
 #include "frame/platform.h"
 
@@ -49,7 +52,7 @@
 #if VELK_ADDRESS_SANITIZER
 #define VELK_PLAIN_BLOCKS 1
 #endif
-#if !defined(VELK_PLAIN_BLOCKS) && defined(__has_include)
+#if !defined(VELK_PLAIN_BLOCKS) && !defined(VELK_PAGES_UNDER_VALGRIND) && defined(__has_include)
 #if __has_include(<valgrind/valgrind.h>)
 #include <valgrind/valgrind.h>
 #define VELK_HAVE_VALGRIND_H 1
@@ -435,16 +438,15 @@ struct CacheFlusher {
 };
 thread_local CacheFlusher t_flusher;
 
+// Whether every block is calloc's own in this run: under valgrind, so that it
+// sees each one.
 bool plain_blocks() {
-    static const bool plain = [] {
-        const char *env = std::getenv("VELK_PLAIN_BLOCKS");
-        if (env && *env) return std::strcmp(env, "0") != 0;
 #if defined(VELK_HAVE_VALGRIND_H)
-        if (RUNNING_ON_VALGRIND) return true;
-#endif
-        return false;
-    }();
+    static const bool plain = RUNNING_ON_VALGRIND != 0;
     return plain;
+#else
+    return false;
+#endif
 }
 
 // The first use on a thread registers the flusher that gives everything

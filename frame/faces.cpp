@@ -8,27 +8,19 @@
 
 namespace velk {
 
-namespace {
-// On Windows the header's string type is oleaut32's BSTR (wchar_t *); the
-// platform seam and everything above it see the bytes it points at.
-char *bytes_of(velk_bstr s) noexcept { return reinterpret_cast<char *>(s); }
-} // namespace
-
-PlainArg::~PlainArg() { platform::bstr_free(bytes_of(s_)); }
+PlainArg::~PlainArg() { platform::bstr_free(bstr_bytes(s_)); }
 
 std::string_view PlainArg::view() const noexcept { return bstr_view(s_); }
 
 std::string_view bstr_view(velk_bstr s) noexcept {
-    return s ? std::string_view(bytes_of(s), platform::bstr_len(bytes_of(s))) : std::string_view();
+    return s ? std::string_view(bstr_bytes(s), platform::bstr_len(bstr_bytes(s))) : std::string_view();
 }
 
 std::string_view z_arg(const char *s) noexcept {
     return s ? std::string_view(s, std::strlen(s)) : std::string_view();
 }
 
-velk_bstr plain_result(std::string_view bytes) noexcept {
-    return reinterpret_cast<velk_bstr>(bstr_new(bytes));
-}
+velk_bstr plain_result(std::string_view bytes) noexcept { return bstr_of(bstr_new(bytes)); }
 
 namespace {
 

@@ -28,6 +28,13 @@ namespace velk {
 
 enum class Family { list, xml };
 
+// Between the header's counted-string type and the bytes it points at, the
+// one place the library converts: the type is oleaut32's BSTR (wchar_t *) on
+// Windows and a pointer to a structure that is never defined elsewhere, while
+// the platform seam and everything above the faces work on the bytes.
+inline char *bstr_bytes(velk_bstr s) noexcept { return reinterpret_cast<char *>(s); }
+inline velk_bstr bstr_of(char *bytes) noexcept { return reinterpret_cast<velk_bstr>(bytes); }
+
 // Takes ownership of a plain-face argument and releases it when it goes out
 // of scope.
 class PlainArg {

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "frame/codes.h"
+#include "frame/faces.h"
 #include "velk_xml.h"
 
 namespace velk::platform {
@@ -203,11 +204,12 @@ std::uint32_t file_delete(const char *name) { return ::unlink(name) == 0 ? 0 : c
 
 } // namespace velk::platform
 
-// The counted-string functions that Windows callers get from oleaut32.
+// The counted-string functions that Windows callers get from oleaut32; the
+// faces convert between the header's string type and the bytes.
 extern "C" {
 VELK_API velk_bstr SysAllocStringByteLen(const char *bytes, uint32_t len) {
-    return velk::platform::bstr_alloc(bytes, len);
+    return velk::bstr_of(velk::platform::bstr_alloc(bytes, len));
 }
-VELK_API void SysFreeString(velk_bstr s) { velk::platform::bstr_free(s); }
-VELK_API uint32_t SysStringByteLen(velk_bstr s) { return velk::platform::bstr_len(s); }
+VELK_API void SysFreeString(velk_bstr s) { velk::platform::bstr_free(velk::bstr_bytes(s)); }
+VELK_API uint32_t SysStringByteLen(velk_bstr s) { return velk::platform::bstr_len(velk::bstr_bytes(s)); }
 }

@@ -228,14 +228,19 @@ bool names_node(const std::map<unsigned, std::string> &nodes, const char *name) 
     return false;
 }
 
-// The defined global symbols of the .so's dynamic symbol table, each with its
-// version node ("" for none, and a leading "@" for a version that is not the
-// default one), read from the version sections beside the table.
-std::map<std::string, std::string> exported_versions() {
+// The global symbols of the .so's dynamic symbol table: those it defines (its
+// exports), each with its version node ("" for none, and a leading "@" for a
+// version that is not the default one, read from the version sections beside
+// the table), and those it takes from other libraries.
+struct DynamicSymbols {
+    std::map<std::string, std::string> exported;
+    std::set<std::string> imported;
+};
+DynamicSymbols dynamic_symbols() {
     const Elf64_Half kVersionIndex = 0x7fff, kHiddenVersion = 0x8000; // the fields of a versym entry
     std::ifstream in(VELK_LIBRARY_FILE, std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::map<std::string, std::string> out;
+    DynamicSymbols out;
     if (file.size() < sizeof(Elf64_Ehdr)) return out;
     auto *eh = reinterpret_cast<const Elf64_Ehdr *>(file.data());
     auto *sections = reinterpret_cast<const Elf64_Shdr *>(file.data() + eh->e_shoff);
@@ -267,8 +272,12 @@ std::map<std::string, std::string> exported_versions() {
     std::size_t n = dynsym->sh_size / sizeof(Elf64_Sym);
     for (std::size_t s = 1; s < n; ++s) {
         int bind = ELF64_ST_BIND(syms[s].st_info);
-        if (syms[s].st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
+        if (bind != STB_GLOBAL && bind != STB_WEAK) continue;
         const char *name = strings + syms[s].st_name;
+        if (syms[s].st_shndx == SHN_UNDEF) {
+            out.imported.insert(name);
+            continue;
+        }
         // The linker's absolute symbol that names a version node is no export.
         if (syms[s].st_shndx == SHN_ABS && syms[s].st_value == 0 && names_node(nodes, name)) continue;
         std::string version;
@@ -276,14 +285,14 @@ std::map<std::string, std::string> exported_versions() {
             auto found = nodes.find(versions[s] & kVersionIndex);
             if (found != nodes.end()) version = (versions[s] & kHiddenVersion ? "@" : "") + found->second;
         }
-        out[name] = version;
+        out.exported[name] = version;
     }
     return out;
 }
 
 std::set<std::string> exported_names(Library) {
     std::set<std::string> out;
-    for (const auto &symbol : exported_versions()) out.insert(symbol.first);
+    for (const auto &symbol : dynamic_symbols().exported) out.insert(symbol.first);
     return out;
 }
 #endif
@@ -333,10 +342,19 @@ TEST_F(Abi, ExportTableHoldsExactlyTheListedNames) {
 // library even where libxml2 defines the same name, and programs linked
 // against the unversioned 1.0.0 library still find every name.
 TEST_F(Abi, EveryExportCarriesTheLibraryVersionNode) {
-    auto exports = exported_versions();
+    auto exports = dynamic_symbols().exported;
     ASSERT_EQ(exports.size(), kExportList.size() + 3);
     for (const auto &symbol : exports)
         EXPECT_EQ(symbol.second, VELK_SYMBOL_VERSION) << symbol.first;
+}
+
+// What the library does is settled when it is built and by its caller's
+// arguments: it takes no function that reads the environment.
+TEST_F(Abi, ReadsNoEnvironmentVariable) {
+    std::set<std::string> imported = dynamic_symbols().imported;
+    EXPECT_TRUE(imported.count("calloc")) << "the imports were not read";
+    for (const char *reader : {"getenv", "secure_getenv", "__libc_secure_getenv", "environ", "__environ"})
+        EXPECT_FALSE(imported.count(reader)) << reader;
 }
 #endif
 

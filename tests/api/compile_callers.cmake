@@ -3,7 +3,9 @@
 # caller that passes oleaut32's (or the library's) counted strings to the
 # exports and binds them through the header's function-pointer types. On
 # Windows no cast may be needed between SysAllocStringByteLen and the exports.
-#   CC, CXX, README, DEMO, CALLER, INCLUDES (a "|"-separated list), WORKDIR
+# A caller that mixes up C texts and counted strings must be refused.
+#   CC, CXX, README, DEMO, CALLER, MISTAKEN, INCLUDES (a "|"-separated list),
+#   WORKDIR
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "|" ";" includes "${INCLUDES}")
@@ -47,10 +49,26 @@ function(compile what)
   endif()
 endfunction()
 
-foreach(source IN ITEMS "${WORKDIR}/readme_blocks.c" "${DEMO}" "${CALLER}")
+foreach(source IN ITEMS "${WORKDIR}/readme_blocks.c" "${DEMO}" "${CALLER}" "${MISTAKEN}")
   get_filename_component(name "${source}" NAME)
   compile("${name} as C99" ${CC} -std=c99 ${warnings} ${include_flags} -fsyntax-only "${source}")
   compile("${name} as C++" ${CXX} -x c++ -std=c++17 ${warnings} ${include_flags} -fsyntax-only "${source}")
+endforeach()
+# The mistaken caller, compiled above as written correctly, is refused with
+# each of its mistakes.
+get_filename_component(name "${MISTAKEN}" NAME)
+function(refuse what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
+  if(NOT failed)
+    string(REPLACE ";" " " command "${ARGN}")
+    set(problems "${problems}--- ${what} compiled, but must be refused: ${command}\n" PARENT_SCOPE)
+  endif()
+endfunction()
+foreach(mistake 1 2)
+  refuse("${name} with mistake ${mistake} as C99" ${CC} -std=c99 ${warnings} ${include_flags}
+    -DMISTAKE=${mistake} -fsyntax-only "${MISTAKEN}")
+  refuse("${name} with mistake ${mistake} as C++" ${CXX} -x c++ -std=c++17 ${warnings} ${include_flags}
+    -DMISTAKE=${mistake} -fsyntax-only "${MISTAKEN}")
 endforeach()
 # The headers alone are C89.
 file(WRITE "${WORKDIR}/headers_c89.c"
@@ -58,7 +76,7 @@ file(WRITE "${WORKDIR}/headers_c89.c"
 compile("headers as C89" ${CC} -std=c89 -pedantic-errors ${warnings} ${include_flags} -fsyntax-only
   "${WORKDIR}/headers_c89.c")
 
-message("${n} README blocks, demo.c and the caller compiled as C and C++")
 if(problems)
   message(FATAL_ERROR "${problems}")
 endif()
+message("${n} README blocks, demo.c and the caller compiled as C and C++; the mistaken caller refused")
