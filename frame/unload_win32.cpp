@@ -11,10 +11,14 @@
 // slots. So the DLL keeps a list of the semaphores and TLS slots that code
 // inside it takes and has not given back: the link routes the DLL's imports
 // of CreateSemaphoreW, CloseHandle, TlsAlloc and TlsFree through the
-// functions below (cmake: VELK_TRACKED_IMPORTS), which call the system's and
+// functions below (the link options of the DLL in CMakeLists.txt), which call the system's and
 // note the result. When the DLL is unloaded, what is still on the list goes
 // back to the system, and so does the runtime's emergency buffer for
 // exceptions.
+//
+// A thread still running when the DLL goes keeps what the runtime gave it
+// for an exception it saw inside the DLL (the emulated thread-local storage
+// of that thread); a thread that ends before gives it back.
 //
 // This runs in DllMain, after every call into the DLL has returned. Only
 // the runtime's exit handlers run later; the one that empties the frame

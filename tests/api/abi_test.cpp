@@ -301,7 +301,9 @@ class Abi : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { lib_ = open_library(); }
     // Unloaded again, so that the unload tests that follow load it afresh.
-    static void TearDownTestSuite() { close_library(lib_); }
+    static void TearDownTestSuite() {
+        if (lib_) close_library(lib_);
+    }
     static Library lib_;
     static velk_bstr make(const char *s) { return make_bstr(lib_, s); }
     static void free_string(velk_bstr s) { free_bstr(lib_, s); }

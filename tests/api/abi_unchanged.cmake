@@ -26,9 +26,18 @@ foreach(pair IN LISTS pairs)
     file(WRITE "${description}" "${text}")
     message("wrote ${description}")
   else()
-    execute_process(COMMAND ${ABIDIFF} "${description}" "${binary}"
-      OUTPUT_VARIABLE report ERROR_VARIABLE report RESULT_VARIABLE changed)
-    if(changed)
+    # No suppression files of the machine's: the same answer everywhere.
+    execute_process(COMMAND ${ABIDIFF} --no-default-suppression "${description}" "${binary}"
+      OUTPUT_VARIABLE report ERROR_VARIABLE report RESULT_VARIABLE status)
+    # abidiff's status is a set of bits: 1 it failed, 2 it was misused,
+    # 4 the interface changed, 8 incompatibly.
+    if(NOT status MATCHES "^[0-9]+$")
+      message(FATAL_ERROR "abidiff did not run: ${status}")
+    endif()
+    math(EXPR tool_failed "${status} & 3")
+    if(tool_failed)
+      message(FATAL_ERROR "abidiff could not compare ${binary} with ${description} (status ${status}):\n${report}")
+    elseif(status)
       string(APPEND problems "${binary} against ${description}:\n${report}\n")
     endif()
   endif()
