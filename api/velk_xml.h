@@ -107,6 +107,17 @@
  * at a time. The z return buffers are per thread; the last-error texts are
  * shared (each replaced whole, under a lock), so with several threads the
  * text may be another thread's message.
+ *
+ * The ends of threads and processes. A thread may call any export while it
+ * ends, from its thread_local objects' destructors or from a
+ * pthread_key_create destructor, whether or not it called before; what it
+ * took (its z return buffers, its cached memory blocks) is given back when
+ * it is gone. exit() or a return from main while other threads still call
+ * the library is safe: the library's process-wide state (the last-error
+ * texts, its memory pools) is never destroyed while the process runs. A
+ * child made by fork() while other threads were inside the library may use
+ * the library. Not safe: a call from a signal handler, which may have
+ * interrupted the library while it held a lock or was allocating memory.
  */
 #ifndef VELK_XML_H
 #define VELK_XML_H

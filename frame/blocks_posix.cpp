@@ -49,6 +49,8 @@
 #include <mutex>
 #include <new>
 
+#include <pthread.h>
+
 #if VELK_ADDRESS_SANITIZER
 #define VELK_PLAIN_BLOCKS 1
 #endif
@@ -428,15 +430,31 @@ void give_back(ThreadCache &tc) {
     }
 }
 
-struct CacheFlusher {
-    bool armed = false;
-    ~CacheFlusher() {
-        t_cache_at = nullptr;
-        t_cache.ended = true;
-        give_back(t_cache);
-    }
+// Runs when a thread that used its cache ends: as a key's destructor, which
+// the C library runs after the thread's thread_local objects are destroyed
+// (they may still make and release blocks) and again for a cache first used
+// by another key's destructor.
+void flush_thread_cache(void *) {
+    t_cache_at = nullptr;
+    t_cache.ended = true;
+    give_back(t_cache);
+}
+
+struct FlushKey {
+    pthread_key_t key{};
+    bool made = ::pthread_key_create(&key, flush_thread_cache) == 0;
 };
-thread_local CacheFlusher t_flusher;
+const FlushKey g_flush_key;
+
+// The pools and regions outlive every thread: they have no destructor, and
+// their locks are held across fork(), so that a child made while other
+// threads were taking or giving blocks can take and give them too.
+struct HeldAcrossFork {
+    HeldAcrossFork() {
+        platform::hold_across_fork(g_region_lock);
+        for (ClassPool &pool : g_pools) platform::hold_across_fork(pool.lock);
+    }
+} const g_held_across_fork;
 
 // Whether every block is calloc's own in this run: under valgrind, so that it
 // sees each one.
@@ -449,11 +467,11 @@ bool plain_blocks() {
 #endif
 }
 
-// The first use on a thread registers the flusher that gives everything
+// The first use on a thread sets the key whose destructor gives everything
 // back when the thread ends.
 __attribute__((noinline)) ThreadCache *find_thread_cache() {
-    if (plain_blocks() || t_cache.ended) return nullptr;
-    t_flusher.armed = true;
+    if (plain_blocks() || t_cache.ended || !g_flush_key.made) return nullptr;
+    if (::pthread_setspecific(g_flush_key.key, &t_cache) != 0) return nullptr;
     return t_cache_at = &t_cache;
 }
 

@@ -3,6 +3,7 @@
 #include "frame/platform.h"
 
 #include <mutex>
+#include <new>
 
 namespace velk {
 
@@ -13,10 +14,28 @@ struct ErrorTexts {
     std::string text[2];
 };
 
-ErrorTexts &error_texts() {
-    static ErrorTexts texts;
-    return texts;
+// Made when the library loads. Where exit() destroys static objects while
+// other threads may still set an error, the texts are never destroyed; they
+// are held across fork() so that a child can set one.
+ErrorTexts *make_error_texts() {
+    if constexpr (platform::kExitEndsOtherThreadsFirst) {
+        static ErrorTexts texts;
+        return &texts;
+    } else {
+        alignas(ErrorTexts) static unsigned char room[sizeof(ErrorTexts)];
+        auto *texts = new (room) ErrorTexts();
+        platform::hold_across_fork(texts->lock);
+        return texts;
+    }
 }
+
+ErrorTexts &error_texts() {
+    static ErrorTexts *const texts = make_error_texts();
+    return *texts;
+}
+
+// Made as the library loads, so that no first call races a fork.
+[[maybe_unused]] ErrorTexts &g_texts_made = error_texts();
 
 } // namespace
 

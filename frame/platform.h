@@ -22,7 +22,9 @@ std::size_t block_cache_bytes();
 
 // One value per thread (null until the thread sets one). When a thread that
 // set a value ends, the release function given with it runs on it, as a
-// pthread_key_create destructor or an FlsAlloc callback would. The seam keeps
+// pthread_key_create destructor or an FlsAlloc callback would: after the
+// thread's thread_local objects are destroyed (which may still call the
+// library), and also for a value set while the thread ends. The seam keeps
 // one release function for all threads: the one given last. (Not a
 // thread_local object with a destructor in the frame: the 32-bit Windows
 // toolchain runs those destructors on the wrong objects, and a thread's z
@@ -47,6 +49,23 @@ private:
 };
 #else
 using Lock = std::mutex;
+#endif
+
+// Keeps a process-wide lock usable in a child made by fork(): the lock is
+// taken before the fork and released after it, in parent and child, so that
+// no other thread's hold on it is copied into the child. Each lock given here
+// must live as long as the process; up to 32 are kept. A no-op where there is
+// no fork.
+void hold_across_fork(Lock &lock);
+
+// True where the system ends a process's other threads before the process's
+// static objects are destroyed (Windows). Elsewhere exit() destroys them while
+// other threads may still call the library, so process-wide state is never
+// destroyed there.
+#if defined(_WIN32)
+constexpr bool kExitEndsOtherThreadsFirst = true;
+#else
+constexpr bool kExitEndsOtherThreadsFirst = false;
 #endif
 
 // Counted byte strings as callers exchange them: the data pointer of a string

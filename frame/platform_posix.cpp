@@ -2,6 +2,7 @@
 // mapped onto Windows error codes. Memory blocks are in blocks_posix.cpp.
 #include "frame/platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include <fcntl.h>
 #include <glob.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,24 +106,68 @@ std::uint32_t code_for(int err, const char *name) {
 
 namespace {
 
-// The C library runs thread_local destructors when a thread ends.
-struct ThreadValue {
-    void *value = nullptr;
-    ThreadValueRelease release = nullptr;
-    ~ThreadValue() {
-        if (value && release) release(value);
-    }
+// The value lives under one key for all threads. The C library runs a key's
+// destructor when a thread ends, after the thread's thread_local objects are
+// destroyed, and runs it again for a value set by another destructor, so a
+// thread that first calls the library while it ends still gives its value
+// back.
+std::atomic<ThreadValueRelease> g_release{nullptr};
+
+void release_value(void *value) {
+    ThreadValueRelease release = g_release.load();
+    if (value && release) release(value);
+}
+
+struct ValueKey {
+    pthread_key_t key{};
+    bool made = ::pthread_key_create(&key, release_value) == 0;
 };
-thread_local ThreadValue t_value;
+
+const ValueKey &value_key() {
+    static const ValueKey key;
+    return key;
+}
 
 } // namespace
 
-void *thread_value() { return t_value.value; }
+void *thread_value() {
+    const ValueKey &key = value_key();
+    return key.made ? ::pthread_getspecific(key.key) : nullptr;
+}
 
 bool set_thread_value(void *value, ThreadValueRelease release) {
-    t_value.value = value;
-    t_value.release = release;
-    return true;
+    g_release.store(release);
+    const ValueKey &key = value_key();
+    return key.made && ::pthread_setspecific(key.key, value) == 0;
+}
+
+namespace {
+
+// The locks held across fork(): taken in the order given, released in the
+// other order. Each is given while the library loads or on a first call,
+// never at a fork.
+constexpr int kForkLocks = 32;
+std::atomic<Lock *> g_fork_locks[kForkLocks];
+std::atomic<int> g_fork_lock_count{0};
+
+void take_fork_locks() {
+    const int n = g_fork_lock_count.load();
+    for (int i = 0; i < n; ++i) g_fork_locks[i].load()->lock();
+}
+
+void release_fork_locks() {
+    for (int i = g_fork_lock_count.load(); i-- > 0;) g_fork_locks[i].load()->unlock();
+}
+
+} // namespace
+
+void hold_across_fork(Lock &lock) {
+    static const bool registered = ::pthread_atfork(take_fork_locks, release_fork_locks, release_fork_locks) == 0;
+    if (!registered) return;
+    const int at = g_fork_lock_count.load();
+    if (at == kForkLocks) return;
+    g_fork_locks[at].store(&lock);
+    g_fork_lock_count.store(at + 1);
 }
 
 bool file_exists(const char *name) {

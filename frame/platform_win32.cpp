@@ -58,6 +58,8 @@ void Lock::lock() noexcept { AcquireSRWLockExclusive(reinterpret_cast<PSRWLOCK>(
 
 void Lock::unlock() noexcept { ReleaseSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&srw_)); }
 
+void hold_across_fork(Lock &) {}
+
 char *bstr_alloc(const char *bytes, std::uint32_t len) {
     BSTR s = SysAllocStringByteLen(bytes, len);
     return reinterpret_cast<char *>(s);
