@@ -1,8 +1,11 @@
-// What XML forbids and the library's parser accepts, found by one light pass
-// over the bytes of a text that the parser has read without an error. The
-// pass reads tags, attribute values and comments the way the parser does, so
-// that both see the same markup, and keeps a stack of open elements (on the
-// heap; depth costs no call stack).
+// The well-formedness check of an XML document without a document type
+// declaration, in one pass over its bytes and without recursion (open
+// elements are kept on the heap). It finds what XML 1.0 forbids, and where a
+// document is well-formed but the library's parser would read it otherwise
+// (a document type declaration, a CDATA section, a character reference, an
+// encoding other than UTF-8), it refuses with the reason and what the parser
+// would do. Where the two must agree (what ends a name, a comment, a tag),
+// the scan asks the parser's own lexing rules (xml/lexing.h).
 #pragma once
 
 #include <cstddef>
@@ -15,11 +18,14 @@ namespace velkxml {
 struct Finding {
     std::size_t offset = 0; // the byte it is about
     bool placed = true;     // false for a finding about the whole text
+    bool limit = false;     // well-formed XML that the library does not read as XML means
     std::string text;
 };
 
 struct StrictReport {
-    // Placed findings by offset, then the others; at most kShown of a kind.
+    // Findings by offset, then the unplaced one. The scan stops at the first
+    // finding that leaves the rest of the text unreadable; a text with no
+    // such finding is reported whole, at most kShown findings of a kind.
     std::vector<Finding> findings;
     // For each kind with more than kShown findings: "N more ..." .
     std::vector<std::string> more;
@@ -28,10 +34,27 @@ struct StrictReport {
     static constexpr std::size_t kShown = 10;
 };
 
-StrictReport strict_scan(std::string_view text);
+// What the scan of a well-formed text saw, in document order: the markup as
+// the parser takes it apart. Values and character data are as written,
+// references not undone.
+class ScanObserver {
+  public:
+    virtual ~ScanObserver() = default;
+    virtual void start_tag(std::string_view name) = 0;
+    virtual void attribute(std::string_view name, std::string_view value) = 0;
+    // The start tag is complete; empty for "<name/>", which ends at once.
+    virtual void start_tag_end(bool empty) = 0;
+    virtual void end_tag(std::string_view name) = 0;
+    // Character data inside the top-level element, between two pieces of
+    // markup; never empty.
+    virtual void text(std::string_view data) = 0;
+    virtual void comment(std::string_view body) = 0;
+    // A processing instruction, the XML declaration among them; its data,
+    // which the parser reads as name="value" pairs, follows as attribute()
+    // calls.
+    virtual void instruction(std::string_view target) = 0;
+};
 
-// Whether the text begins with a UTF-16 byte order mark, and the finding
-// that says so.
-bool utf16_mark(std::string_view text, Finding &finding);
+StrictReport strict_scan(std::string_view text, ScanObserver *observer = nullptr);
 
 } // namespace velkxml
