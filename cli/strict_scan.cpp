@@ -2,322 +2,443 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
+
+#include "namespaces.h"
+#include "xml/lexing.h"
+#include "xml_chars.h"
+#include "xml_declaration.h"
 
 namespace velkxml {
 
 namespace {
 
+namespace lex = velk::xml::lex;
+
 enum Kind {
-    kUtf16,
-    kNotUtf8,
-    kCutOff,
-    kNotClosed,
-    kSecondTop,
-    kOutsideText,
-    kRepeated,
-    kNoValue,
-    kDeclaration,
+    kChar,
+    kReference,
+    kCharReference,
     kCdata,
-    kNumeric,
-    kEntity,
-    kAmpersand,
     kLtInValue,
+    kCdataEnd,
+    kRepeated,
+    kName,
+    kNamespace,
+    kOther,
     kKinds
 };
 
 // How the count of findings beyond those shown is told, by kind.
 constexpr std::array<const char *, kKinds> kPlural = {
-    "byte order marks",
-    "bytes that are not UTF-8",
-    "unfinished tags",
-    "elements not closed",
-    "further top-level elements",
-    "texts outside the top-level element",
-    "repeated attributes",
-    "attributes without a value",
-    "declarations",
+    "characters that XML does not allow",
+    "faulty references",
+    "character references",
     "CDATA sections",
-    "numeric character references",
-    "unknown entity references",
-    "bare '&'",
     "'<' in attribute values",
+    "']]>' in text",
+    "repeated attributes",
+    "names that are not XML names",
+    "namespace faults",
+    "other findings",
 };
-
-using Table = std::array<bool, 256>;
-
-// Bytes that end a run of a tag name and of an attribute name, as the parser
-// has them.
-constexpr Table make_table(const char *bytes) {
-    Table t{};
-    for (int c = 0; c <= 32; ++c)
-        t[c] = true;
-    for (const char *p = bytes; *p; ++p)
-        t[static_cast<unsigned char>(*p)] = true;
-    for (int c = 0x80; c < 256; ++c)
-        t[c] = true; // checked as UTF-8 on the way
-    return t;
-}
-constexpr Table kTagNameStops = make_table("-\"'<=>/?");
-constexpr Table kAttribNameStops = make_table("\"'<=>");
-
-inline bool is_blank(unsigned char c) { return c <= 32; } // the parser's blank
-inline bool is_space(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
-inline bool is_name_byte(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ':' || c >= 0x80;
-}
-inline bool is_digit(unsigned char c, bool hex) {
-    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
-}
 
 std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
+std::string code_point(std::uint32_t cp) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp));
+    return text;
+}
+
+// Character classes of the bytes in text and in attribute values: what can
+// pass without a second look.
+enum ByteClass : unsigned char { kPlain, kStop, kAmp, kBracket, kControl, kHigh };
+constexpr std::array<ByteClass, 256> make_classes() {
+    std::array<ByteClass, 256> t{};
+    for (int c = 0; c < 32; ++c)
+        t[c] = kControl;
+    t['\t'] = t['\n'] = t['\r'] = kPlain;
+    t['<'] = kStop;
+    t['&'] = kAmp;
+    t[']'] = kBracket;
+    for (int c = 0x80; c < 256; ++c)
+        t[c] = kHigh;
+    return t;
+}
+constexpr std::array<ByteClass, 256> kClasses = make_classes();
+
 class Scanner {
   public:
-    explicit Scanner(std::string_view text) : s_(text), n_(text.size()) {}
+    Scanner(std::string_view text, ScanObserver *observer) : s_(text), n_(text.size()), observer_(observer) {}
     StrictReport run();
 
   private:
-    struct Named {
+    struct Open {
         std::string_view name;
         std::size_t at;
+        std::size_t bindings; // namespace bindings in scope before it
     };
 
     unsigned char at(std::size_t i) const { return static_cast<unsigned char>(s_[i]); }
-    // Whether one more finding of the kind is shown (and counts it).
     bool shown(Kind kind) { return ++counts_[kind] <= StrictReport::kShown; }
-    void add(std::size_t offset, std::string text) { findings_.push_back({offset, true, std::move(text)}); }
-    // The index after a run of bytes that the table does not stop, each byte
-    // of 128 and over checked as UTF-8 on the way.
-    // The end of an element's name that a closing slash at k follows: the
-    // slashes before it are that slash's too ("<b//>" is a closed "b").
-    std::size_t name_end(std::size_t start, std::size_t k) const {
-        while (k > start + 1 && s_[k - 1] == '/')
-            --k;
-        return k;
+    void add(Kind kind, std::size_t offset, std::string text, bool limit = false) {
+        if (shown(kind)) findings_.push_back({offset, true, limit, std::move(text)});
     }
-    std::size_t skip_run(std::size_t k, const Table &stops) {
-        for (;;) {
-            while (k < n_ && !stops[at(k)])
-                ++k;
-            if (k >= n_ || at(k) < 0x80) return k;
-            k = utf8(k);
-        }
+    // A finding after which the text cannot be read on: the scan ends.
+    std::size_t stop(std::size_t offset, std::string text, bool limit = false) {
+        findings_.push_back({offset, true, limit, std::move(text)});
+        stopped_ = true;
+        return n_;
     }
-    std::size_t utf8(std::size_t i);
+    std::size_t skip_spaces(std::size_t i) const {
+        while (i < n_ && chars::is_space(at(i)))
+            ++i;
+        return i;
+    }
+
+    std::size_t character(std::size_t i);
+    std::size_t reference(std::size_t amp);
     std::size_t data(std::size_t i);
-    void reference(std::size_t i);
-    std::size_t tag(std::size_t lt);
+    std::size_t markup(std::size_t lt);
     std::size_t comment(std::size_t lt);
-    std::size_t close(std::size_t lt, std::string_view name, bool closed, std::size_t gt);
+    std::size_t instruction(std::size_t lt);
+    std::size_t cdata(std::size_t lt);
+    std::size_t doctype(std::size_t lt);
+    std::size_t start_tag(std::size_t lt);
+    std::size_t end_tag(std::size_t lt);
+    std::size_t attribute_value(std::size_t quote_at, std::size_t *end);
+    bool chars_in(std::size_t from, std::size_t to);
+    void check_name(std::size_t at, std::string_view name, const char *what);
     void repeated_attributes(std::string_view element);
 
     std::string_view s_;
     std::size_t n_;
-    bool check_utf8_ = true;
-    std::vector<Named> open_;    // elements open here, outermost first
-    std::vector<Named> attribs_; // attributes of the tag in hand
-    std::size_t top_elements_ = 0;
+    ScanObserver *observer_;
+    bool stopped_ = false;
+    bool root_seen_ = false;
+    std::vector<Open> open_; // elements open here, outermost first
+    std::vector<Attribute> attribs_; // attributes of the start tag in hand
+    Namespaces namespaces_;
     std::array<std::size_t, kKinds> counts_{};
     std::vector<Finding> findings_;
 };
 
-// Checks the UTF-8 sequence that starts at i; the index after it, or after
-// the one byte that starts no valid sequence.
-std::size_t Scanner::utf8(std::size_t i) {
-    if (!check_utf8_) return i + 1;
-    unsigned char c = at(i), lo = 0x80, hi = 0xBF;
-    std::size_t len = 0;
-    if (c >= 0xC2 && c <= 0xDF)
-        len = 2;
-    else if (c == 0xE0)
-        len = 3, lo = 0xA0;
-    else if (c == 0xED)
-        len = 3, hi = 0x9F; // no surrogates
-    else if (c >= 0xE1 && c <= 0xEF)
-        len = 3;
-    else if (c == 0xF0)
-        len = 4, lo = 0x90;
-    else if (c >= 0xF1 && c <= 0xF3)
-        len = 4;
-    else if (c == 0xF4)
-        len = 4, hi = 0x8F;
-    bool valid = len > 0 && i + len <= n_ && at(i + 1) >= lo && at(i + 1) <= hi;
-    for (std::size_t k = 2; valid && k < len; ++k)
-        valid = at(i + k) >= 0x80 && at(i + k) <= 0xBF;
-    if (valid) return i + len;
-    if (shown(kNotUtf8)) {
+// One character from i on, checked; the index after it.
+std::size_t Scanner::character(std::size_t i) {
+    std::size_t length;
+    const std::uint32_t cp = chars::decode(s_, i, &length);
+    if (length == 0) {
         char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%02X", c);
-        add(i, std::string("text that is not UTF-8 (byte ") + hex + ")");
+        std::snprintf(hex, sizeof hex, "0x%02X", at(i));
+        add(kChar, i, std::string("text that is not UTF-8 (byte ") + hex + ")");
+        return i + 1;
     }
-    return i + 1;
+    if (!chars::is_char(cp)) add(kChar, i, "character " + code_point(cp) + " is not allowed in XML");
+    return i + length;
 }
 
-// A "&" in character data or an attribute value: the parser turns only the
-// five entities of XML back into their characters and keeps anything else
-// as it stands, and a rewrite then escapes its "&".
-void Scanner::reference(std::size_t i) {
-    std::size_t k = i + 1;
+// Checks the characters from one index to another; false when one failed.
+bool Scanner::chars_in(std::size_t from, std::size_t to) {
+    const std::size_t before = counts_[kChar];
+    for (std::size_t i = from; i < to;)
+        i = at(i) >= 0x20 && at(i) < 0x80 ? i + 1 : character(i);
+    return counts_[kChar] == before;
+}
+
+void Scanner::check_name(std::size_t at, std::string_view name, const char *what) {
+    if (!chars::is_name(name))
+        add(kName, at, std::string(what) + " " + quoted(name) + " is not an XML name");
+}
+
+// An "&" in character data or an attribute value; the index after the
+// reference, or after the "&" when it begins none.
+std::size_t Scanner::reference(std::size_t amp) {
+    std::size_t k = amp + 1;
     if (k < n_ && s_[k] == '#') {
-        bool hex = k + 1 < n_ && s_[k + 1] == 'x';
-        std::size_t digits = k + (hex ? 2 : 1);
-        k = digits;
-        while (k < n_ && k - digits < 16 && is_digit(at(k), hex))
-            ++k;
-        if (k > digits && k < n_ && s_[k] == ';') {
-            if (shown(kNumeric)) {
-                std::string_view ref = s_.substr(i, k + 1 - i);
-                add(i, "numeric character reference " + quoted(ref) +
-                           ", kept as literal text (written back as " +
-                           quoted("&amp;" + std::string(ref.substr(1))) + ")");
-            }
-            return;
+        const bool hex = k + 1 < n_ && s_[k + 1] == 'x';
+        const std::size_t digits = k + (hex ? 2 : 1);
+        std::uint32_t value = 0;
+        for (k = digits; k < n_; ++k) {
+            const unsigned c = at(k);
+            if (!(hex ? chars::is_hex_digit(c) : chars::is_digit(c))) break;
+            const unsigned d = chars::is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+            value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + d;
         }
-    } else {
-        while (k < n_ && k - i <= 32 && is_name_byte(at(k)))
-            ++k;
-        if (k > i + 1 && k < n_ && s_[k] == ';') {
-            std::string_view name = s_.substr(i + 1, k - i - 1);
-            if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos") return;
-            if (shown(kEntity)) {
-                std::string_view ref = s_.substr(i, k + 1 - i);
-                add(i, "entity reference " + quoted(ref) +
-                           " is none of the five the parser knows, kept as literal "
-                           "text (written back as " +
-                           quoted("&amp;" + std::string(name) + ";") + ")");
-            }
-            return;
+        if (k == digits || k >= n_ || s_[k] != ';') {
+            add(kReference, amp, "character reference that is not '&#DIGITS;' or '&#xHEX;'");
+            return amp + 1;
         }
+        const std::string_view ref = s_.substr(amp, k + 1 - amp);
+        if (!chars::is_char(value) || value > 0x10FFFF)
+            add(kReference, amp, "character reference " + quoted(ref) + " is to no XML character");
+        else
+            add(kCharReference, amp,
+                "character references are not read: the parser keeps " + quoted(ref) +
+                    " as literal text (and writes it back as " + quoted("&amp;" + std::string(ref.substr(1))) + ")",
+                true);
+        return k + 1;
     }
-    if (shown(kAmpersand)) add(i, "'&' that begins no entity reference (XML writes it '&amp;')");
+    while (k < n_ && k - amp <= 64 && at(k) != ';' && at(k) != '<' && at(k) != '&' && !chars::is_space(at(k)))
+        ++k;
+    if (k >= n_ || s_[k] != ';' || k == amp + 1) {
+        add(kReference, amp, "'&' that begins no reference (XML writes it '&amp;')");
+        return amp + 1;
+    }
+    const std::string_view name = s_.substr(amp + 1, k - amp - 1);
+    std::size_t length = 0;
+    if (lex::entity(s_.substr(amp + 1), &length) && length == name.size() + 1) return k + 1;
+    if (!chars::is_name(name))
+        add(kReference, amp, "'&' that begins no reference (XML writes it '&amp;')");
+    else
+        add(kReference, amp,
+            "entity " + quoted(name) +
+                " is not declared: a document without a document type declaration has only amp, lt, gt, "
+                "quot and apos (the parser keeps " + quoted("&" + std::string(name) + ";") + " as literal text)");
+    return k + 1;
 }
 
-// Character data from i to the next "<"; returns the index of that "<", or
-// the end.
+// Character data from i to the next "<"; the index of that "<", or the end.
 std::size_t Scanner::data(std::size_t i) {
+    const std::size_t start = i;
     const bool outside = open_.empty();
-    bool told = false;
     while (i < n_) {
-        unsigned char c = at(i);
-        if (c == '<') return i;
-        if (outside && !told && !is_space(c)) {
-            told = true;
-            if (shown(kOutsideText)) add(i, "text outside the top-level element");
-        }
-        if (c >= 0x80) {
-            i = utf8(i);
+        const unsigned char c = at(i);
+        if (outside) {
+            if (c == '<') break;
+            if (!chars::is_space(c)) {
+                add(kOther, i, root_seen_ ? "text after the top-level element" : "text before the top-level element");
+                while (i < n_ && s_[i] != '<')
+                    ++i;
+                break;
+            }
+            ++i;
             continue;
         }
-        if (c == '&' && !outside) reference(i);
-        ++i;
+        switch (kClasses[c]) {
+        case kPlain:
+            ++i;
+            continue;
+        case kStop:
+            break;
+        case kAmp:
+            i = reference(i);
+            continue;
+        case kBracket:
+            if (s_.substr(i, 3) == "]]>") add(kCdataEnd, i, "']]>' in text (XML writes it ']]&gt;')");
+            ++i;
+            continue;
+        case kControl:
+        case kHigh:
+            i = character(i);
+            continue;
+        }
+        break;
     }
+    if (!outside && i > start && observer_) observer_->text(s_.substr(start, i - start));
     return i;
 }
 
-// "<!--" at lt: the comment ends at a ">" behind two dashes, those of the
-// opening "<!--" included, as the parser reads it.
-std::size_t Scanner::comment(std::size_t lt) {
-    std::size_t i = lt + 4;
-    while (i < n_) {
-        unsigned char c = at(i);
-        if (c == '>' && s_[i - 1] == '-' && s_[i - 2] == '-') return i + 1;
-        i = c >= 0x80 ? utf8(i) : i + 1;
-    }
-    if (shown(kCutOff)) add(lt, "the input ends inside this comment");
-    return n_;
+std::size_t Scanner::markup(std::size_t lt) {
+    const std::string_view rest = s_.substr(lt);
+    if (rest.substr(0, 4) == "<!--") return comment(lt);
+    if (rest.substr(0, 2) == "<?") return instruction(lt);
+    if (rest.substr(0, 9) == "<![CDATA[") return cdata(lt);
+    if (rest.substr(0, 9) == "<!DOCTYPE") return doctype(lt);
+    if (rest.substr(0, 2) == "<!")
+        return stop(lt, "'<!' that begins no comment or CDATA section (XML writes '<' in text as '&lt;')");
+    if (rest.substr(0, 2) == "</") return end_tag(lt);
+    return start_tag(lt);
 }
 
-std::size_t Scanner::tag(std::size_t lt) {
-    if (s_.substr(lt + 1, 3) == "!--") return comment(lt);
-    const std::size_t start = lt + 1;
-    std::size_t k = start;
-    std::string_view name;
-    bool closed = false;
-    // The tag name, ended as the parser ends it.
-    for (;;) {
-        k = skip_run(k, kTagNameStops);
-        if (k >= n_) break;
-        unsigned char c = at(k);
-        if (is_blank(c)) {
-            name = s_.substr(start, k - start);
-            ++k;
-            break;
-        }
-        if (c == '>') return close(lt, s_.substr(start, k - start), false, k);
-        bool slash_ends = c == '/' && k > start && s_[start] != '/';
-        if (slash_ends && k + 1 < n_ && is_blank(at(k + 1))) { // "<b/ >"
-            name = s_.substr(start, name_end(start, k) - start);
-            closed = true;
-            ++k;
-            break;
-        }
-        if (k > start && k + 1 < n_ && s_[k + 1] == '>' &&
-            (c == '/' || s_[start] == '?')) { // "<b/>", "<?t?>"
-            const std::size_t end = c == '/' ? name_end(start, k) : k;
-            return close(lt, s_.substr(start, end - start), c == '/', k + 1);
-        }
-        ++k; // part of the name
+std::size_t Scanner::comment(std::size_t lt) {
+    const std::size_t body = lt + 4;
+    const std::size_t dashes = s_.find("--", body);
+    if (dashes == std::string_view::npos) return stop(lt, "the input ends inside this comment");
+    if (dashes + 2 >= n_ || s_[dashes + 2] != '>') {
+        add(kOther, dashes, "'--' inside a comment (XML ends a comment at its first '--', which '>' must follow)");
+        const std::size_t end = lex::comment_end(s_.data(), n_, body);
+        return end < n_ ? end + 1 : stop(lt, "the input ends inside this comment");
     }
-    // Attributes, each a name, "=" and a quoted value; a name without a value,
-    // last in its tag, is dropped by the parser.
-    const bool markup = !name.empty() && (name[0] == '!' || name[0] == '/' || name[0] == '?');
+    const std::size_t gt = dashes + 2;
+    if (lex::comment_end(s_.data(), n_, body) != gt)
+        return stop(lt, "comment that begins '<!-->' or '<!--->': the parser ends it at that '>', XML at the "
+                        "next '-->'",
+                    true);
+    chars_in(body, dashes);
+    if (observer_) observer_->comment(s_.substr(body, dashes - body));
+    return gt + 1;
+}
+
+std::size_t Scanner::instruction(std::size_t lt) {
+    const std::size_t close = s_.find("?>", lt + 2);
+    if (close == std::string_view::npos) return stop(lt, "the input ends inside this processing instruction");
+    const lex::TagName t = lex::tag_name(s_.data(), n_, lt + 1);
+    const std::string_view target = s_.substr(lt + 2, t.name_end > lt + 2 ? t.name_end - lt - 2 : 0);
+    if (t.end != lex::NameEnd::blank && t.end != lex::NameEnd::question_gt)
+        return stop(lt, "processing instruction without a target name");
+    if (target.empty()) return stop(lt, "processing instruction without a target name");
+    if (target == "xml")
+        return stop(lt, "XML declaration that is not at the very start of the document");
+    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
+        add(kName, lt, "processing instruction target " + quoted(target) + " is reserved");
+    check_name(lt + 2, target, "processing instruction target");
+    if (target.find(':') != std::string_view::npos)
+        add(kNamespace, lt + 2, "processing instruction target " + quoted(target) + " holds a ':' (namespaces in XML)");
+    chars_in(t.name_end, close);
+    if (observer_) observer_->instruction(target);
+    std::string why;
+    if (!read_pseudo_attributes(s_, t.name_end, close, observer_, &why))
+        return stop(t.name_end, "processing instruction data that the parser cannot read: " + why, true);
+    return close + 2;
+}
+
+std::size_t Scanner::cdata(std::size_t lt) {
+    const std::size_t end = s_.find("]]>", lt + 9);
+    add(kCdata, lt,
+        "CDATA sections are not read: the parser takes '<![CDATA[' for the start of an element, not text",
+        true);
+    if (end == std::string_view::npos) return stop(lt, "the input ends inside this CDATA section");
+    chars_in(lt + 9, end);
+    return end + 3;
+}
+
+std::size_t Scanner::doctype(std::size_t lt) {
+    // The one declaration the parser reads without a fault is "<!DOCTYPE
+    // name>": an element named "!DOCTYPE" that holds the rest.
+    std::size_t k = skip_spaces(lt + 9);
+    const std::size_t name = k;
+    k = lex::run_end(s_.data(), k, n_, lex::kAttribNameStops);
+    const bool bare = k > name && skip_spaces(k) < n_ && s_[skip_spaces(k)] == '>';
+    return stop(lt,
+                std::string("document type declarations are not read: the parser ") +
+                    (bare ? "takes this one for an element '!DOCTYPE' that holds the rest of the document"
+                          : "refuses this one"),
+                true);
+}
+
+std::size_t Scanner::start_tag(std::size_t lt) {
+    const lex::TagName t = lex::tag_name(s_.data(), n_, lt + 1);
+    if (t.end == lex::NameEnd::unfinished) return stop(lt, "the input ends inside this tag");
+    if (t.name_end == lt + 1) return stop(lt, "'<' that begins no tag (XML writes it '&lt;')");
+    const std::string_view name = s_.substr(lt + 1, t.name_end - lt - 1);
+    check_name(lt + 1, name, "element name");
+    if (open_.empty() && root_seen_) add(kOther, lt, "another top-level element " + quoted(name) + " (a document has one)");
+    root_seen_ = true;
+    if (observer_) observer_->start_tag(name);
     attribs_.clear();
-    while (k < n_) {
-        unsigned char c = at(k);
-        if (c == '>') return close(lt, name, closed, k);
-        if (c == '/') {
-            closed = true;
-            ++k;
-            continue;
-        }
-        if (is_blank(c) || is_quote(c) || c == '<' || c == '=') { // the last three the parser refuses here
-            ++k;
-            continue;
-        }
-        closed = false;
-        const std::size_t a = k;
-        k = skip_run(k, kAttribNameStops);
-        if (k >= n_) break;
-        c = at(k);
-        std::string_view attrib = s_.substr(a, k - a);
-        if (c == '>') {
-            if (!markup && shown(kNoValue))
-                add(a, "attribute " + quoted(attrib) + " has no value, and the parser drops it");
-            return close(lt, name, false, k);
-        }
-        if (!is_blank(c) && c != '=') continue; // a quote or "<" the parser refuses
-        while (k < n_ && (is_blank(at(k)) || at(k) == '='))
-            ++k;
-        if (k >= n_ || !is_quote(at(k))) continue;
-        const char quote = s_[k++];
-        while (k < n_ && s_[k] != quote) {
-            c = at(k);
-            if (c >= 0x80) {
-                k = utf8(k);
-                continue;
+    bool empty = t.end == lex::NameEnd::slash_gt;
+    std::size_t k = t.at;
+    switch (t.end) {
+    case lex::NameEnd::gt:
+    case lex::NameEnd::slash_gt:
+        break;
+    case lex::NameEnd::blank:
+        // Attributes, each after a blank: a name, "=" and a quoted value.
+        for (;;) {
+            const std::size_t blank = k;
+            k = skip_spaces(k);
+            if (k >= n_) return stop(lt, "the input ends inside this tag");
+            const unsigned char c = at(k);
+            if (c == '>') break;
+            if (c == '/') {
+                if (k + 1 < n_ && s_[k + 1] == '>') {
+                    empty = true;
+                    ++k;
+                    break;
+                }
+                return stop(k, "'/' in a tag that '>' does not follow");
             }
-            if (!markup && c == '<' && shown(kLtInValue))
-                add(k, "'<' in an attribute value (XML writes it '&lt;')");
-            if (!markup && c == '&') reference(k);
-            ++k;
+            if (lex::is_blank(c)) return stop(k, "character " + code_point(c) + " is not allowed in XML");
+            if (k == blank) return stop(k, "attributes are not separated by a blank");
+            const std::size_t a = k;
+            k = lex::run_end(s_.data(), k, n_, lex::kAttribNameStops);
+            if (k == a) return stop(k, "'" + std::string(1, s_[k]) + "' where an attribute name belongs");
+            const std::string_view attrib = s_.substr(a, k - a);
+            check_name(a, attrib, "attribute name");
+            k = skip_spaces(k);
+            if (k >= n_ || s_[k] != '=')
+                return stop(a, "attribute " + quoted(attrib) + " without '=' and a value");
+            k = skip_spaces(k + 1);
+            if (k >= n_ || !lex::is_quote(at(k)))
+                return stop(k, "the value of attribute " + quoted(attrib) + " is not in quotes");
+            std::size_t value;
+            k = attribute_value(k, &value);
+            if (stopped_) return n_;
+            attribs_.push_back({attrib, s_.substr(value, k - value - 1), a});
+            if (observer_) observer_->attribute(attrib, attribs_.back().value);
         }
-        if (k >= n_) break;
-        attribs_.push_back({attrib, a});
-        ++k;
+        break;
+    case lex::NameEnd::slash_blank:
+        return stop(t.at, "'/' in a tag that '>' does not follow");
+    default:
+        return stop(t.at, "'" + std::string(1, s_[t.at]) + "' after the element name " + quoted(name));
     }
-    if (shown(kCutOff)) add(lt, "the input ends inside this tag");
-    return n_;
+    repeated_attributes(name);
+    std::string fault;
+    const std::size_t bindings = namespaces_.size();
+    if (!namespaces_.enter(name, attribs_, &fault)) add(kNamespace, lt, fault + " (namespaces in XML)");
+    if (observer_) observer_->start_tag_end(empty);
+    if (empty)
+        namespaces_.leave(bindings);
+    else
+        open_.push_back({name, lt, bindings});
+    return k + 1;
+}
+
+// The value in quotes at quote_at; *start is its first byte. The index after
+// the closing quote.
+std::size_t Scanner::attribute_value(std::size_t quote_at, std::size_t *start) {
+    const char quote = s_[quote_at];
+    std::size_t i = *start = quote_at + 1;
+    while (i < n_ && s_[i] != quote) {
+        const unsigned char c = at(i);
+        switch (kClasses[c]) {
+        case kPlain:
+        case kBracket:
+            ++i;
+            break;
+        case kStop:
+            add(kLtInValue, i, "'<' in an attribute value (XML writes it '&lt;')");
+            ++i;
+            break;
+        case kAmp:
+            i = reference(i);
+            break;
+        case kControl:
+        case kHigh:
+            i = character(i);
+            break;
+        }
+    }
+    if (i >= n_) return stop(quote_at, "the input ends inside this attribute value");
+    return i + 1;
+}
+
+std::size_t Scanner::end_tag(std::size_t lt) {
+    const lex::TagName t = lex::tag_name(s_.data(), n_, lt + 1);
+    if (t.end == lex::NameEnd::unfinished) return stop(lt, "the input ends inside this tag");
+    const std::string_view name = s_.substr(lt + 2, t.name_end - lt - 2);
+    std::size_t k = t.at;
+    if (t.end == lex::NameEnd::blank) k = skip_spaces(k);
+    if (k >= n_) return stop(lt, "the input ends inside this tag");
+    if (s_[k] != '>' || (t.end != lex::NameEnd::blank && t.end != lex::NameEnd::gt))
+        return stop(k, "'" + std::string(1, s_[k]) + "' in the end tag of " + quoted(name));
+    if (open_.empty()) return stop(lt, "end tag " + quoted(name) + " with no element open");
+    const Open &open = open_.back();
+    if (open.name != name)
+        return stop(lt, "end tag " + quoted(name) + " where element " + quoted(open.name) + " is open");
+    namespaces_.leave(open.bindings);
+    open_.pop_back();
+    if (observer_) observer_->end_tag(name);
+    return k + 1;
 }
 
 void Scanner::repeated_attributes(std::string_view element) {
     if (attribs_.size() < 2) return;
-    auto tell = [&](const Named &a) {
-        if (shown(kRepeated))
-            add(a.at, "attribute " + quoted(a.name) + " given again on element " + quoted(element));
+    auto tell = [&](const Attribute &a) {
+        add(kRepeated, a.at, "attribute " + quoted(a.name) + " given again on element " + quoted(element));
     };
     if (attribs_.size() <= 16) {
         for (std::size_t i = 1; i < attribs_.size(); ++i)
@@ -328,66 +449,42 @@ void Scanner::repeated_attributes(std::string_view element) {
                 }
         return;
     }
-    std::vector<Named> sorted = attribs_;
-    std::sort(sorted.begin(), sorted.end(), [](const Named &x, const Named &y) {
+    std::vector<Attribute> sorted = attribs_;
+    std::sort(sorted.begin(), sorted.end(), [](const Attribute &x, const Attribute &y) {
         return x.name != y.name ? x.name < y.name : x.at < y.at;
     });
     for (std::size_t i = 1; i < sorted.size(); ++i)
         if (sorted[i].name == sorted[i - 1].name) tell(sorted[i]);
 }
 
-// The tag from lt to the ">" at gt is complete; the index after it.
-std::size_t Scanner::close(std::size_t lt, std::string_view name, bool closed, std::size_t gt) {
-    if (name.empty() || name[0] == '?') return gt + 1; // "<>" and instructions
-    if (name[0] == '/') {
-        if (!open_.empty()) open_.pop_back();
-        return gt + 1;
-    }
-    if (name[0] == '!') {
-        if (name.substr(0, 8) == "![CDATA[") {
-            if (shown(kCdata)) add(lt, "CDATA section, which the parser reads as an element, not as text");
-        } else if (shown(kDeclaration)) {
-            add(lt, name == "!DOCTYPE"
-                        ? "document type declaration, which the parser reads as an element that "
-                          "holds the rest of the document"
-                        : "declaration " + quoted("<" + std::string(name)) +
-                              ", which the parser reads as an element");
-        }
-        return gt + 1;
-    }
-    if (open_.empty() && ++top_elements_ > 1 && shown(kSecondTop))
-        add(lt, "another top-level element " + quoted(name) + " (a document has one)");
-    repeated_attributes(name);
-    if (!closed) open_.push_back({name, lt});
-    return gt + 1;
-}
-
 StrictReport Scanner::run() {
     std::size_t i = 0;
-    Finding mark;
-    if (utf16_mark(s_, mark)) {
-        ++counts_[kUtf16];
-        findings_.push_back(mark);
-        check_utf8_ = false; // every byte would be told
-        i = 2;
-    } else if (s_.substr(0, 3) == "\xEF\xBB\xBF") {
-        i = 3; // the UTF-8 byte order mark
+    if (s_.substr(0, 2) == "\xFF\xFE" || s_.substr(0, 2) == "\xFE\xFF") {
+        stop(0, "UTF-16 is not read: the parser reads single bytes, not UTF-16 text", true);
+    } else {
+        if (s_.substr(0, 3) == "\xEF\xBB\xBF") i = 3; // the UTF-8 byte order mark
+        if (s_.substr(i, 5) == "<?xml" && i + 5 < n_ && (chars::is_space(at(i + 5)) || s_[i + 5] == '?')) {
+            std::string fault;
+            bool limit = false;
+            const std::size_t end = xml_declaration(s_, i, observer_, &fault, &limit);
+            i = fault.empty() ? end : stop(end, fault, limit);
+        }
     }
     while (i < n_) {
         i = data(i);
-        if (i < n_) i = tag(i);
+        if (i < n_) i = markup(i);
     }
-    for (const Named &e : open_) {
-        if (!shown(kNotClosed)) break;
-        add(e.at, "element " + quoted(e.name) + " is not closed at the end of the input");
+    if (!stopped_) {
+        for (const Open &e : open_) {
+            if (!shown(kOther)) break;
+            findings_.push_back({e.at, true, false, "element " + quoted(e.name) + " is not closed at the end of the input"});
+        }
     }
-    counts_[kNotClosed] = std::max(counts_[kNotClosed], open_.size());
-
     StrictReport report;
     std::stable_sort(findings_.begin(), findings_.end(),
                      [](const Finding &x, const Finding &y) { return x.offset < y.offset; });
     report.findings = std::move(findings_);
-    if (top_elements_ == 0) report.findings.push_back({0, false, "no top-level element"});
+    if (!root_seen_ && !stopped_) report.findings.push_back({0, false, false, "no top-level element"});
     for (int k = 0; k < kKinds; ++k)
         if (counts_[k] > StrictReport::kShown)
             report.more.push_back(std::to_string(counts_[k] - StrictReport::kShown) + " more " + kPlural[k]);
@@ -396,12 +493,6 @@ StrictReport Scanner::run() {
 
 } // namespace
 
-bool utf16_mark(std::string_view text, Finding &finding) {
-    if (text.substr(0, 2) != "\xFF\xFE" && text.substr(0, 2) != "\xFE\xFF") return false;
-    finding = {0, true, "UTF-16 byte order mark: the parser reads single bytes, not UTF-16 text"};
-    return true;
-}
-
-StrictReport strict_scan(std::string_view text) { return Scanner(text).run(); }
+StrictReport strict_scan(std::string_view text, ScanObserver *observer) { return Scanner(text, observer).run(); }
 
 } // namespace velkxml

@@ -6,12 +6,12 @@
 // made.
 #include "xml/parser.h"
 
-#include <array>
 #include <cstring>
 #include <string>
 
 #include "frame/errors.h"
 #include "frame/messages.h"
+#include "xml/lexing.h"
 #include "xml/tree.h"
 #include "xml/unescape.h"
 
@@ -24,9 +24,9 @@ namespace {
 // message set.
 enum class State { tag_name, between_attribs, attrib_name, before_value, value, data, comment, failed };
 
-inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
-inline bool is_blank(unsigned char c) { return c <= 32; }
-inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
+using lex::byte_at;
+using lex::is_blank;
+using lex::is_quote;
 
 // The first byte from i on that equals c, or null. Runs between tags and
 // attribute values are mostly short, where a plain loop beats a call to
@@ -37,29 +37,6 @@ inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c
         if (s[i] == c) return s + i;
     return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
 }
-
-using Stops = std::array<bool, 256>;
-
-// Bytes that end a run of a tag name: every one that has a role there.
-constexpr Stops make_tag_name_stops() {
-    Stops t{};
-    for (int c = 0; c <= 32; ++c)
-        t[c] = true;
-    for (unsigned char c : {'-', '"', '\'', '<', '=', '>', '/', '?'})
-        t[c] = true;
-    return t;
-}
-// Bytes that end a run of an attribute name.
-constexpr Stops make_attrib_name_stops() {
-    Stops t{};
-    for (int c = 0; c <= 32; ++c)
-        t[c] = true;
-    for (unsigned char c : {'"', '\'', '<', '=', '>'})
-        t[c] = true;
-    return t;
-}
-constexpr Stops kTagNameStops = make_tag_name_stops();
-constexpr Stops kAttribNameStops = make_attrib_name_stops();
 
 // A stored text of the bytes with the entities unescaped. Null for the empty
 // text; *out_of_memory tells a refused block from an empty text.
@@ -102,24 +79,9 @@ class Parser {
 
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
-    // The first byte from i on that stops a run of a name; n_ when none does.
-    std::size_t run_end(std::size_t i, const Stops &stops) const {
-        while (i < n_ && !stops[byte_at(s_, i)])
-            ++i;
-        return i;
-    }
     // Sets the message, placed at the byte at, and stops the machine.
     State fail(std::size_t at, std::string_view message);
     State out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
-    // The end of an element's name that a closing slash follows: slashes
-    // before it are that slash's too ("<b//>" is a closed "b"). End tags keep
-    // their name as written.
-    std::size_t without_trailing_slashes(std::size_t start, std::size_t end) const {
-        if (s_[start] != '/')
-            while (end > start + 1 && s_[end - 1] == '/')
-                --end;
-        return end;
-    }
 
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
     // The handlers of finished tokens; each answers the next state.
@@ -274,42 +236,42 @@ XmlNode *Parser::run() {
         case State::failed:
             return nullptr; // the destructor releases what was made
         case State::tag_name: {
-            std::size_t j = run_end(i, kTagNameStops);
-            i = j + 1;
-            if (j == n_) break; // an unfinished name: the input ends the loop
-            unsigned char c = byte_at(s_, j);
-            if (is_blank(c)) {
-                tag_ = slice(start, j);
-                state = j == start ? fail(j, messages::kEmptyTagName) : State::between_attribs;
-            } else if (c == '-') {
-                if (j - start == 2 && s_[start] == '!' && s_[start + 1] == '-') {
-                    tag_ = slice(start, j + 1);
-                    state = State::comment;
-                    start = j + 1;
-                }
-            } else if (is_quote(c) || c == '<' || c == '=') {
-                state = fail(j, messages::kInvalidTagNameCharacter);
-            } else if (c == '>') {
-                tag_ = slice(start, j);
-                state = close_tag(j);
+            const lex::TagName t = lex::tag_name(s_, n_, start);
+            i = t.at + 1;
+            switch (t.end) {
+            case lex::NameEnd::unfinished: // the input ends the loop
+                break;
+            case lex::NameEnd::blank:
+                tag_ = slice(start, t.name_end);
+                state = t.name_end == start ? fail(t.at, messages::kEmptyTagName) : State::between_attribs;
+                break;
+            case lex::NameEnd::comment:
+                tag_ = slice(start, t.name_end);
+                state = State::comment;
                 start = i;
-            } else if (c == '/' && j > start && s_[start] != '/' && j + 1 < n_ &&
-                       is_blank(byte_at(s_, j + 1))) {
-                // "<b/ >": the name ends, and the slash closes the element as
-                // in "<b / >". No element name ends in "/": the writer could
-                // not give it back ("<b/>" reads as a closed "b").
+                break;
+            case lex::NameEnd::invalid:
+                state = fail(t.at, messages::kInvalidTagNameCharacter);
+                break;
+            case lex::NameEnd::gt:
+                tag_ = slice(start, t.name_end);
+                state = close_tag(t.at);
+                start = i;
+                break;
+            case lex::NameEnd::slash_blank: // "<b/ >" closes the element as "<b / >" does
                 closed_mark_ = true;
-                tag_ = slice(start, without_trailing_slashes(start, j));
+                tag_ = slice(start, t.name_end);
                 state = State::between_attribs;
-            } else if (j > start && j + 1 < n_ && s_[j + 1] == '>' && (c == '/' || s_[start] == '?')) {
-                // "<b/>" ends the name and closes the element as "<b />" does;
-                // "<?t?>" ends the name of the instruction.
-                if (c == '/') closed_mark_ = true;
-                tag_ = slice(start, c == '/' ? without_trailing_slashes(start, j) : j);
-                state = close_tag(j + 1);
-                start = i = j + 2;
+                break;
+            case lex::NameEnd::slash_gt: // "<b/>" closes it as "<b />" does
+                closed_mark_ = true;
+                [[fallthrough]];
+            case lex::NameEnd::question_gt:
+                tag_ = slice(start, t.name_end);
+                state = close_tag(t.at);
+                start = i;
+                break;
             }
-            // any other "/", "?" or "-" is part of the name
             break;
         }
         case State::between_attribs: {
@@ -332,7 +294,7 @@ XmlNode *Parser::run() {
             break;
         }
         case State::attrib_name: {
-            std::size_t j = run_end(i, kAttribNameStops);
+            std::size_t j = lex::run_end(s_, i, n_, lex::kAttribNameStops);
             i = j + 1;
             if (j == n_) break; // an unfinished name: the input ends the loop
             unsigned char c = byte_at(s_, j);
@@ -388,16 +350,9 @@ XmlNode *Parser::run() {
             break;
         }
         case State::comment: {
-            // Ends at a ">" behind two dashes; the dashes of "<!--" count, so
-            // "<!-->" is a complete comment.
-            const auto *gt = static_cast<const char *>(std::memchr(s_ + i, '>', n_ - i));
-            if (!gt) {
-                i = n_;
-                break;
-            }
-            std::size_t j = static_cast<std::size_t>(gt - s_);
+            const std::size_t j = lex::comment_end(s_, n_, i);
             i = j + 1;
-            if (s_[j - 1] == '-' && s_[j - 2] == '-') {
+            if (j < n_) {
                 state = comment_node(j, slice(start, j));
                 start = i;
             }

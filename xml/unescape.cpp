@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "xml/lexing.h"
+
 namespace velk::xml {
 
 std::size_t unclean_into(char *out, std::string_view text) {
@@ -16,20 +18,10 @@ std::size_t unclean_into(char *out, std::string_view text) {
         o += stop - p;
         if (!amp) break;
         std::string_view rest(amp + 1, static_cast<std::size_t>(end - amp - 1));
-        char c = '&';
-        std::size_t used = 1;
-        if (rest.substr(0, 4) == "amp;")
-            c = '&', used = 5;
-        else if (rest.substr(0, 3) == "lt;")
-            c = '<', used = 4;
-        else if (rest.substr(0, 3) == "gt;")
-            c = '>', used = 4;
-        else if (rest.substr(0, 5) == "quot;")
-            c = '"', used = 6;
-        else if (rest.substr(0, 5) == "apos;")
-            c = '\'', used = 6;
-        *o++ = c;
-        p = amp + used;
+        std::size_t used = 0;
+        const char c = lex::entity(rest, &used);
+        *o++ = c ? c : '&';
+        p = amp + 1 + used;
     }
     return static_cast<std::size_t>(o - out);
 }

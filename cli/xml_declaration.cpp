@@ -1,0 +1,151 @@
+#include "xml_declaration.h"
+
+#include <vector>
+
+#include "xml/lexing.h"
+#include "xml_chars.h"
+
+namespace velkxml {
+
+namespace {
+
+namespace lex = velk::xml::lex;
+
+struct Pair {
+    std::string_view name, value;
+    std::size_t at;
+};
+
+std::size_t skip_spaces(std::string_view s, std::size_t k, std::size_t end) {
+    while (k < end && chars::is_space(static_cast<unsigned char>(s[k])))
+        ++k;
+    return k;
+}
+
+// Reads the pairs; false with *why set where the parser would read them
+// otherwise than XML does.
+bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vector<Pair> *pairs, std::string *why) {
+    const char *p = s.data();
+    const std::size_t n = s.size();
+    for (;;) {
+        const std::size_t blank = k;
+        k = skip_spaces(s, k, close);
+        if (k == close) return true;
+        if (k == blank) {
+            *why = "a blank must come before each name=\"value\" pair";
+            return false;
+        }
+        const std::size_t a = k;
+        k = lex::run_end(p, k, n, lex::kAttribNameStops);
+        if (k == a || k > close || !chars::is_name(s.substr(a, k - a))) {
+            *why = "it reads an instruction's data as name=\"value\" pairs";
+            return false;
+        }
+        const std::string_view name = s.substr(a, k - a);
+        k = skip_spaces(s, k, close);
+        const bool equals = k < close && s[k] == '=';
+        k = skip_spaces(s, k + (equals ? 1 : 0), close);
+        if (!equals || k >= close || !lex::is_quote(static_cast<unsigned char>(s[k]))) {
+            *why = "it reads an instruction's data as name=\"value\" pairs";
+            return false;
+        }
+        const std::size_t end = s.find(s[k], k + 1);
+        if (end == std::string_view::npos || end > close) {
+            *why = "a value runs past the '?>' that ends the instruction";
+            return false;
+        }
+        pairs->push_back({name, s.substr(k + 1, end - k - 1), a});
+        k = end + 1;
+    }
+}
+
+bool is_encoding_name(std::string_view name) {
+    if (name.empty() || !chars::is_letter(static_cast<unsigned char>(name[0]))) return false;
+    for (char c : name)
+        if (!chars::is_letter(static_cast<unsigned char>(c)) && !chars::is_digit(static_cast<unsigned char>(c)) &&
+            c != '.' && c != '_' && c != '-')
+            return false;
+    return true;
+}
+
+bool is_utf8_name(std::string_view name) {
+    if (name.size() != 5) return false;
+    std::string lower;
+    for (char c : name)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return lower == "utf-8";
+}
+
+} // namespace
+
+bool read_pseudo_attributes(std::string_view s, std::size_t from, std::size_t close, ScanObserver *observer,
+                            std::string *why) {
+    std::vector<Pair> pairs;
+    if (!read_pairs(s, from, close, &pairs, why)) return false;
+    if (observer)
+        for (const Pair &pair : pairs)
+            observer->attribute(pair.name, pair.value);
+    return true;
+}
+
+std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *observer, std::string *fault,
+                            bool *limit) {
+    const std::size_t close = s.find("?>", at + 5);
+    if (close == std::string_view::npos) {
+        *fault = "the input ends inside the XML declaration";
+        return at;
+    }
+    std::vector<Pair> pairs;
+    std::string why;
+    if (!read_pairs(s, at + 5, close, &pairs, &why)) {
+        *fault = "XML declaration that is not version, encoding and standalone, each name=\"value\"";
+        return at;
+    }
+    if (observer) {
+        observer->instruction("xml");
+        for (const Pair &pair : pairs)
+            observer->attribute(pair.name, pair.value);
+    }
+    // version="1.x", then encoding, then standalone: each in its place.
+    static constexpr std::string_view kOrder[] = {"version", "encoding", "standalone"};
+    std::size_t next = 0;
+    for (const Pair &pair : pairs) {
+        std::size_t place = next;
+        while (place < 3 && pair.name != kOrder[place])
+            ++place;
+        if (place == 3 || (next == 0 && place != 0)) {
+            *fault = next == 0 ? "the XML declaration must begin with its version"
+                               : "'" + std::string(pair.name) + "' where the XML declaration has version, encoding "
+                                                                 "and standalone, in that order";
+            return pair.at;
+        }
+        next = place + 1;
+        const std::string_view v = pair.value;
+        if (place == 0 && !(v.size() > 2 && v.substr(0, 2) == "1." &&
+                            v.find_first_not_of("0123456789", 2) == std::string_view::npos)) {
+            *fault = "version '" + std::string(v) + "' is not 1.x";
+            return pair.at;
+        }
+        if (place == 1 && !is_encoding_name(v)) {
+            *fault = "encoding '" + std::string(v) + "' is not an encoding name";
+            return pair.at;
+        }
+        if (place == 2 && v != "yes" && v != "no") {
+            *fault = "standalone must be 'yes' or 'no'";
+            return pair.at;
+        }
+        if (place == 1 && !is_utf8_name(v)) {
+            *fault = "encoding '" + std::string(v) +
+                     "' is not read: the library reads and writes the bytes as they stand, as UTF-8";
+            *limit = true;
+            return pair.at;
+        }
+    }
+    if (next == 0) {
+        *fault = "the XML declaration must begin with its version";
+        return at;
+    }
+    return close + 2;
+}
+
+} // namespace velkxml

@@ -1,0 +1,126 @@
+// The parser's lexing rules: which bytes end a name, how a tag name ends,
+// where a comment ends, and which references it undoes. The parser reads
+// with them, and the tool's well-formedness check asks them where it must
+// agree with the parser, so that the two cannot drift apart.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+namespace velk::xml::lex {
+
+inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+// The parser's blank: every byte up to the space, NUL and controls included.
+inline bool is_blank(unsigned char c) { return c <= 32; }
+inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
+
+using Stops = std::array<bool, 256>;
+
+namespace detail {
+constexpr Stops make_stops(std::string_view bytes) {
+    Stops t{};
+    for (int c = 0; c <= 32; ++c)
+        t[c] = true;
+    for (char c : bytes)
+        t[static_cast<unsigned char>(c)] = true;
+    return t;
+}
+} // namespace detail
+
+// Bytes that end a run of a tag name: every one that has a role there.
+constexpr Stops kTagNameStops = detail::make_stops("-\"'<=>/?");
+// Bytes that end a run of an attribute name.
+constexpr Stops kAttribNameStops = detail::make_stops("\"'<=>");
+
+// The first byte from i on that the table stops; n when none does.
+inline std::size_t run_end(const char *s, std::size_t i, std::size_t n, const Stops &stops) {
+    while (i < n && !stops[byte_at(s, i)])
+        ++i;
+    return i;
+}
+
+// How the name of a tag, read from the byte after its "<", ends.
+enum class NameEnd {
+    unfinished, // the input ends first
+    blank,      // at a blank: attributes (or nothing) follow
+    gt,         // at ">"
+    slash_gt,   // at "/>": an element closed at once
+    slash_blank,// at "/" and a blank, as in "<b/ >": closed, attributes may follow
+    question_gt,// at "?>", in a name that begins with "?"
+    comment,    // the name is "!--": a comment begins
+    invalid,    // at a quote, "<" or "="
+};
+
+struct TagName {
+    NameEnd end;
+    std::size_t name_end; // one past the name's last byte
+    std::size_t at;       // the byte that ended it (the ">" of "/>" and "?>")
+};
+
+// A "/" or "?" that ends nothing is part of the name, and so is a "-" that
+// does not complete "<!--". A closed element's name loses the slashes before
+// its closing one ("<b//>" is a closed "b"), so that no element name ends in
+// "/", which the writer could not give back; end tags keep their name as
+// written.
+inline TagName tag_name(const char *s, std::size_t n, std::size_t start) {
+    auto without_slashes = [&](std::size_t end) {
+        if (s[start] != '/')
+            while (end > start + 1 && s[end - 1] == '/')
+                --end;
+        return end;
+    };
+    for (std::size_t i = start;;) {
+        const std::size_t j = run_end(s, i, n, kTagNameStops);
+        if (j == n) return {NameEnd::unfinished, n, n};
+        const unsigned char c = byte_at(s, j);
+        if (is_blank(c)) return {NameEnd::blank, j, j};
+        if (c == '-') {
+            if (j - start == 2 && s[start] == '!' && s[start + 1] == '-') return {NameEnd::comment, j + 1, j};
+        } else if (is_quote(c) || c == '<' || c == '=') {
+            return {NameEnd::invalid, j, j};
+        } else if (c == '>') {
+            return {NameEnd::gt, j, j};
+        } else if (c == '/' && j > start && s[start] != '/' && j + 1 < n && is_blank(byte_at(s, j + 1))) {
+            return {NameEnd::slash_blank, without_slashes(j), j};
+        } else if (j > start && j + 1 < n && s[j + 1] == '>' && (c == '/' || s[start] == '?')) {
+            if (c == '/') return {NameEnd::slash_gt, without_slashes(j), j + 1};
+            return {NameEnd::question_gt, j, j + 1};
+        }
+        i = j + 1;
+    }
+}
+
+// The ">" that ends a comment whose body begins at from: the first one behind
+// two dashes, where the dashes of "<!--" count ("<!-->" is a whole comment).
+// n when there is none.
+inline std::size_t comment_end(const char *s, std::size_t n, std::size_t from) {
+    while (from < n) {
+        const auto *gt = static_cast<const char *>(std::memchr(s + from, '>', n - from));
+        if (!gt) break;
+        const auto j = static_cast<std::size_t>(gt - s);
+        if (s[j - 1] == '-' && s[j - 2] == '-') return j;
+        from = j + 1;
+    }
+    return n;
+}
+
+// The one of the five entities that the text after an "&" begins with: its
+// character, and *length the bytes it takes after the "&" ("lt;" takes 3).
+// Zero when it begins none; the "&" then stands for itself.
+inline char entity(std::string_view after_amp, std::size_t *length) {
+    struct Entity {
+        std::string_view name;
+        char c;
+    };
+    static constexpr Entity kFive[] = {{"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"apos;", '\''}};
+    for (const Entity &e : kFive)
+        if (after_amp.substr(0, e.name.size()) == e.name) {
+            *length = e.name.size();
+            return e.c;
+        }
+    return 0;
+}
+
+} // namespace velk::xml::lex
