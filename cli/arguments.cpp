@@ -36,6 +36,8 @@ Arguments sort_arguments(const std::vector<std::string> &args, const std::vector
             options_end = true;
         } else if (arg == "--help" || arg == "-h") {
             out.help = true;
+        } else if (arg == "--version") {
+            out.version = true;
         } else if (listed(flags, arg)) {
             out.options.emplace_back(arg, "");
         } else if (auto v = std::find_if(valued.begin(), valued.end(),

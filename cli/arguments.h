@@ -11,8 +11,9 @@ namespace velkxml {
 struct Arguments {
     std::vector<std::string> operands;
     std::vector<std::pair<std::string, std::string>> options; // name and value ("" for a flag)
-    bool help = false;
-    std::string error; // a usage error, when not empty
+    bool help = false;                                        // --help or -h
+    bool version = false;                                     // --version
+    std::string error;                                        // a usage error, when not empty
 
     bool has(const std::string &name) const;
     // The value of the last use of an option; "" when it is not given.

@@ -29,37 +29,55 @@ bool Document::fail(const std::string &file, const std::string &message) {
     return false;
 }
 
-bool Document::load(const std::string &file, bool keep_bytes) {
+void Document::drop_bytes() {
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+    has_bytes_ = false;
+}
+
+bool Document::read(const std::string &file) {
     std::string error;
-    const std::string no_text = set_no_text_message();
     if (file == kStdinName) {
         if (!read_all(stdin, bytes_, error)) return fail(file, "cannot read standard input: " + error);
         has_bytes_ = true;
         if (bytes_.empty()) return fail(file, "standard input is empty");
-        velk_bstr text = velk_strings::make_string(bytes_);
-        root_ = xmlParse(&text);
-        velk_strings::free_string(text);
-        if (!root_) return fail(file, last_parse_error(no_text));
-        if (!keep_bytes) {
-            bytes_.clear();
-            bytes_.shrink_to_fit();
-            has_bytes_ = false;
-        }
         return true;
     }
     if (is_folder(file)) return fail(file, "is a folder, not a file");
-    if (!readable_or_missing(file, error)) return fail(file, "cannot read: " + error);
+    if (!read_file(file, bytes_, error)) return fail(file, "cannot read: " + error);
+    has_bytes_ = true;
+    return true;
+}
+
+bool Document::parse(const std::string &file) {
+    const std::string no_text = set_no_text_message();
+    if (file == kStdinName) {
+        velk_bstr text = velk_strings::make_string(bytes_);
+        root_ = xmlParse(&text);
+        velk_strings::free_string(text);
+        return root_ || fail(file, last_parse_error(no_text));
+    }
     root_ = xmlzParseFile(file.c_str());
-    if (!root_) {
-        std::string message = last_parse_error(no_text);
-        // The text is read again only to place the library's position.
-        has_bytes_ = !message.empty() && message[0] == '(' && read_file(file, bytes_, error);
-        return fail(file, message);
+    if (root_) return true;
+    std::string message = last_parse_error(no_text);
+    // Without the text at hand, it is read again only to place the library's
+    // position.
+    std::string error;
+    if (!has_bytes_) has_bytes_ = !message.empty() && message[0] == '(' && read_file(file, bytes_, error);
+    return fail(file, message);
+}
+
+bool Document::load(const std::string &file, bool keep_bytes) {
+    if (file == kStdinName) {
+        if (!read(file) || !parse(file)) return false;
+    } else {
+        std::string error;
+        if (is_folder(file)) return fail(file, "is a folder, not a file");
+        if (!readable_or_missing(file, error)) return fail(file, "cannot read: " + error);
+        if (!parse(file)) return false;
+        if (keep_bytes && !read(file)) return false;
     }
-    if (keep_bytes) {
-        if (!read_file(file, bytes_, error)) return fail(file, "cannot read: " + error);
-        has_bytes_ = true;
-    }
+    if (!keep_bytes) drop_bytes();
     return true;
 }
 

@@ -21,15 +21,23 @@ class Document {
     // failure() set to "FILE:LINE:COL: message" or "FILE: message".
     bool load(const std::string &file, bool keep_bytes);
 
+    // The two steps of a load taken apart, so that the text can be looked at
+    // before the library parses it: read() reads the file, or standard input
+    // for "-", into bytes(); parse() then parses the file with the library's
+    // file reader, or what read() took from standard input. False on
+    // failure, with failure() set as by load().
+    bool read(const std::string &file);
+    bool parse(const std::string &file);
+
     velk_handle root() const { return root_; }
-    // The text parsed: kept when asked for, and after a failure that names a
-    // place in it.
+    // The text: what read() took, what load() parsed when asked to keep it,
+    // and after a failure that names a place in it.
     const std::string &bytes() const { return bytes_; }
-    bool has_bytes() const { return has_bytes_; }
     const std::string &failure() const { return failure_; }
 
   private:
     bool fail(const std::string &file, const std::string &message);
+    void drop_bytes();
     velk_handle root_ = 0;
     std::string bytes_;
     bool has_bytes_ = false;

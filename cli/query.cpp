@@ -1,5 +1,7 @@
 #include "query.h"
 
+#include <string_view>
+
 #include "velk_strings.h"
 
 namespace velkxml {
@@ -35,6 +37,17 @@ void append_tree_text(std::string &out, const std::string &text, bool comment) {
         }
     }
     out.append(text, body_end, std::string::npos);
+}
+
+// Each line end (CR LF, LF or CR) and tab written as a space.
+std::string on_one_line(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue; // one space for CR LF
+        out += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
+    }
+    return out;
 }
 
 } // namespace
@@ -148,13 +161,11 @@ std::string one_line_text(velk_handle node) {
     std::size_t first = text.find_first_not_of(blank);
     if (first == std::string::npos) return "";
     std::size_t last = text.find_last_not_of(blank);
-    std::string out;
-    for (std::size_t i = first; i <= last; ++i) {
-        char c = text[i];
-        if (c == '\r' && text[i + 1] == '\n') continue; // one space for CR LF
-        out += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
-    }
-    return out;
+    return on_one_line(std::string_view(text).substr(first, last + 1 - first));
+}
+
+std::string one_line_attribute(velk_handle node, const std::string &name) {
+    return on_one_line(take_string(xmlAttribValue(node, make_string(name))));
 }
 
 } // namespace velkxml

@@ -68,4 +68,8 @@ std::string compact_subtree(velk_handle node);
 // ends left out, and each line end or tab inside written as a space.
 std::string one_line_text(velk_handle node);
 
+// The value of an element's first attribute of that name on one line: each
+// line end or tab written as a space, nothing trimmed.
+std::string one_line_attribute(velk_handle node, const std::string &name);
+
 } // namespace velkxml

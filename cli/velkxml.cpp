@@ -8,9 +8,10 @@
 
 #include "arguments.h"
 #include "document.h"
-#include "positions.h"
 #include "query.h"
+#include "scan_report.h"
 #include "strict_scan.h"
+#include "temp_file.h"
 #include "text_io.h"
 #include "velk_strings.h"
 #include "velk_xml.h"
@@ -23,38 +24,51 @@ using velk_strings::take_string;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-const char kToolHelp[] =
-    "usage: velkxml COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  check [--strict] FILE...      parse each file, report ok or the error\n"
-    "  format [--compact] FILE       print the document indented (or compact)\n"
-    "  list show [--name NAME] FILE  print a list file as the XML list form\n"
-    "  list pack FILE.xml OUT.lst    save the XML list form as a new list file\n"
-    "  split DELIM [TEXT]            split TEXT (or standard input) at DELIM\n"
-    "  find [OPTIONS] FILE TAG       print the path and text of each TAG element\n"
-    "  get FILE TAG                  print the text of the top element's TAG child\n"
-    "\n"
-    "A FILE given as '-' is standard input. 'velkxml --version' prints the version.\n"
-    "'velkxml COMMAND --help' tells more. Exit status: 0 done, 1 failed, 2 usage error.\n";
+const char kToolHelp[] = "usage: velkxml COMMAND [ARGS]\n"
+                         "\n"
+                         "Commands:\n"
+                         "  check [--lenient] [-q] FILE...  check that each file is well-formed XML\n"
+                         "  format [--compact] FILE         print the document indented (or compact)\n"
+                         "  list show [--name NAME] FILE    print a list file as the XML list form\n"
+                         "  list pack FILE.xml OUT.lst      save the XML list form as a new list file\n"
+                         "  split DELIM [TEXT]              split TEXT (or standard input) at DELIM\n"
+                         "  find [OPTIONS] FILE TAG         print the path and text of each TAG element\n"
+                         "  get [--attr NAME] FILE TAG      print the text of the top element's TAG child\n"
+                         "\n"
+                         "A FILE given as '-' is standard input. '--version' prints the version, also\n"
+                         "after a command. 'velkxml COMMAND --help' tells more. Exit status: 0 done,\n"
+                         "1 failed, 2 usage error.\n";
 
-const char kCheckHelp[] =
-    "usage: velkxml check FILE...\n"
-    "       velkxml check --strict FILE...\n"
-    "\n"
-    "Parses each file (or standard input, '-') and prints 'FILE: ok', or reports the\n"
-    "parser's message on standard error as 'FILE:LINE:COL: message', where LINE counts\n"
-    "LF, CR LF and a lone CR each as one line end and COL is the byte column from 1.\n"
-    "\n"
-    "--strict  also fails on what XML forbids and the parser accepts, each reported\n"
-    "          the same way: elements still open at the end, more than one top-level\n"
-    "          element or none, text outside it, an attribute given twice or without\n"
-    "          a value, '<' in an attribute value, document type declarations and\n"
-    "          CDATA sections (read as elements), numeric character references and\n"
-    "          entities beyond the five (kept as literal text), a bare '&', and text\n"
-    "          that is not UTF-8. Ten findings of a kind are shown, then their count.\n"
-    "\n"
-    "Exit status 1 when any file failed.\n";
+const char kCheckHelp[] = "usage: velkxml check [--strict] [-q] FILE...\n"
+                          "       velkxml check --lenient [-q] FILE...\n"
+                          "\n"
+                          "Checks that each file (or standard input, '-') is well-formed XML, as XML 1.0\n"
+                          "has it for a document without a document type declaration, and that the\n"
+                          "library reads it as XML means it; then parses it with the library, and prints\n"
+                          "'FILE: ok'. Each finding goes to standard error as 'FILE:LINE:COL: text'\n"
+                          "('FILE: text' for one about the whole file), where LINE counts LF, CR LF and a\n"
+                          "lone CR each as one line end and COL is the byte column from 1. Ten findings of\n"
+                          "a kind are shown, then their count.\n"
+                          "\n"
+                          "What XML allows and the library does not read as XML means it is refused with\n"
+                          "the reason: document type declarations, CDATA sections, character references\n"
+                          "('&#169;'), encodings other than UTF-8, and UTF-16.\n"
+                          "\n"
+                          "--strict     the same check (the default; kept for scripts that ask for it)\n"
+                          "--lenient    only parse each file with the library, as the other commands do,\n"
+                          "             and report the parser's message when it fails; 'ok' then says\n"
+                          "             that well-formedness was not checked\n"
+                          "-q, --quiet  print failures only, no 'ok' lines\n"
+                          "\n"
+                          "Exit status 1 when any file failed.\n";
+
+// The end of the help of format, find, get and list: the warning they give
+// for a document that is not well-formed XML or beyond the library's limits.
+const char kWarningHelp[] = "\n"
+                            "A document that is not well-formed XML, or beyond the library's limits, is\n"
+                            "shown as the library reads it after one warning on standard error, which\n"
+                            "names the first fault that 'velkxml check' finds, or else its first limit.\n"
+                            "The warning leaves the exit status as it is.\n";
 
 const char kFormatHelp[] =
     "usage: velkxml format [--compact] FILE\n"
@@ -68,8 +82,9 @@ const char kFormatHelp[] =
 const char kListHelp[] = "usage: velkxml list show [--name NAME] FILE.lst\n"
                          "       velkxml list pack FILE.xml OUT.lst\n"
                          "\n"
-                         "show  prints the entries of a list file as the XML list form; the list is\n"
-                         "      named NAME, or after the file when --name is not given.\n"
+                         "show  prints the entries of a list file (from standard input for '-') as the\n"
+                         "      XML list form; the list is named NAME, or after the file when --name is\n"
+                         "      not given ('list' for standard input).\n"
                          "pack  reads the XML list form (from standard input for '-') and saves its\n"
                          "      entries as the list file OUT.lst, which must not exist yet: nothing is\n"
                          "      ever overwritten.\n";
@@ -86,7 +101,9 @@ const char kFindHelp[] = "usage: velkxml find [--attr NAME[=VALUE]] [--depth N] 
                          "/catalog/book[2]/title (a position where siblings share the tag), a tab, and\n"
                          "its text, the blanks at its ends left out and its line ends shown as blanks.\n"
                          "\n"
-                         "--attr NAME[=VALUE]  only elements with that attribute (and value)\n"
+                         "--attr NAME          only elements with that attribute, and its value printed\n"
+                         "                     in place of the text (its line ends shown as blanks)\n"
+                         "--attr NAME=VALUE    only elements whose attribute NAME has that value\n"
                          "--depth N            only elements N levels below the top (the top-level\n"
                          "                     element is at depth 0)\n"
                          "--xml                print each element with its contents in the compact form\n"
@@ -94,11 +111,12 @@ const char kFindHelp[] = "usage: velkxml find [--attr NAME[=VALUE]] [--depth N] 
                          "\n"
                          "Exit status 1 when no element matched.\n";
 
-const char kGetHelp[] = "usage: velkxml get FILE TAG\n"
+const char kGetHelp[] = "usage: velkxml get [--attr NAME] FILE TAG\n"
                         "\n"
                         "Prints the text of the first child element named TAG of the top-level element\n"
                         "of the document (or standard input, '-'), as it is stored: entities undone,\n"
-                        "nothing trimmed. Exit status 1 when there is no such element.\n";
+                        "nothing trimmed. With --attr, prints the value of that element's attribute\n"
+                        "NAME instead. Exit status 1 when there is no such element or attribute.\n";
 
 int usage_error(const char *command, const std::string &what) {
     std::fflush(stdout);
@@ -107,9 +125,21 @@ int usage_error(const char *command, const std::string &what) {
     return kUsage;
 }
 
-int help(const char *text) {
+int help(const char *text, const char *more = "") {
     std::fputs(text, stdout);
+    std::fputs(more, stdout);
     return kOk;
+}
+
+int version() { return help("velkxml " VELK_XML_VERSION_STRING "\n"); }
+
+// The answer to --help (help_text, then more) or --version, or the usage
+// error, when the arguments hold one; -1 when the command goes on.
+int answered(const Arguments &a, const char *command, const char *help_text, const char *more = "") {
+    if (a.help) return help(help_text, more);
+    if (a.version) return version();
+    if (!a.error.empty()) return usage_error(command, a.error);
+    return -1;
 }
 
 // A line on standard error, after whatever standard output holds so far, so
@@ -124,52 +154,58 @@ int failure(const std::string &message) {
     return kFailed;
 }
 
-// Reports the findings of the strict scan of a text the parser accepted;
-// false when there were any.
-bool strict_findings(const std::string &file, const std::string &text) {
-    StrictReport found = strict_scan(text);
-    if (found.clean()) return true;
-    std::vector<std::size_t> offsets;
-    for (const Finding &f : found.findings)
-        if (f.placed) offsets.push_back(f.offset);
-    std::vector<Position> places = editor_positions(text, offsets);
-    std::size_t next = 0;
-    for (const Finding &f : found.findings) {
-        if (!f.placed) {
-            report(file + ": " + f.text);
-            continue;
-        }
-        report(placed_message(file, places[next++], f.text));
+// Whether the file is well-formed XML that the library reads as XML means
+// it: the strict scan first, then the library's parse, which must then
+// succeed (a failure is told all the same). Each failure is reported.
+bool checked(const std::string &file) {
+    Document doc;
+    if (!doc.read(file)) {
+        report(doc.failure());
+        return false;
     }
-    for (const std::string &more : found.more)
-        report(file + ": " + more);
+    const std::vector<std::string> findings = finding_lines(file, doc.bytes(), strict_scan(doc.bytes()));
+    for (const std::string &line : findings)
+        report(line);
+    if (!findings.empty()) return false;
+    if (doc.parse(file)) return true;
+    report(doc.failure());
+    return false;
+}
+
+// Whether the library parses the file; its failure is reported.
+bool parsed(const std::string &file) {
+    Document doc;
+    if (doc.load(file, false)) return true;
+    report(doc.failure());
     return false;
 }
 
 int check(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {"--strict"});
-    if (a.help) return help(kCheckHelp);
-    if (!a.error.empty()) return usage_error("check", a.error);
+    Arguments a = sort_arguments(args, {"--strict", "--lenient", "-q", "--quiet"});
+    if (int done = answered(a, "check", kCheckHelp); done >= 0) return done;
+    if (a.has("--strict") && a.has("--lenient"))
+        return usage_error("check", "--strict and --lenient exclude each other");
     if (a.operands.empty()) return usage_error("check", "no file given");
-    const bool strict = a.has("--strict");
+    const bool lenient = a.has("--lenient"), quiet = a.has("-q") || a.has("--quiet");
     int status = kOk;
     for (const std::string &file : a.operands) {
-        Document doc;
-        if (!doc.load(file, strict)) {
-            report(doc.failure());
-            // Text in UTF-16 fails in the parser with a message about its
-            // markup; the strict check says why.
-            Finding mark;
-            if (strict && doc.has_bytes() && utf16_mark(doc.bytes(), mark))
-                report(placed_message(file, {1, 1}, mark.text));
+        if (!(lenient ? parsed(file) : checked(file)))
             status = kFailed;
-        } else if (strict && !strict_findings(file, doc.bytes())) {
-            status = kFailed;
-        } else {
-            std::printf("%s: ok\n", file.c_str());
-        }
+        else if (!quiet)
+            std::printf("%s: ok%s\n", file.c_str(),
+                        lenient ? " (the library parses it; well-formedness not checked)" : "");
     }
     return status;
+}
+
+// Loads a document for a command that shows what the library reads, and
+// warns once on standard error when the text is not well-formed XML or
+// beyond the library's limits. False on failure, with doc.failure() set.
+bool load_shown(Document &doc, const std::string &file) {
+    if (!doc.load(file, true)) return false;
+    const std::string warning = warning_line(file, doc.bytes(), strict_scan(doc.bytes()));
+    if (!warning.empty()) report("velkxml: warning: " + warning);
+    return true;
 }
 
 // The indented form puts the white space between tags on lines of its own;
@@ -189,13 +225,12 @@ std::string without_blank_lines(std::string_view text) {
 
 int format(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {"--compact"});
-    if (a.help) return help(kFormatHelp);
-    if (!a.error.empty()) return usage_error("format", a.error);
+    if (int done = answered(a, "format", kFormatHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 1)
         return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
     bool compact = a.has("--compact");
     Document doc;
-    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
     std::string text = take_string(xmlTreeToString(doc.root(), compact ? 0 : 1));
     if (compact) {
         write_text(stdout, text);
@@ -214,21 +249,55 @@ std::string list_name_of(const std::string &file) {
     return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
-int list_show(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {}, {{"--name", "NAME"}});
-    if (a.help) return help(kListHelp);
-    if (!a.error.empty()) return usage_error("list show", a.error);
-    const std::vector<std::string> &files = a.operands;
-    if (files.size() != 1 || files[0].empty())
-        return usage_error("list show", files.size() > 1 ? "one file at a time" : "no file given");
-    if (is_folder(files[0])) return failure(files[0] + ": is a folder, not a file");
+// Loads a list file through the library; false, with the library's message
+// in error, when that fails. A file without entries loads as no list.
+bool load_list(const std::string &file, velk_handle &list, std::string &error) {
     // A list file without entries loads as no list and leaves the error text
     // alone; a known text set first tells the two apart.
     llzListFromFile("");
     const std::string before = llzLastError();
-    velk_handle list = llzListFromFile(files[0].c_str());
-    if (!list && before != llzLastError()) return failure(llzLastError());
-    std::string name = a.has("--name") ? a.value("--name") : list_name_of(files[0]);
+    list = llzListFromFile(file.c_str());
+    if (list || before == llzLastError()) return true;
+    error = llzLastError();
+    return false;
+}
+
+// Loads a list file given on standard input. The library loads list files by
+// name only, so the bytes pass through a private temporary file, which the
+// library's messages name as "-".
+bool load_list_from_stdin(velk_handle &list, std::string &error) {
+    std::string bytes;
+    if (!read_all(stdin, bytes, error)) {
+        error = std::string(kStdinName) + ": cannot read standard input: " + error;
+        return false;
+    }
+    TempFile copy;
+    if (!copy.create(bytes, error)) {
+        error = std::string(kStdinName) + ": cannot keep standard input in a temporary file: " + error;
+        return false;
+    }
+    if (load_list(copy.path(), list, error)) return true;
+    for (std::size_t at; (at = error.find(copy.path())) != std::string::npos;)
+        error.replace(at, copy.path().size(), kStdinName);
+    return false;
+}
+
+int list_show(const std::vector<std::string> &args) {
+    Arguments a = sort_arguments(args, {}, {{"--name", "NAME"}});
+    if (int done = answered(a, "list show", kListHelp, kWarningHelp); done >= 0) return done;
+    const std::vector<std::string> &files = a.operands;
+    if (files.size() != 1 || files[0].empty())
+        return usage_error("list show", files.size() > 1 ? "one file at a time" : "no file given");
+    const std::string &file = files[0];
+    velk_handle list = 0;
+    std::string error;
+    if (file == kStdinName) {
+        if (!load_list_from_stdin(list, error)) return failure(error);
+    } else {
+        if (is_folder(file)) return failure(file + ": is a folder, not a file");
+        if (!load_list(file, list, error)) return failure(error);
+    }
+    std::string name = a.has("--name") ? a.value("--name") : file == kStdinName ? "list" : list_name_of(file);
     std::string text = take_string(xmlFromList(list, make_string(name)));
     llFree(list);
     write_text(stdout, text + "\r\n");
@@ -237,11 +306,10 @@ int list_show(const std::vector<std::string> &args) {
 
 int list_pack(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {});
-    if (a.help) return help(kListHelp);
-    if (!a.error.empty()) return usage_error("list pack", a.error);
+    if (int done = answered(a, "list pack", kListHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("list pack", "needs FILE.xml and OUT.lst");
     Document doc;
-    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
     velk_handle element = xmlzFindNode(doc.root(), -1, "list", "", "");
     velk_handle list = xmlToList(doc.root()); // sets the message when there is no list element
     if (!element) return failure(a.operands[0] + ": " + xmlzLastError());
@@ -259,15 +327,13 @@ int list(const std::vector<std::string> &args) {
     if (args[0] == "show") return list_show(rest);
     if (args[0] == "pack") return list_pack(rest);
     Arguments a = sort_arguments(args, {});
-    if (a.help) return help(kListHelp);
-    if (!a.error.empty()) return usage_error("list", a.error);
+    if (int done = answered(a, "list", kListHelp, kWarningHelp); done >= 0) return done;
     return usage_error("list", "unknown command '" + args[0] + "'");
 }
 
 int split(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {}, {}, true);
-    if (a.help) return help(kSplitHelp);
-    if (!a.error.empty()) return usage_error("split", a.error);
+    if (int done = answered(a, "split", kSplitHelp); done >= 0) return done;
     const std::vector<std::string> &ops = a.operands;
     if (ops.empty() || ops.size() > 2)
         return usage_error("split", ops.empty() ? "no DELIM given" : "too many arguments");
@@ -283,8 +349,7 @@ int split(const std::vector<std::string> &args) {
 
 int find(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {"--xml"}, {{"--attr", "NAME[=VALUE]"}, {"--depth", "N"}});
-    if (a.help) return help(kFindHelp);
-    if (!a.error.empty()) return usage_error("find", a.error);
+    if (int done = answered(a, "find", kFindHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("find", "needs FILE and TAG");
     std::int32_t depth = -1;
     if (a.has("--depth")) {
@@ -302,34 +367,46 @@ int find(const std::vector<std::string> &args) {
     }
     if (a.has("--attr") && attr.empty()) return usage_error("find", "--attr needs a NAME");
     Document doc;
-    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
     Finder finder(doc.root(), a.operands[1], depth, attr, has_value, attr_value);
     const bool as_xml = a.has("--xml");
+    // An attribute asked for by name alone is what is shown of each match.
+    const bool show_attr = a.has("--attr") && !has_value;
     int found = 0;
     while (velk_handle match = finder.next()) {
         ++found;
-        std::string line = as_xml ? compact_subtree(match) : finder.path() + "\t" + one_line_text(match);
+        std::string line = as_xml ? compact_subtree(match)
+                                  : finder.path() + "\t" +
+                                        (show_attr ? one_line_attribute(match, attr) : one_line_text(match));
         write_text(stdout, line + "\r\n");
     }
     return found ? kOk : kFailed;
 }
 
 int get(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {});
-    if (a.help) return help(kGetHelp);
-    if (!a.error.empty()) return usage_error("get", a.error);
+    Arguments a = sort_arguments(args, {}, {{"--attr", "NAME"}});
+    if (int done = answered(a, "get", kGetHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("get", "needs FILE and TAG");
+    const std::string attr = a.value("--attr");
+    if (a.has("--attr") && attr.empty()) return usage_error("get", "--attr needs a NAME");
+    const std::string &file = a.operands[0], &tag = a.operands[1];
     Document doc;
-    if (!doc.load(a.operands[0], false)) return failure(doc.failure());
+    if (!load_shown(doc, file)) return failure(doc.failure());
     velk_handle top = doc.root();
     while (top && xmlNodeType(top) != VELK_NODE_ELEMENT)
         top = xmlNextSibling(top);
-    if (!top) return failure(a.operands[0] + ": no top-level element");
-    velk_handle child = xmlFindChild(top, make_string(a.operands[1]));
-    if (!child)
-        return failure(a.operands[0] + ": no element '" + a.operands[1] + "' in '" +
-                       take_string(xmlGetTag(top)) + "'");
-    std::string text = take_string(xmlChildData(child)) + "\n";
+    if (!top) return failure(file + ": no top-level element");
+    velk_handle child = xmlFindChild(top, make_string(tag));
+    if (!child) return failure(file + ": no element '" + tag + "' in '" + take_string(xmlGetTag(top)) + "'");
+    std::string text;
+    if (attr.empty()) {
+        text = take_string(xmlChildData(child));
+    } else if (xmlAttribExists(child, make_string(attr))) {
+        text = take_string(xmlAttribValue(child, make_string(attr)));
+    } else {
+        return failure(file + ": element '" + tag + "' has no attribute '" + attr + "'");
+    }
+    text += "\n";
     std::fwrite(text.data(), 1, text.size(), stdout);
     return kOk;
 }
@@ -346,7 +423,7 @@ int main(int argc, char **argv) {
     if (command == "--help" || command == "-h")
         status = help(kToolHelp);
     else if (command == "--version")
-        status = help("velkxml " VELK_XML_VERSION_STRING "\n");
+        status = version();
     else if (command == "check")
         status = check(args);
     else if (command == "format")

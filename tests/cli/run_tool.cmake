@@ -6,17 +6,25 @@
 #   OUTPUT         (optional) the exact standard output expected
 #   NO_OUTPUT      (optional) standard output must be empty
 #   ERRORS         (optional) the exact standard error expected
+#   ERRORS_MATCH   (optional) a regular expression that standard error must
+#                  match
+#   NO_ERRORS      (optional) standard error must be empty
 #   CONTAINS       (optional) a text that standard output and error must hold
 #   INPUT          (optional) a file given as standard input
 #   WORKDIR        where the tool runs
 #   CREATES        (optional) a file the run must have made; it is removed
 #   UNCHANGED      (optional) a file that must hold the same bytes afterwards
+#   ENVIRONMENT    (optional) NAME=VALUE settings of the tool's environment,
+#                  separated by "@@"
+#   EMPTY_FOLDER   (optional) a folder made empty for the run, which must be
+#                  empty afterwards; it is removed
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/wine_lines.cmake)
 
 string(REPLACE "@@" ";" ARGS "${ARGS}")
 string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
-foreach(key OUTPUT ERRORS CONTAINS)
+string(REPLACE "@@" ";" ENVIRONMENT "${ENVIRONMENT}")
+foreach(key OUTPUT ERRORS ERRORS_MATCH CONTAINS)
   if(DEFINED ${key})
     string(REPLACE "@SEMICOLON@" ";" ${key} "${${key}}")
   endif()
@@ -28,11 +36,19 @@ endif()
 if(DEFINED CREATES)
   file(REMOVE "${WORKDIR}/${CREATES}")
 endif()
+if(DEFINED EMPTY_FOLDER)
+  file(REMOVE_RECURSE "${WORKDIR}/${EMPTY_FOLDER}")
+  file(MAKE_DIRECTORY "${WORKDIR}/${EMPTY_FOLDER}")
+endif()
+set(env_args "")
+if(ENVIRONMENT)
+  set(env_args ${CMAKE_COMMAND} -E env ${ENVIRONMENT})
+endif()
 set(input_args "")
 if(DEFINED INPUT)
   set(input_args INPUT_FILE "${INPUT}")
 endif()
-execute_process(COMMAND ${EMULATOR} "${TOOL}" ${ARGS}
+execute_process(COMMAND ${env_args} ${EMULATOR} "${TOOL}" ${ARGS}
   WORKING_DIRECTORY "${WORKDIR}"
   ${input_args}
   RESULT_VARIABLE status
@@ -65,6 +81,12 @@ if(DEFINED ERRORS)
     string(APPEND problems "standard error differs; expected:\n${ERRORS}\n")
   endif()
 endif()
+if(DEFINED ERRORS_MATCH AND NOT err MATCHES "${ERRORS_MATCH}")
+  string(APPEND problems "standard error does not match:\n${ERRORS_MATCH}\n")
+endif()
+if(NO_ERRORS AND NOT err STREQUAL "")
+  string(APPEND problems "standard error should be empty\n")
+endif()
 if(DEFINED CONTAINS)
   string(FIND "${out}${err}" "${CONTAINS}" at)
   if(at EQUAL -1)
@@ -82,6 +104,14 @@ if(DEFINED UNCHANGED)
   if(NOT before STREQUAL after)
     string(APPEND problems "${UNCHANGED} was changed\n")
   endif()
+endif()
+
+if(DEFINED EMPTY_FOLDER)
+  file(GLOB left "${WORKDIR}/${EMPTY_FOLDER}/*")
+  if(left)
+    string(APPEND problems "left in ${EMPTY_FOLDER}: ${left}\n")
+  endif()
+  file(REMOVE_RECURSE "${WORKDIR}/${EMPTY_FOLDER}")
 endif()
 
 message("velkxml ${ARGS}\n--- output:\n${out}--- errors:\n${err}---")
