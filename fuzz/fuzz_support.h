@@ -29,6 +29,23 @@ inline std::string str(const char *stored) { return stored ? stored : ""; }
 // The suites' dump of a tree (tests/tree_dump.h), for comparing two parses.
 using velk_test::dump;
 
+// The bytes as one printable line: bytes outside printable ASCII, and the
+// backslash, as \xHH.
+inline std::string printable(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
 inline void require(bool ok) {
     if (!ok) std::abort();
 }
