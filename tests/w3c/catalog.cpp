@@ -115,8 +115,9 @@ bool xml10_cases(const std::vector<CatalogEntry> &entries, std::vector<SuiteCase
         const std::string *entities = entry.attribute("ENTITIES");
         if (entities && *entities != "none") continue;
         const std::string *edition = entry.attribute("EDITION");
+        const std::string *namespaces = entry.attribute("NAMESPACE");
         cases->push_back({*id, *type, resolve(entry.base, *uri), !edition || edition->find('5') != npos,
-                          recommendation && recommendation->compare(0, 2, "NS") == 0});
+                          !namespaces || *namespaces != "no"});
     }
     return true;
 }

@@ -35,10 +35,9 @@ struct SuiteCase {
     // False for cases about the name rules of editions before the fifth
     // (their EDITION lacks "5"); the fifth edition allows more in names.
     bool fifth_edition = true;
-    // True for cases of the namespaces recommendation (RECOMMENDATION
-    // "NS1.0", "NS1.0-errata1e"), whose not-wf documents may break only its
-    // rules (prefixes, QName syntax), not XML 1.0's.
-    bool namespaces = false;
+    // False for documents meant for processors that do not apply the rules
+    // of namespaces (NAMESPACE "no"): their names may use colons freely.
+    bool namespace_aware = true;
 };
 
 // The XML 1.0 cases that need no external entity: TYPE not-wf, valid or
