@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "xml_chars.h"
+
 namespace velkxml {
 
 namespace {
@@ -12,7 +14,7 @@ constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
 std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 // Splits a qualified name at its colon; false when the name has more than
-// one, or one at either end.
+// one, one at either end, or a part after it that cannot begin a name.
 bool split(std::string_view name, std::string_view *prefix, std::string_view *local) {
     const std::size_t colon = name.find(':');
     if (colon == std::string_view::npos) {
@@ -22,7 +24,7 @@ bool split(std::string_view name, std::string_view *prefix, std::string_view *lo
     }
     *prefix = name.substr(0, colon);
     *local = name.substr(colon + 1);
-    return !prefix->empty() && !local->empty() && local->find(':') == std::string_view::npos;
+    return !prefix->empty() && chars::is_name(*local) && local->find(':') == std::string_view::npos;
 }
 
 } // namespace

@@ -322,6 +322,10 @@ std::size_t Scanner::start_tag(std::size_t lt) {
     const lex::TagName t = lex::tag_name(s_.data(), n_, lt + 1);
     if (t.end == lex::NameEnd::unfinished) return stop(lt, "the input ends inside this tag");
     if (t.name_end == lt + 1) return stop(lt, "'<' that begins no tag (XML writes it '&lt;')");
+    // The parser's name of "<b//>" is "b": the slashes before the closing
+    // one are left out.
+    if (t.end == lex::NameEnd::slash_gt && t.name_end != t.at - 1)
+        return stop(t.name_end, "'/' in a tag that '>' does not follow");
     const std::string_view name = s_.substr(lt + 1, t.name_end - lt - 1);
     check_name(lt + 1, name, "element name");
     if (open_.empty() && root_seen_) add(kOther, lt, "another top-level element " + quoted(name) + " (a document has one)");

@@ -10,10 +10,11 @@ namespace {
 constexpr std::size_t kMaxDepth = 40;
 constexpr int kMaxItems = 400;
 
-// Name characters of every edition of XML, as UTF-8. No target made of them
-// spells "xml" in any case (no "m"), which instructions may not be named.
-constexpr std::string_view kNameStarts[] = {"a", "b", "x", "Z", "_", ":", "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD"};
-constexpr std::string_view kNameChars[] = {"a", "q", "Z", "0", "9", "-", ".", "_", ":",
+// Name characters of every edition of XML, as UTF-8, but the colon, which
+// only joins a declared prefix to a name (qualified()). No target made of
+// them spells "xml" in any case (no "m"), which instructions may not be named.
+constexpr std::string_view kNameStarts[] = {"a", "b", "x", "Z", "_", "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD"};
+constexpr std::string_view kNameChars[] = {"a", "q", "Z", "0", "9", "-", ".", "_",
                                            "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD", "\xC2\xB7"};
 constexpr std::string_view kBlanks[] = {" ", "\t", "\n", "\r", "\r\n"};
 constexpr std::string_view kWords[] = {"x", "Sea", "12.50", "a b", "MIXED case"};
@@ -50,6 +51,10 @@ std::string DocumentMaker::name() {
     for (int n = in_.ConsumeIntegralInRange(0, 4); n > 0; --n)
         name += pick(in_, kNameChars);
     return name;
+}
+
+std::string DocumentMaker::qualified() {
+    return prefix_declared_ && in_.ConsumeIntegralInRange(0, 3) == 0 ? "p:" + name() : name();
 }
 
 void DocumentMaker::blanks(bool at_least_one) {
@@ -223,12 +228,20 @@ void DocumentMaker::misc() {
     }
 }
 
-bool DocumentMaker::start_tag(std::string *tag) {
-    *tag = name();
+bool DocumentMaker::start_tag(std::string *tag, bool top) {
+    // The top-level element may declare the prefix "p", which its own name,
+    // the names below it and their attributes may then use.
+    const bool declares = top && in_.ConsumeBool();
+    prefix_declared_ = prefix_declared_ || declares;
+    *tag = qualified();
     out_ += "<" + *tag;
+    if (declares) {
+        blanks(true);
+        out_ += "xmlns:p=\"urn:p\"";
+    }
     std::vector<std::string> names;
     for (int n = in_.ConsumeIntegralInRange(0, 4); n > 0; --n) {
-        std::string attribute = name();
+        std::string attribute = qualified();
         bool repeated = false;
         for (const std::string &seen : names)
             repeated = repeated || seen == attribute;
@@ -255,7 +268,8 @@ std::string DocumentMaker::document() {
     misc();
     std::vector<std::string> open; // the elements not ended yet, innermost last
     std::string tag;
-    if (start_tag(&tag)) open.push_back(tag);
+    prefix_declared_ = false;
+    if (start_tag(&tag, true)) open.push_back(tag);
     // Bytes that run out read as 0: the innermost element ends.
     for (int items = 0; !open.empty(); ++items) {
         switch (items < kMaxItems ? in_.ConsumeIntegralInRange(0, 5) : 0) {
@@ -266,7 +280,7 @@ std::string DocumentMaker::document() {
             open.pop_back();
             break;
         case 1:
-            if (open.size() < kMaxDepth && start_tag(&tag)) open.push_back(tag);
+            if (open.size() < kMaxDepth && start_tag(&tag, false)) open.push_back(tag);
             break;
         case 2:
             text();

@@ -4,7 +4,8 @@
 // not by recursion) with attributes, texts with the five entities, line ends
 // of every kind and non-ASCII UTF-8. Non-ASCII name characters are only
 // ones that every edition of XML allows in names (é, α, 中, ·), so that a
-// checker with older name tables accepts the names too.
+// checker with older name tables accepts the names too. Prefixes are used
+// only where declared, as the rules of namespaces have it.
 #pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -22,6 +23,8 @@ class DocumentMaker {
 
   private:
     std::string name();
+    // A name, or one with the prefix "p" where that is declared.
+    std::string qualified();
     void blanks(bool at_least_one);
     void equals();
     void non_ascii();       // one character of any length that XML allows in text
@@ -32,10 +35,11 @@ class DocumentMaker {
     void declaration();
     void misc(); // what may come before and after the top-level element
     // Writes a start tag; returns its name when the element stays open.
-    bool start_tag(std::string *name);
+    bool start_tag(std::string *name, bool top);
 
     FuzzedDataProvider &in_;
     std::string out_;
+    bool prefix_declared_ = false;
 };
 
 // Changes the document in a few places, chosen by the bytes: drops,
