@@ -464,7 +464,7 @@ void Scanner::repeated_attributes(std::string_view element) {
 StrictReport Scanner::run() {
     std::size_t i = 0;
     if (s_.substr(0, 2) == "\xFF\xFE" || s_.substr(0, 2) == "\xFE\xFF") {
-        stop(0, "UTF-16 is not read: the parser reads single bytes, and refuses this text", true);
+        i = stop(0, "UTF-16 is not read: the parser reads single bytes, and refuses this text", true);
     } else {
         if (s_.substr(0, 3) == "\xEF\xBB\xBF") i = 3; // the UTF-8 byte order mark
         if (s_.substr(i, 5) == "<?xml" && i + 5 < n_ && (chars::is_space(at(i + 5)) || s_[i + 5] == '?')) {
