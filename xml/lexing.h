@@ -110,17 +110,20 @@ inline std::size_t comment_end(const char *s, std::size_t n, std::size_t from) {
 // character, and *length the bytes it takes after the "&" ("lt;" takes 3).
 // Zero when it begins none; the "&" then stands for itself.
 inline char entity(std::string_view after_amp, std::size_t *length) {
-    struct Entity {
-        std::string_view name;
-        char c;
-    };
-    static constexpr Entity kFive[] = {{"amp;", '&'}, {"lt;", '<'}, {"gt;", '>'}, {"quot;", '"'}, {"apos;", '\''}};
-    for (const Entity &e : kFive)
-        if (after_amp.substr(0, e.name.size()) == e.name) {
-            *length = e.name.size();
-            return e.c;
-        }
-    return 0;
+    // Compared one by one with literals: each test is then a fixed-size
+    // compare, where a table of names would cost a call per name.
+    char c = 0;
+    if (after_amp.substr(0, 4) == "amp;")
+        c = '&', *length = 4;
+    else if (after_amp.substr(0, 3) == "lt;")
+        c = '<', *length = 3;
+    else if (after_amp.substr(0, 3) == "gt;")
+        c = '>', *length = 3;
+    else if (after_amp.substr(0, 5) == "quot;")
+        c = '"', *length = 5;
+    else if (after_amp.substr(0, 5) == "apos;")
+        c = '\'', *length = 5;
+    return c;
 }
 
 } // namespace velk::xml::lex
