@@ -81,18 +81,25 @@
  * non-empty text alone does not mean that the last call failed. All other
  * calls (lists in memory, tree walks, attributes, searches, escaping,
  * writing to strings) report only through their result. The two texts are
- * process-wide, shared by all threads.
+ * process-wide, shared by all threads. When memory runs out for real, the
+ * call that failed still leaves its message (up to 512 bytes, a file name
+ * included): what it had made is released first, and the texts keep room
+ * for such a message from the start.
  *
  * FILE ERROR NUMBERS. The N in file messages is one of: 53 file not found,
  * 76 path not found (a folder on the way is missing), 67 too many open
  * files, 70 access denied, locked or in use elsewhere (a sharing
  * violation), 7 out of memory, 61 disk full, 62 the file ends before the
- * data it announces, 64 a bad file name (empty, or holding "*" or "?",
- * refused before the system is asked), 75 any other failure; rarer system
+ * data it announces, 64 a bad file name (empty, holding "*" or "?", or
+ * longer than 255 bytes, refused before the system is asked), 75 any other
+ * failure; rarer system
  * failures give 51, 68, 71, 72, 74 or 241.
  *
  * FILE NAMES are passed to the system as given (relative names resolve
- * against the current directory), cut after 255 bytes. Whether a file
+ * against the current directory). A name longer than 255 bytes is refused:
+ * it exists for no call, no call removes it, and every open refuses it
+ * (number 64); up to release 1.0.0 it was cut after 255 bytes and named
+ * another file. Whether a file
  * "exists" is a directory search for the name that matches a regular file:
  * folders do not count, nor (on Windows) hidden or system files; a name
  * with "*" or "?" is a pattern for that search, while every open refuses it
@@ -616,9 +623,12 @@ VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
  * Returns the new list (the caller releases it with llFree). Returns 0 ON
  * FAILURE, with one of the messages below, AND ALSO, WITHOUT A MESSAGE, FOR
  * A FILE THAT HOLDS NO ENTRIES. Names are normalised again as they are
- * added, entries of the same name stay separate, and an entry that cannot
- * be added for lack of memory is skipped (or kept without its name, as
- * llAdd keeps it). Loading stops quietly, keeping
+ * added, and entries of the same name stay separate. When memory runs out
+ * for an entry (its record, data or name), the load fails whole with
+ * "Error reading input file FILE Error = 7" and nothing is kept: a shorter
+ * list would pass for the file's (up to release 1.0.0 such an entry was
+ * skipped, or kept without its name, and the load went on). Loading stops
+ * quietly, keeping
  * the entries read so far, at a negative length and where the file ends
  * instead of a length. The file is opened exclusively (for reading and
  * writing, or reading only when writing is refused). Messages (list

@@ -2,6 +2,7 @@
 // splits delimited text, all through the library's exported functions.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -413,35 +414,38 @@ int get(const std::vector<std::string> &args) {
     return kOk;
 }
 
+// Runs the command the arguments name; its exit status.
+int run(const std::string &command, const std::vector<std::string> &args) {
+    if (command == "--help" || command == "-h") return help(kToolHelp);
+    if (command == "--version") return version();
+    if (command == "check") return check(args);
+    if (command == "format") return format(args);
+    if (command == "list") return list(args);
+    if (command == "split") return split(args);
+    if (command == "find") return find(args);
+    if (command == "get") return get(args);
+    if (command.size() > 1 && command[0] == '-') return usage_error("", "unknown option '" + command + "'");
+    return usage_error("", "unknown command '" + command + "'");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     binary_streams();
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return usage_error("", "no command given");
-    const std::string command = args[0];
-    args.erase(args.begin());
     int status;
-    if (command == "--help" || command == "-h")
-        status = help(kToolHelp);
-    else if (command == "--version")
-        status = version();
-    else if (command == "check")
-        status = check(args);
-    else if (command == "format")
-        status = format(args);
-    else if (command == "list")
-        status = list(args);
-    else if (command == "split")
-        status = split(args);
-    else if (command == "find")
-        status = find(args);
-    else if (command == "get")
-        status = get(args);
-    else if (command.size() > 1 && command[0] == '-')
-        status = usage_error("", "unknown option '" + command + "'");
-    else
-        status = usage_error("", "unknown command '" + command + "'");
+    try {
+        std::vector<std::string> args(argv + 1, argv + argc);
+        if (args.empty()) return usage_error("", "no command given");
+        const std::string command = args[0];
+        args.erase(args.begin());
+        status = run(command, args);
+    } catch (const std::bad_alloc &) {
+        // A document too large for the memory the tool may have: the tool's
+        // own copies of it run out, not only the library's.
+        std::fflush(stdout);
+        std::fputs("velkxml: out of memory\n", stderr);
+        status = kFailed;
+    }
     std::fflush(stdout);
     return status;
 }

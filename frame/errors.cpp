@@ -2,6 +2,8 @@
 
 #include "frame/platform.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <new>
 
@@ -9,7 +11,16 @@ namespace velk {
 
 namespace {
 
+// Room each text keeps from the start, so that a message of up to this
+// many bytes (a file's name included) is set without a block of memory, as
+// when memory has run out.
+constexpr std::size_t kKeptRoom = 512;
+
 struct ErrorTexts {
+    ErrorTexts() {
+        for (std::string &t : text)
+            t.reserve(kKeptRoom);
+    }
     platform::Lock lock;
     std::string text[2];
 };
@@ -34,17 +45,58 @@ ErrorTexts &error_texts() {
     return *texts;
 }
 
+// The spare block: taken as the library loads, given back when memory runs
+// out (free_spare_memory), taken again by the next message, and released
+// when the library is unloaded.
+class Spare {
+  public:
+    Spare() { take(); }
+    ~Spare() { give_back(); }
+    Spare(const Spare &) = delete;
+    Spare &operator=(const Spare &) = delete;
+    void take() noexcept {
+        if (block_.load(std::memory_order_relaxed)) return;
+        void *block = std::malloc(kBytes);
+        void *none = nullptr;
+        if (block && !block_.compare_exchange_strong(none, block)) std::free(block);
+    }
+    void give_back() noexcept { std::free(block_.exchange(nullptr)); }
+
+  private:
+    static constexpr std::size_t kBytes = 64 * 1024;
+    std::atomic<void *> block_{nullptr};
+};
+Spare g_spare;
+
 // Made as the library loads, so that no first call races a fork.
 [[maybe_unused]] ErrorTexts &g_texts_made = error_texts();
 
 } // namespace
 
 void set_error(Family family, std::string_view message) {
-    std::string fresh(message); // built outside the lock
     ErrorTexts &texts = error_texts();
-    std::lock_guard<platform::Lock> hold(texts.lock);
-    texts.text[static_cast<int>(family)].swap(fresh);
+    std::string &text = texts.text[static_cast<int>(family)];
+    bool fits = false;
+    {
+        std::lock_guard<platform::Lock> hold(texts.lock);
+        if (message.size() <= text.capacity()) { // in the room it has: no allocation
+            text.assign(message);
+            fits = true;
+        }
+    }
+    if (fits) {
+        g_spare.take();
+        return;
+    }
+    std::string fresh(message); // built outside the lock
+    {
+        std::lock_guard<platform::Lock> hold(texts.lock);
+        text.swap(fresh);
+    }
+    g_spare.take();
 }
+
+void free_spare_memory() noexcept { g_spare.give_back(); }
 
 std::string error_text(Family family) {
     ErrorTexts &texts = error_texts();

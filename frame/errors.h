@@ -12,8 +12,13 @@
 namespace velk {
 
 // Replaces the family's last-error text. The texts are process-wide and
-// guarded by a lock, so failures on two threads never tear a text.
+// guarded by a lock, so failures on two threads never tear a text. Each
+// keeps room for a message of 512 bytes, so that setting one takes no
+// memory.
 void set_error(Family family, std::string_view message);
+// Memory ran out: gives back a spare block kept for this moment, so that the
+// message about it can be made; the next set_error takes it again.
+void free_spare_memory() noexcept;
 // A copy of the family's last-error text.
 std::string error_text(Family family);
 

@@ -1,5 +1,7 @@
 #include "frame/messages.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 
 namespace velk::messages {
@@ -25,6 +27,13 @@ std::string_view err_equals(FileWriter writer) {
 
 std::string at_position(long line, std::size_t column, std::string_view message) {
     return join({"(", std::to_string(line), ":", std::to_string(column), ") ", message});
+}
+
+std::string_view at_position_in(char *room, std::size_t size, long line, std::size_t column,
+                                std::string_view message) noexcept {
+    const int n = std::snprintf(room, size, "(%ld:%zu) %.*s", line, column, static_cast<int>(message.size()),
+                                message.data());
+    return {room, n < 0 ? 0 : std::min(static_cast<std::size_t>(n), size - 1)};
 }
 
 std::string invalid_attribute_name_character(char c) {

@@ -27,6 +27,10 @@ constexpr std::string_view kInvalidTagNameCharacter = "Invalid character found i
 constexpr std::string_view kDoubleEquals = "Double equals sign found in attribute";
 constexpr std::string_view kNoEquals = "No equals sign found in attribute";
 std::string at_position(long line, std::size_t column, std::string_view message);
+// The same text made in the caller's room, without a block of memory, for a
+// message given when memory ran out; cut to the room.
+std::string_view at_position_in(char *room, std::size_t size, long line, std::size_t column,
+                                std::string_view message) noexcept;
 // Between attributes, and inside an attribute's name ("(2)").
 std::string invalid_attribute_name_character(char c);
 std::string invalid_attribute_name_character_2(char c);

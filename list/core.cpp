@@ -139,6 +139,11 @@ void move_first(ListNode *list, ListNode *node, ListNode *before) noexcept {
 
 ListBuilder::~ListBuilder() { free_chain(head_); }
 
+void ListBuilder::clear() noexcept {
+    free_chain(head_);
+    head_ = tail_ = nullptr;
+}
+
 bool ListBuilder::add(std::string_view name, std::string_view data, DataForm form) noexcept {
     ListNode *node = list::add(tail_, name, data, form);
     if (!node) return false;

@@ -54,6 +54,8 @@ class ListBuilder {
     ListNode *last() const { return tail_; }
     // Hands the list to the caller; null when no entry was added.
     ListNode *release() noexcept;
+    // Frees the entries added so far.
+    void clear() noexcept;
 
   private:
     ListNode *head_ = nullptr;

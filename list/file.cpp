@@ -221,6 +221,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
         err = files::File::open(file, files::Access::read_write, files::Share::none,
                                 files::Disposition::create_new, out);
     if (err) {
+        if (err == kNoMemoryNumber) free_spare_memory();
         set_list_error(messages::unable_to_create_list_file(file, err));
         return false;
     }
@@ -237,7 +238,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
 }
 
 ListNode *load_from_file(std::string_view file) {
-    if (!files::exists(file)) {
+    if (!files::exists(file) && !files::too_long(file)) { // a long name is refused by the open
         set_list_error(messages::list_file_does_not_exist(file));
         return nullptr;
     }
@@ -269,19 +270,24 @@ ListNode *load_from_file(std::string_view file) {
     for (;;) {
         std::int32_t name_length = 0, data_length = 0;
         std::string_view name_field, data_field;
-        if (reader.take_whole_entry(name_field, data_field)) {
-            loaded.add(name_field, data_field, DataForm::text);
-            continue;
+        if (!reader.take_whole_entry(name_field, data_field)) {
+            if (!read_length(reader, name_length, err)) break;
+            if ((err = read_field(reader, name_length, entry_name, name_field))) break;
+            if (!read_length(reader, data_length, err)) break;
+            if ((err = read_field(reader, data_length, data, data_field))) break;
         }
-        if (!read_length(reader, name_length, err)) break;
-        if ((err = read_field(reader, name_length, entry_name, name_field))) break;
-        if (!read_length(reader, data_length, err)) break;
-        if ((err = read_field(reader, data_length, data, data_field))) break;
-        // An entry that memory cannot hold is skipped (or kept without its
-        // name), as llAdd would: the load goes on.
-        loaded.add(name_field, data_field, DataForm::text);
+        // An entry that memory cannot hold fails the load whole: a shorter
+        // list would pass for the file's.
+        if (!loaded.add(name_field, data_field, DataForm::text)) {
+            err = kNoMemoryNumber;
+            break;
+        }
     }
     if (err) {
+        // What was loaded is given back first, so that the message has
+        // memory to be made in when memory ran out.
+        loaded.clear();
+        if (err == kNoMemoryNumber) free_spare_memory();
         set_list_error(messages::error_reading_list_file(file, err));
         return nullptr;
     }

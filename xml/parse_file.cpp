@@ -22,7 +22,7 @@ int read_all(files::File &in, std::uint64_t size, ScratchBlock &bytes) {
 } // namespace
 
 XmlNode *parse_file(std::string_view file) {
-    if (!files::exists(file)) {
+    if (!files::exists(file) && !files::too_long(file)) { // a long name is refused by the open
         set_error(Family::xml, messages::cannot_locate_xml_file(file));
         return nullptr;
     }
@@ -42,6 +42,7 @@ XmlNode *parse_file(std::string_view file) {
     if (!err) err = read_all(in, size, bytes);
     in.close(); // the bytes are in memory; a failed close loses nothing
     if (err) {
+        if (err == kNoMemoryNumber) free_spare_memory();
         set_error(Family::xml, messages::error_reading_xml_file(file, err));
         return nullptr;
     }

@@ -61,6 +61,34 @@ char *store_raw(std::string_view bytes, bool *out_of_memory) {
     return block;
 }
 
+// Where the machine stopped, and why.
+struct Failure {
+    bool failed = false;
+    bool out_of_memory = false;
+    std::size_t at = 0;   // the byte the message is about
+    std::string message;  // without its position; empty for memory
+};
+
+// The message's position of the byte at. Line: one more for every carriage
+// return; a line feed is an ordinary byte. Column: distance from the first
+// "<" (origin) on the first line, from the last carriage return (which is
+// column 1) after that.
+void position(std::string_view text, std::size_t origin, std::size_t at, long *line, std::size_t *column) {
+    const char *s = text.data();
+    *line = 1;
+    std::size_t line_start = origin;
+    std::size_t column_base = 0;
+    const char *p = s + origin + 1;
+    const char *end = s + at + 1;
+    while (const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+        ++*line;
+        line_start = static_cast<std::size_t>(cr - s);
+        column_base = 1;
+        p = cr + 1;
+    }
+    *column = at - line_start + column_base;
+}
+
 class Parser {
   public:
     Parser(std::string_view text, std::size_t origin) : s_(text.data()), n_(text.size()), origin_(origin) {}
@@ -73,15 +101,22 @@ class Parser {
     Parser &operator=(const Parser &) = delete;
 
     // Runs the machine. Returns the root and gives up ownership of the tree;
-    // null with error_ set on failure.
+    // null with failure() told on failure.
     XmlNode *run();
-    const std::string &error() const { return error_; }
+    const Failure &failure() const { return failure_; }
 
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
-    // Sets the message, placed at the byte at, and stops the machine.
-    State fail(std::size_t at, std::string_view message);
-    State out_of_memory(std::size_t at) { return fail(at, messages::kOutOfMemory); }
+    // Notes the message, placed at the byte at, and stops the machine.
+    State fail(std::size_t at, std::string_view message) {
+        failure_ = {true, false, at, std::string(message)};
+        return State::failed;
+    }
+    // Memory ran out: the message is made once the tree is released.
+    State out_of_memory(std::size_t at) {
+        failure_ = {true, true, at, {}};
+        return State::failed;
+    }
 
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
     // The handlers of finished tokens; each answers the next state.
@@ -103,29 +138,8 @@ class Parser {
     bool closed_mark_ = false;
     std::string_view tag_;  // tag text of the token in hand
     std::string_view name_; // attribute name in hand
-    std::string error_;
+    Failure failure_;
 };
-
-State Parser::fail(std::size_t at, std::string_view message) {
-    // Line: one more for every carriage return; a line feed is an ordinary
-    // byte. Column: distance from the first "<" on the first line, from the
-    // last carriage return (which is column 1) after that.
-    long line = 1;
-    std::size_t line_start = origin_;
-    std::size_t column_base = 0;
-    const char *p = s_ + origin_ + 1;
-    const char *end = s_ + at + 1;
-    while (const auto *cr =
-               static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
-        ++line;
-        line_start = static_cast<std::size_t>(cr - s_);
-        column_base = 1;
-        p = cr + 1;
-    }
-    std::size_t column = at - line_start + column_base;
-    error_ = messages::at_position(line, column, message);
-    return State::failed;
-}
 
 XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
     auto *node = make_record<XmlNode>();
@@ -379,10 +393,26 @@ XmlNode *parse(std::string_view text) {
         set_error(Family::xml, messages::kNoStartingTag);
         return nullptr;
     }
-    Parser parser(text, static_cast<std::size_t>(static_cast<const char *>(lt) - text.data()));
-    XmlNode *root = parser.run();
-    if (!root && !parser.error().empty()) set_error(Family::xml, parser.error());
-    return root;
+    const auto origin = static_cast<std::size_t>(static_cast<const char *>(lt) - text.data());
+    XmlNode *root;
+    Failure failure;
+    {
+        Parser parser(text, origin);
+        root = parser.run();
+        if (!root) failure = parser.failure();
+    } // a tree left half made is released here, before the message is made
+    if (!failure.failed) return root;
+    long line;
+    std::size_t column;
+    position(text, origin, failure.at, &line, &column);
+    if (failure.out_of_memory) {
+        // Made without a block of memory: memory may still be short.
+        char room[64];
+        set_error(Family::xml, messages::at_position_in(room, sizeof room, line, column, messages::kOutOfMemory));
+    } else {
+        set_error(Family::xml, messages::at_position(line, column, failure.message));
+    }
+    return nullptr;
 }
 
 } // namespace velk::xml

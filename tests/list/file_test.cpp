@@ -305,3 +305,21 @@ TEST(ListFile, FieldsOfEveryLengthAcrossTheReadBufferComeBackWhole) {
     llFree(list);
     llFree(back);
 }
+
+// A name longer than 255 bytes is refused whole (64), in both faces: its
+// first 255 bytes, which the system used to be given, name another file.
+TEST(ListFile, NamesLongerThan255BytesAreRefused) {
+    TempDir dir;
+    std::string kept = dir.file("keep");
+    kept += std::string(255 - kept.size(), 'k');
+    write_file(kept, kSig + entry("a", "b") + le(-1));
+    const std::string longer = kept + ".lst";
+    velk_handle list = llzAdd(0, "c", "d");
+    EXPECT_EQ(llListToFile(list, bs(longer)), 0);
+    EXPECT_EQ(take(llLastError()), "Unable to create save file " + longer + "Error = 64");
+    EXPECT_EQ(llzListFromFile(longer.c_str()), 0u);
+    EXPECT_EQ(take(llLastError()), "Unable to open file " + longer + " Error = 64");
+    EXPECT_EQ(llListFromFile(bs(longer)), 0u);
+    EXPECT_EQ(read_file(kept), kSig + entry("a", "b") + le(-1));
+    llFree(list);
+}

@@ -191,3 +191,23 @@ TEST(XmlFile, TreeToFileWriteAndCloseFailuresAreReported) {
     EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("c.xml") + "' err=61");
     xmlFree(doc);
 }
+
+// A name longer than 255 bytes is refused whole (64), in both faces: its
+// first 255 bytes, which the system used to be given, name another file.
+TEST(XmlFile, NamesLongerThan255BytesAreRefused) {
+    TempDir dir;
+    std::string kept = dir.file("keep");
+    kept += std::string(255 - kept.size(), 'k');
+    write_file(kept, "<old/>");
+    const std::string longer = kept + ".new.xml";
+    velk_handle doc = parse("<new/>");
+    EXPECT_EQ(xmlTreeToFile(doc, bs(longer), 1), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + longer + "', err=64");
+    EXPECT_EQ(xmlzNodeToFile(doc, longer.c_str()), 0);
+    EXPECT_EQ(xml_error(), "Unable to open output file '" + longer + "' err=64");
+    EXPECT_EQ(parse_file(longer), 0u);
+    EXPECT_EQ(xml_error(), "Error opening xml file " + longer + " error=64");
+    EXPECT_EQ(xmlzParseFile(longer.c_str()), 0u);
+    EXPECT_EQ(read_file(kept), "<old/>");
+    xmlFree(doc);
+}
