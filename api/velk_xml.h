@@ -12,18 +12,24 @@
  * one C convention. The function-pointer types at the end of this header (one
  * per export, named after it with "_fn") serve callers that bind by name.
  *
- * HANDLES. A velk_handle is the address of a record of the library: an
- * entry of a named list, a node of an XML tree, or (xmlAttribExists only) an
- * attribute. 0 means no list, no node, or not found. It is as wide as a
- * pointer: 32 bits in the 32-bit Windows DLL, 64 bits in the 64-bit Windows
- * DLL and on 64-bit Linux; keep it in a velk_handle, never in a 32-bit
- * integer. Numbers, counts, positions, flags, modes and the byte counts of
- * counted strings are 32 bits on every target; api/velk_records.h gives
- * each record field's width and offset per target. A list is the
- * handle of its first entry and a document the handle of its first node;
- * there is no separate header record. The library never checks a handle:
- * 0 is accepted everywhere (as "nothing"), but anything other than 0 must
- * be a live handle of the right kind.
+ * BESIDE LIBXML2. Four export names, xmlFree, xmlParseFile, xmlAddChild and
+ * xmlLastError, are names of libxml2 too, declared differently there, so this
+ * header and libxml2's headers cannot be included in one source file: the
+ * compiler refuses the second declaration of each. A program that uses
+ * both libraries keeps the calls of each in source files of their own.
+ *
+ * HANDLES. A velk_handle is the address of a record of the library: an entry
+ * of a named list, a node of an XML tree, or (xmlAttribExists and
+ * xmlzAttribExists only) an attribute. 0 means no list, no node, or not
+ * found. It is as wide as a pointer: 32 bits in the 32-bit Windows DLL, 64
+ * bits in the 64-bit Windows DLL and on 64-bit Linux; keep it in a
+ * velk_handle, never in a 32-bit integer. Numbers, counts, positions, flags,
+ * modes and the byte counts of counted strings are 32 bits on every target;
+ * api/velk_records.h gives each record field's width and offset per target. A
+ * list is the handle of its first entry and a document the handle of its
+ * first node; there is no separate header record. The library never checks a
+ * handle: 0 is accepted everywhere (as "nothing"), but anything other than 0
+ * must be a live handle of the right kind.
  *
  * THE THREE FACES. Most operations come in two or three faces that differ
  * only in how text crosses the boundary.
@@ -41,16 +47,29 @@
  *   z (llzAdd, xmlzClean ...). Text arguments are C texts (const char *,
  *     NUL-terminated; a null pointer is ""), only read during the call.
  *     Text results point into a RETURN BUFFER that belongs to the library:
- *     one buffer for the list family (the llz exports) and one for the XML
- *     family (the xmlz exports), per thread. A result stays valid until the
- *     next z call of the same family on the same thread that returns text,
- *     which reuses the buffer; copy it before that. Every z text result of a
- *     family, the last-error text of llzLastError and xmlzLastError
- *     included, shares that one buffer. A z result is never null: an empty
- *     result is "", and so is a result that could not be had for lack of
- *     memory. Text that holds NUL bytes is seen up to the first of them.
- *     z calls that return a handle or a number leave the buffers alone. A
- *     thread's buffers are released when the thread ends.
+ *     one for the list family (the llz exports, llzLastError included) and
+ *     one for the XML family (the xmlz exports, xmlzLastError included), per
+ *     thread. EVERY z CALL THAT RETURNS TEXT PUTS ITS RESULT IN THAT ONE
+ *     BUFFER: over the family's previous result when it fits, so that the
+ *     earlier pointer now reads the new text, or else in a larger block,
+ *     releasing the old one, so that the earlier pointer reads released
+ *     memory. A result is good only until the next text-returning z call of
+ *     the same family on the same thread, and two results of one family
+ *     cannot be used together:
+ *         printf("%s %s\n", xmlzAttribValue(doc, "id"), xmlzGetTag(doc));
+ *     prints one of the two texts twice, or reads released memory. Copy a
+ *     result before the next call:
+ *         char id[64];
+ *         snprintf(id, sizeof id, "%s", xmlzAttribValue(doc, "id"));
+ *         printf("%s %s\n", id, xmlzGetTag(doc));
+ *     A result may be passed as an argument to the next z call of its family
+ *     (xmlzClean(xmlzGetTag(node))): the call has read its arguments before
+ *     it puts its result. Calls of the other family, calls on other threads
+ *     and z calls that return a handle or a number leave a result alone. A z
+ *     result is never null: an empty result is "", and so is a result that
+ *     could not be had for lack of memory. Text that holds NUL bytes is seen
+ *     up to the first of them. A thread's buffers are released when the
+ *     thread ends.
  *   b (llbAdd, llbData ...), lists only. Like plain, but an entry's data is
  *     kept and returned as exactly the bytes given, without a NUL behind
  *     them; names are handled as in the plain face.
@@ -66,34 +85,49 @@
  * The library owns the records and texts inside lists and trees, the two
  * return buffers of each thread, and the two last-error texts.
  *
- * RESULTS AND ERRORS. Handles answer 0 for "none". Calls that succeed or
- * fail answer VELK_SUCCESS (1) or VELK_FAILURE (0): llDelete, llListToFile,
+ * RESULTS AND ERRORS. Handles answer 0 for "none". Calls that succeed or fail
+ * answer VELK_SUCCESS (1) or VELK_FAILURE (0): llDelete, llListToFile,
  * llzListToFile, xmlSetAttrib, xmlzSetAttrib, xmlTreeToFile, xmlNodeToFile,
- * xmlzNodeToFile (llDeleteByName and llzDeleteByName always answer 1).
- * Only calls that touch files, parse text, or convert between lists and XML
- * leave a message, in one of two LAST-ERROR TEXTS: the list family's
- * (llLastError) and the XML family's (xmlLastError). Each description below
- * quotes the messages its call can leave, byte for byte; in them FILE stands
- * for the file name exactly as the caller gave it and N for a file error
- * number (below). A message replaces the family's text; NOTHING EVER
- * CLEARS IT, and a successful call leaves it as it was. So read the text
- * only right after a call has reported failure through its result: a
- * non-empty text alone does not mean that the last call failed. All other
- * calls (lists in memory, tree walks, attributes, searches, escaping,
- * writing to strings) report only through their result. The two texts are
- * process-wide, shared by all threads. When memory runs out for real, the
- * call that failed still leaves its message (up to 512 bytes, a file name
- * included): what it had made is released first, and the texts keep room
- * for such a message from the start.
+ * xmlzNodeToFile (llDeleteByName and llzDeleteByName always answer 1). Only
+ * calls that touch files, parse text, or convert between lists and XML leave
+ * a message, in one of two LAST-ERROR TEXTS: the list family's (llLastError)
+ * and the XML family's (xmlLastError). Each description below lists the
+ * messages its call can leave, byte for byte, each on a line of its own,
+ * indented by three blanks and between double quotes; in them FILE stands for
+ * the file name exactly as the caller gave it and N for a file error number
+ * (below). A message replaces the family's text; NOTHING EVER CLEARS IT, and
+ * a successful call leaves it as it was. So read the text only right after a
+ * call has reported failure through its result: a non-empty text alone does
+ * not mean that the last call failed. All other calls (lists in memory, tree
+ * walks, attributes, searches, escaping, writing to strings) report only
+ * through their result. The two texts are process-wide, shared by all
+ * threads. When memory runs out for real, the call that failed still leaves
+ * its message (up to 512 bytes, a file name included): what it had made is
+ * released first, and the texts keep room for such a message from the
+ * start.
  *
  * FILE ERROR NUMBERS. The N in file messages is one of: 53 file not found,
  * 76 path not found (a folder on the way is missing), 67 too many open
  * files, 70 access denied, locked or in use elsewhere (a sharing
  * violation), 7 out of memory, 61 disk full, 62 the file ends before the
  * data it announces, 64 a bad file name (empty, holding "*" or "?", or
- * longer than 255 bytes, refused before the system is asked), 75 any other
- * failure; rarer system
- * failures give 51, 68, 71, 72, 74 or 241.
+ * longer than 255 bytes, refused when the file is opened, before the system
+ * is asked), 75 any other failure; rarer system failures give 51, 68, 71,
+ * 72, 74 or 241. Every file call asks whether the file exists before it
+ * opens it (FILE NAMES, below), so 64 is seen from every call given a name
+ * longer than 255 bytes, from a writer given an empty name or a pattern that
+ * matches no file, and from a reader given a pattern that matches a file;
+ * the other bad names get the "not found" or "exists" message of their
+ * call.
+ *
+ * On Linux the system's errors give these numbers: ENOENT 53, or 76 when a
+ * folder on the way is missing; ENOTDIR 76; EMFILE and ENFILE 67; EACCES,
+ * EPERM, EROFS, EBUSY and a lock held by another opener (LOCKS, below) 70;
+ * ENOMEM 7; ENOSPC 61; every other error 75, among them a folder (or
+ * anything else that is not a regular file) under the name of a file to be
+ * written, and EFBIG, a write past the process's file-size limit (ulimit
+ * -f; when SIGXFSZ is not ignored, that signal ends the process instead).
+ * 51, 68, 71, 72, 74 and 241 do not occur on Linux.
  *
  * FILE NAMES are passed to the system as given (relative names resolve
  * against the current directory). A name longer than 255 bytes is refused:
@@ -105,9 +139,33 @@
  * with "*" or "?" is a pattern for that search, while every open refuses it
  * (number 64).
  *
+ * LOCKS. A file held "exclusively" while it is read or written keeps other
+ * openers out; one "shared" admits other shared openers. On Windows this is
+ * the sharing mode of the open. On Linux it is an ADVISORY flock() lock,
+ * LOCK_EX or LOCK_SH, asked for without waiting: a conflicting lock that
+ * another opener holds fails the call at once with the number 70. Such a
+ * lock binds only programs that take flock() locks too: a program that
+ * does not (or that takes POSIX fcntl() locks, which are separate) reads,
+ * writes and deletes the file regardless, and the library's calls do not
+ * see its fcntl() locks.
+ *
  * TEXT is bytes: no character encoding is interpreted, no byte-order mark
- * is added or removed. "Blanks", where names are trimmed, are the space
- * (0x20) only. Line breaks that the library writes are CR LF.
+ * is added or removed. Line breaks that the library writes are CR LF.
+ *
+ * BLANKS are different bytes in three places:
+ *   - where names, tags and keys lose their leading and trailing blanks
+ *     (list names, attribute names, the tags of xmlFindChild and
+ *     xmlAddSimpleChild ...), a blank is the space (0x20) only: a tab or a
+ *     line end stays, and is compared like any other byte;
+ *   - inside the tags that the parser reads, every byte from 0 to 32 (NUL,
+ *     the tab, CR, LF, the other controls and the space) is a blank: it ends
+ *     a tag name or an attribute name and separates attributes, so
+ *     "<r\tx='1'\ny='2'>" holds two attributes, and "<\tr>" has an empty
+ *     tag name;
+ *   - before the number that llSort and llFindSmallest read from data, the
+ *     space, the tab and the line feed are skipped (not the carriage return).
+ * A blank that the library writes (before an attribute, in indentation) is
+ * the space.
  *
  * THREADS. Any thread may call any export; the library starts no thread. It
  * takes no lock on lists or trees: a list or a tree is used by one thread
@@ -132,6 +190,20 @@
 #include <stddef.h> /* wchar_t */
 #include <stdint.h>
 
+/*
+ * VERSION. velk_xml_version.h, written by the build and installed beside
+ * this header, gives the version of the headers that a program is compiled
+ * against: VELK_XML_VERSION_MAJOR, VELK_XML_VERSION_MINOR and
+ * VELK_XML_VERSION_PATCH (numbers), VELK_XML_VERSION_STRING (such as
+ * "1.0.0") and VELK_XML_VERSION_NUMBER (10000 * major + 100 * minor +
+ * patch, such as 10000). No export answers the version of the library that
+ * is loaded, on purpose: the table of exports is fixed (the 104 functions
+ * below, and on Linux the three counted-string functions), and a version
+ * function would be one more. The loaded library's version is in the DLL's
+ * version resource on Windows; on Linux it is in the library's file name,
+ * libvelk_xml.so.MAJOR.MINOR.PATCH, and its SONAME, libvelk_xml.so.MAJOR,
+ * keeps a program from loading a library of another major version.
+ */
 #include "velk_xml_version.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -336,8 +408,18 @@ VELK_API const char *VELK_CALL xmlzLastError(void);
  * when memory is exhausted. If only the name's block cannot be had, the
  * entry is added without a name.
  *
- * Each add walks to the end of the chain; to append many entries in linear
- * time pass the entry returned by the previous add as list.
+ * COST. The add walks from list to the last entry, one step per entry on
+ * the way. Given the list's first entry, each add costs time in proportion
+ * to the length of the list, so appending n entries that way costs about
+ * n * n / 2 steps: 100,000 entries take seconds. Given the last entry, the
+ * add takes constant time, and n entries cost n steps (hundredths of a
+ * second for 100,000). To append many entries, keep the entry that the
+ * previous add returned and pass it:
+ *     velk_handle list = llzAdd(0, "first", "1");
+ *     velk_handle last = list;
+ *     for (i = 0; i < n; ++i)
+ *         last = llzAdd(last, names[i], values[i]);
+ * and keep list, the first entry, as the list's handle.
  */
 VELK_API velk_handle VELK_CALL llAdd(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzAdd(velk_handle list, const char *name, const char *data);
@@ -434,9 +516,10 @@ VELK_API velk_handle VELK_CALL llzFindByData(velk_handle list, const char *data)
 /*
  * llUpdate, llzUpdate, llbUpdate: replace an entry's data.
  *
- *   node  the entry; 0 does nothing (the plain face still releases data).
+ *   node  the entry; 0 does nothing.
  *   data  stored as llAdd (llUpdate, llzUpdate) or llbAdd (llbUpdate) store
- *         it. The old data block is released first.
+ *         it. The old data block is released first. llUpdate and llbUpdate
+ *         release data (for node 0 too); llzUpdate only reads it.
  *
  * The entry keeps its name, its place and its handle. When memory is
  * exhausted the entry is left WITHOUT DATA (llCapacity 0, readers give the
@@ -455,7 +538,9 @@ VELK_API void VELK_CALL llbUpdate(velk_handle node, velk_bstr data);
  * a new entry is appended as by llAdd (llbAdd) and returned: a new list when
  * list is 0, else the new last entry (the caller's list handle stays
  * valid). Returns 0 when the add runs out of memory; the list is then
- * unchanged. Only the first entry of a name is ever updated.
+ * unchanged. Only the first entry of a name is ever updated. The lookup
+ * walks the list from list on, and so does the add (see llAdd's COST).
+ * llUpdateByName and llbUpdateByName release name and data.
  */
 VELK_API velk_handle VELK_CALL llUpdateByName(velk_handle list, velk_bstr name, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzUpdateByName(velk_handle list, const char *name, const char *data);
@@ -537,15 +622,18 @@ VELK_API int32_t VELK_CALL llzDeleteByName(velk_handle list, const char *name);
  *           list itself or nothing is found); may be NULL.
  *
  * Returns the earliest of the smallest, or 0 when the list is empty or no
- * entry has data (entries that lost their data are passed over).
+ * entry has data. An entry WITHOUT DATA is one that lost its data block to an
+ * update that ran out of memory (llCapacity 0); such entries are passed over.
+ * Empty data ("", or no bytes in the b face) is data and is compared like any
+ * other: as text it comes first, as a number it counts 0.
  *
- * The number a data text begins with: after leading blanks, tabs and line
- * feeds, a decimal number (optional sign, digits, optional point and
- * digits, optional exponent after E, e, D or d with optional sign), or "&H"
- * with hexadecimal digits, "&O" or "&Q" with octal, "&B" with binary
- * digits, or "&" directly followed by octal digits (letters in either
- * case); reading stops at the first byte that does not fit. A text that does
- * not begin with a number counts as 0.
+ * The number a data text begins with: after leading spaces, tabs and line
+ * feeds (not carriage returns), a decimal number (optional sign, digits,
+ * optional point and digits, optional exponent after E, e, D or d with
+ * optional sign), or "&H" with hexadecimal digits, "&O" or "&Q" with octal,
+ * "&B" with binary digits, or "&" directly followed by octal digits (letters
+ * in either case); reading stops at the first byte that does not fit. A text
+ * that does not begin with a number counts as 0.
  */
 VELK_API velk_handle VELK_CALL llFindSmallest(velk_handle list, int32_t mode, velk_handle *before);
 
@@ -560,8 +648,10 @@ VELK_API velk_handle VELK_CALL llFindSmallest(velk_handle list, int32_t mode, ve
  * is stable: entries with equal keys keep their order. It relinks the
  * entries; every handle stays valid and nothing is allocated or copied.
  * Entries that lost their data (an update that ran out of memory) go to
- * the end, in their old order. Returns 0 for list 0, and list itself when no
- * entry has data. Runs in O(n log n).
+ * the end, in their old order. Returns 0 for list 0, and list itself, with
+ * nothing moved, when no entry has data: when every entry lost its data
+ * (entries with empty data are sorted like the others). Runs in
+ * O(n log n).
  */
 VELK_API velk_handle VELK_CALL llSort(velk_handle list, int32_t mode);
 
@@ -609,8 +699,9 @@ VELK_API velk_handle VELK_CALL llzDelimToList(const char *text, const char *deli
  *   "Unable to create save file FILEError = N"
  *       (no blank before "Error"; N 7 when memory ran out)
  *   "i/o error writing to file FILE"
- *       (a write or the close failed; the part written stays on disk)
- * The file is held exclusively while it is written.
+ *       (a write or the close failed; the part written stays on disk, so
+ *       that a second call fails with the first message)
+ * The file is held exclusively while it is written (see LOCKS).
  */
 VELK_API int32_t VELK_CALL llListToFile(velk_handle list, velk_bstr file);
 VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
@@ -694,8 +785,11 @@ VELK_API velk_handle VELK_CALL xmlNextSibling(velk_handle node);
  * (the indented writer shows them as they were). The child is NOT taken
  * out of the place it had, and its own next-sibling link stays: link a
  * node that stands alone, such as the only node of a separate parse. Any
- * node may be a parent, whatever its kind. Does nothing when parent or
- * child is 0.
+ * node may be a parent, whatever its kind, but only an element with an end
+ * tag is written with its children inside: the children of a self-closed
+ * element ("<b/>") or of a text, comment or instruction node are written
+ * after it, with no end tag, so that the text reads back with another
+ * structure (see xmlTreeToString). Does nothing when parent or child is 0.
  *
  * Linking does not change ownership: a child from another parse stays on
  * that parse's creation chain, so xmlFree of the parent's document does not
@@ -757,7 +851,8 @@ VELK_API velk_bstr VELK_CALL ll_xmlClean(velk_bstr text);
  * character; everything else (other entities, numeric references, "&AMP;",
  * a lone "&") stays. One level only: "&amp;lt;" becomes "&lt;". So
  * xmlUnClean(xmlClean(s)) is s for every s. ll_xmlUnClean is the same
- * operation as xmlUnClean.
+ * operation as xmlUnClean. xmlUnClean and ll_xmlUnClean release text;
+ * xmlzUnClean's result lives in the XML buffer.
  */
 VELK_API velk_bstr VELK_CALL xmlUnClean(velk_bstr text);
 VELK_API const char *VELK_CALL xmlzUnClean(const char *text);
@@ -792,7 +887,7 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  * that began the line is column 1:
  *   "Empty xml send to xml parser"
  *   "No starting tag found"
- *   "(L:C) Empty tag name specified"              a blank right after "<"
+ *   "(L:C) Empty tag name specified"              a byte 0-32 right after "<"
  *   "(L:C) Invalid character found in tag name"   a quote, "<" or "="
  *   "(L:C) Invalid character found in attribute name: X"
  *   "(L:C) Invalid character found in attribute name (2): X"
@@ -819,10 +914,24 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  * error elsewhere. Repeated attributes are all kept, in order. Attribute
  * names and values have the entities undone; tag names and comments are
  * kept as written. "<!-- ... -->" is a comment, "<?t ...?>" an instruction
- * (tag "?t"). There is no special case for "<![CDATA[" or "<!DOCTYPE": a
- * document type declaration reads as an open element named "!DOCTYPE" that
- * everything after it nests in. No validation, no other entities, no
- * encoding.
+ * (tag "?t"). No validation, no other entities, no encoding. There is no
+ * special case for "<![CDATA[" or "<!DOCTYPE"; each is read as a start tag:
+ *   - A CDATA section becomes an open element named after its bytes up to
+ *     the first blank or ">" ("![CDATA[x]]"), so the end tag of the element
+ *     around it fails: "<r><![CDATA[x]]></r>" gives
+ *     "(1:19) Nesting error. Expecing end tag=![CDATA[x]], but found r".
+ *     A "<", "=" or quote in that name fails earlier, with
+ *     "(L:C) Invalid character found in tag name". Outside every element the
+ *     section is kept as an element that holds the rest of the document.
+ *   - A bare document type declaration, a name alone ("<!DOCTYPE html>"),
+ *     becomes an open element named "!DOCTYPE" (the name is dropped, as an
+ *     attribute name without a value is) that everything after it nests in;
+ *     the writers give it back as "<!DOCTYPE>...</!DOCTYPE>" (see
+ *     xmlTreeToString). One with an identifier or an internal subset fails:
+ *     "<!DOCTYPE html PUBLIC ...>" at the start of the text gives "(1:15)
+ *     Attribute invalid character before attribute value. Attrib=html
+ *     currentChar=80" (the "P"), and "<!DOCTYPE r [...]>" the same message
+ *     for the "[" (currentChar=91).
  */
 VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text);
 VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
@@ -842,7 +951,12 @@ VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
  *   "Error opening xml file FILE error=N"
  *   "File FILE is empty."
  *   "Error reading xml file FILE error=N"
- * The file is shared with other readers while it is read.
+ * The first message is for a name that names no regular file: also for a
+ * folder, for a pattern with "*" or "?" that matches no file, and for an
+ * empty name (or a null one), which gives "Cannot locate xml file " with
+ * FILE empty, not the number 64. A pattern that matches a file gives the
+ * second message with the number 64. The file is shared with other readers
+ * while it is read (see LOCKS).
  */
 VELK_API velk_handle VELK_CALL xmlParseFile(velk_bstr *file);
 VELK_API velk_handle VELK_CALL xmlzParseFile(const char *file);
@@ -902,6 +1016,11 @@ VELK_API const char *VELK_CALL xmlzAttribValue(velk_handle node, const char *nam
  * appended, written with double quotes. Returns 1 when set; 0, with the
  * node unchanged, for a blank name, for node 0 and when memory is
  * exhausted. xmlSetAttrib releases name and value.
+ *
+ * A node of any kind takes the attribute, but only elements and
+ * instructions are written with theirs: on a text or comment node the call
+ * returns 1 and the attribute reads back (xmlAttribValue, xmlAttribCount,
+ * xmlAttribToString), but no writer ever writes it.
  */
 VELK_API int32_t VELK_CALL xmlSetAttrib(velk_handle node, velk_bstr name, velk_bstr value);
 VELK_API int32_t VELK_CALL xmlzSetAttrib(velk_handle node, const char *name, const char *value);
@@ -950,13 +1069,24 @@ VELK_API const char *VELK_CALL xmlzNodeToString(velk_handle node, int32_t indent
  * children. Line ends are made uniform in the whole text: carriage returns
  * are dropped and every line feed is written as CR LF, inside texts,
  * comments and values too. Empty for node 0.
+ *
+ * What reads back differently. A node's children are written after its own
+ * markup, and an end tag follows them only for an element that is not
+ * closed. So the children of a self-closed element, and of a text, comment
+ * or instruction node (all given by xmlAddChild or xmlAddSimpleChild), are
+ * written after that node as if they were its siblings: "<config/>" given a
+ * child "port" is written "<config /><port>8080</port>". A parsed document
+ * type declaration, an open element named "!DOCTYPE" (see xmlParse), is
+ * written back as "<!DOCTYPE>" before the rest of the document and
+ * "</!DOCTYPE>" after it, which other XML readers refuse.
  */
 VELK_API velk_bstr VELK_CALL xmlTreeToString(velk_handle node, int32_t indent);
 VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent);
 
 /*
  * xmlTreeToFile: writes the compact text of xmlTreeToString(node, 0) into a
- * file, nothing before or after it.
+ * file, nothing before or after it; what that text does not give back (see
+ * xmlTreeToString) is lost in the file too.
  *
  *   node       0 writes an empty file.
  *   file       the file name; released by the call.
@@ -972,19 +1102,33 @@ VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent
  *   "Output file exists and cannot be deleted."
  *   "Unable to open output file 'FILE', err=N"
  *   "Error writing output file 'FILE', err=N"   (N 7: memory ran out)
+ * After a failed write or close THE PART WRITTEN STAYS ON DISK, so that a
+ * second call without overwrite fails with the first message: delete the
+ * file, or pass VELK_OVERWRITE.
+ *
+ * A name with "*" or "?" is never written. Without overwrite the call fails
+ * with "Output file exists: FILE" when the pattern matches a file, else
+ * with the number 64. With overwrite, when the pattern matches a file, the
+ * call deletes the file whose name is exactly FILE, "*" or "?" included,
+ * if there is one, and then fails with "Output file exists and cannot be
+ * deleted." while the pattern still matches a file, else with the number 64.
  */
 VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite);
 
 /*
  * xmlNodeToFile, xmlzNodeToFile: the same text into a new file, never over
  * an existing one, shared with other readers and writers while it is
- * written. Despite the name it writes what xmlTreeToFile writes (the node,
- * its subtree and its following siblings). Returns 1 when written, 0 on
- * failure with one of these XML-family messages (no comma before "err"):
+ * written (see LOCKS). Despite the name it writes what xmlTreeToFile
+ * writes (the node, its subtree and its following siblings). Returns 1 when
+ * written, 0 on failure with one of these XML-family messages (no comma
+ * before "err"):
  *   "File 'FILE' already exists."
  *   "Unable to open output file 'FILE' err=N"
  *   "Error writing output file 'FILE' err=N"
- * xmlNodeToFile releases file.
+ * As with xmlTreeToFile, the part written stays on disk after a failed
+ * write or close, and a second call fails with the first message. A name
+ * with "*" or "?" gives the first message when the pattern matches a file,
+ * else the number 64. xmlNodeToFile releases file.
  */
 VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file);
 VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
@@ -1014,7 +1158,8 @@ VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
  * start's SUBTREE, so it also finds elements below start's later siblings
  * and below its parent's later siblings. It never sees nodes that were
  * added after parsing (xmlAddSimpleChild, xmlAddChild), except start
- * itself. Returns the element, or 0.
+ * itself. Returns the element, or 0. xmlFindNode releases tag, attr_name
+ * and attr_value.
  */
 VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, velk_bstr tag,
                                            velk_bstr attr_name, velk_bstr attr_value);
@@ -1027,7 +1172,8 @@ VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, co
  * in document order; never the parent or the parent's siblings. With a
  * depth other than VELK_ANY_DEPTH only elements at that depth match, and
  * the search does not go below it. Sees nodes linked in after parsing.
- * Returns the element, or 0 (also when memory runs out).
+ * Returns the element, or 0 (also when memory runs out). Releases tag,
+ * attr_name and attr_value.
  */
 VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
                                                     velk_bstr attr_name, velk_bstr attr_value);
@@ -1036,6 +1182,7 @@ VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t de
  * xmlFindChild, xmlzFindChild: the first ELEMENT among parent's direct
  * children whose tag equals tag without its outer blanks. Text, comment
  * and instruction children are skipped. 0 when none, and for parent 0.
+ * xmlFindChild releases tag.
  */
 VELK_API velk_handle VELK_CALL xmlFindChild(velk_handle parent, velk_bstr tag);
 VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag);
@@ -1047,7 +1194,8 @@ VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag
  * child's kind is not tested, so a text child whose text equals tag matches
  * when attr_value is "". With attr_name and attr_value both empty the
  * search is by tag alone; with attr_name empty and attr_value not, nothing
- * matches. 0 when none, and for parent 0.
+ * matches. 0 when none, and for parent 0. xmlFindSpecificChild releases
+ * tag, attr_name and attr_value.
  */
 VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag, velk_bstr attr_name,
                                                     velk_bstr attr_value);
@@ -1096,6 +1244,7 @@ VELK_API const char *VELK_CALL xmlzChildData(velk_handle node);
  * element at that depth further on in the document (a child of node's next
  * sibling, say) answers. It does not see children added after parsing. The
  * tag is compared exactly; nothing is removed from the tree.
+ * xmlExtractSimpleChildData releases tag.
  */
 VELK_API velk_bstr VELK_CALL xmlExtractSimpleChildData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, const char *tag);
@@ -1105,6 +1254,7 @@ VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, cons
  * with that tag at any depth from node on, found by xmlFindNode(node,
  * VELK_ANY_DEPTH, tag, "", ""): node itself when its tag matches, else the
  * first such element after it in the document at node's depth or deeper.
+ * xmlGetChildTagData releases tag.
  */
 VELK_API velk_bstr VELK_CALL xmlGetChildTagData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char *tag);
@@ -1118,11 +1268,22 @@ VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char 
  *   data    the text, stored unchanged (escaped only when written).
  *
  * Returns the new element; 0, with the tree unchanged, for a blank tag, for
- * parent 0 and when memory is exhausted. The element and its text are on NO
- * CREATION CHAIN: the tree links reach them (xmlFindChild,
- * xmlFindNodeRecursive, xmlChildData, the writers) but xmlFindNode and the
- * reads built on it do not, and XMLFREE OF THE DOCUMENT DOES NOT RELEASE
- * THEM. The caller releases them itself, after it has done with the tree:
+ * parent 0 and when memory is exhausted. xmlAddSimpleChild releases tag and
+ * data.
+ *
+ * Only an element with an end tag is written with its children inside. A
+ * self-closed element (a parsed "<config/>") and a text, comment or
+ * instruction node are written with their children AFTER them and no end
+ * tag: a parsed "<config/>" given the child ("port", "8080") writes
+ * "<config /><port>8080</port>", which reads back as two siblings, not as a
+ * parent and its child. Add children to elements that were read with an end
+ * tag ("<config></config>").
+ *
+ * The element and its text are on NO CREATION CHAIN: the tree links reach
+ * them (xmlFindChild, xmlFindNodeRecursive, xmlChildData, the writers) but
+ * xmlFindNode and the reads built on it do not, and XMLFREE OF THE DOCUMENT
+ * DOES NOT RELEASE THEM. The caller releases them itself, after it has done
+ * with the tree:
  *     xmlFree(xmlChild(element)); xmlFree(element);
  */
 VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data);
@@ -1148,7 +1309,7 @@ VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char
  * Entry names are written as stored (normalised), data as llData reads it.
  * Returns the text (xmlzFromList: in the XML buffer). When memory runs out
  * it returns the empty result and sets the XML-family message
- * "Out of memory".
+ *   "Out of memory"
  */
 VELK_API velk_bstr VELK_CALL xmlFromList(velk_handle list, velk_bstr list_name);
 VELK_API const char *VELK_CALL xmlzFromList(velk_handle list, const char *list_name);
@@ -1178,8 +1339,9 @@ VELK_API velk_handle VELK_CALL xmlToList(velk_handle node);
  * an entry named after the attribute (normalised as list names are, so "ID"
  * and "id" become one entry holding the later value) holding its value.
  * Returns the list (release it with llFree); 0 for node 0 and a node
- * without attributes; 0 with the XML-family message "Out of memory" when
- * memory runs out.
+ * without attributes. When memory runs out it returns 0 with the XML-family
+ * message
+ *   "Out of memory"
  */
 VELK_API velk_handle VELK_CALL XMLATTRIBTOLIST(velk_handle node);
 

@@ -78,9 +78,10 @@ const char kFormatHelp[] =
     "\n"
     "Prints the document (or standard input, '-') one node a line, indented by depth,\n"
     "leaving out the lines that hold only white space. The indented form adds line\n"
-    "breaks and indentation around text, so text read back from it has changed; with\n"
-    "--compact, the document is printed exactly as written to files, its text kept\n"
-    "as it is.\n";
+    "breaks and indentation around text, so text read back from it has changed. With\n"
+    "--compact, it is printed as the library writes it to files, with nothing added\n"
+    "around its text, and a line end after it; the library's CR LF line ends are\n"
+    "printed as LF on Linux.\n";
 
 const char kListHelp[] = "usage: velkxml list show [--name NAME] FILE.lst\n"
                          "       velkxml list pack FILE.xml OUT.lst\n"

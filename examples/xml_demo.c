@@ -42,7 +42,7 @@ static int show(velk_handle node, int depth) {
     /* An element, or a processing instruction, whose tag starts with "?". */
     printf("%*s<%s", depth * 2, "", xmlzGetTag(node));
     for (int32_t i = 1; i <= xmlAttribCount(node); ++i) {
-        char *name = copy_text(xmlzAttribName(node, i)); /* the value's call reuses the buffer */
+        char *name = copy_text(xmlzAttribName(node, i)); /* the value's call replaces it */
         if (!name) return 0;
         printf(" %s=\"%s\"", name, xmlzAttribValue(node, name));
         free(name);

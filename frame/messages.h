@@ -6,7 +6,9 @@
 // spelling, spacing and punctuation included: "Expecing", "send to", the
 // missing blank in "...save file NAMEError = 5", the two wordings of "err=".
 // Do not correct them. A change here is a change every caller sees; the test
-// that quotes the text changes with it.
+// that quotes the text changes with it, and so does the reference, whose
+// lists of messages tests/frame/reference_messages_test.cpp holds to these
+// texts (a message added here is added to that test's catalogue too).
 #pragma once
 
 #include <cstddef>
