@@ -1,10 +1,19 @@
 /*
- * For C++ callers: the plain face's counted strings made from and taken into
- * byte views. On Windows they come from oleaut32, elsewhere from the library;
- * velk_bstr is the type both declare, so no cast is needed either way.
+ * For C++ callers, C++17 or later (std::string_view): the plain face's
+ * counted strings made from and taken into byte views. On Windows they come
+ * from oleaut32, elsewhere from the library; velk_bstr is the type both
+ * declare, so no cast is needed either way. C callers use velk_xml.h alone.
  */
 #ifndef VELK_STRINGS_H
 #define VELK_STRINGS_H
+
+/* MSVC keeps __cplusplus at 199711L unless asked (/Zc:__cplusplus);
+   _MSVC_LANG holds the standard it compiles. */
+#if !defined(__cplusplus)
+#error "velk_strings.h is for C++ (C++17 or later); C callers include velk_xml.h alone"
+#elif (defined(_MSVC_LANG) && _MSVC_LANG < 201703L) || (!defined(_MSVC_LANG) && __cplusplus < 201703L)
+#error "velk_strings.h needs C++17 or later (std::string_view): compile with -std=c++17 (MSVC: /std:c++17)"
+#endif
 
 #include <cstdint>
 #include <string>

@@ -30,9 +30,13 @@ endforeach()
 # Writes the text to the file only when it differs, so that an unchanged
 # export list relinks nothing.
 function(velk_write_if_changed file text)
-  file(WRITE ${file}.new "${text}")
-  file(COPY_FILE ${file}.new ${file} ONLY_IF_DIFFERENT)
-  file(REMOVE ${file}.new)
+  set(old "")
+  if(EXISTS ${file})
+    file(READ ${file} old)
+  endif()
+  if(NOT "${old}" STREQUAL "${text}")
+    file(WRITE ${file} "${text}")
+  endif()
 endfunction()
 
 # Every export carries one version node, so the loader binds each reference

@@ -2,7 +2,14 @@
 #
 # Linux, under the prefix (GNU folders): the headers, libvelk_xml.so with its
 # versioned names, velkxml and its man page, velk_xml.pc, the CMake package
-# velk_xml::velk_xml, and LICENSE, README.md, CHANGELOG.md.
+# velk_xml::velk_xml, and LICENSE, README.md, CHANGELOG.md and the examples
+# in the documentation folder.
+# Every destination is relative to the prefix, so `cmake --install --prefix`
+# moves the whole tree; the folder names below the prefix are GNUInstallDirs'
+# of the configured prefix (lib/<multiarch> for /usr on Debian), fixed when
+# the build is configured. The installed tree can be moved whole: the tool
+# finds the library by $ORIGIN, velk_xml.pc and the CMake package find the
+# prefix from their own place.
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
 # its import library, its .def and velkxml.exe in a folder per architecture
 # (x86/, x64/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
@@ -36,8 +43,8 @@ install(TARGETS velk_xml EXPORT velk_xmlTargets
   LIBRARY DESTINATION ${velk_lib_dir}
   ARCHIVE DESTINATION ${velk_lib_dir}
   INCLUDES DESTINATION ${velk_include_dir})
-install(DIRECTORY api/ DESTINATION ${velk_include_dir} FILES_MATCHING PATTERN "*.h")
-install(FILES ${VELK_GENERATED_API}/velk_xml_version.h DESTINATION ${velk_include_dir})
+install(FILES api/velk_xml.h api/velk_records.h api/velk_strings.h ${VELK_GENERATED_API}/velk_xml_version.h
+        DESTINATION ${velk_include_dir})
 
 if(TARGET velkxml)
   install(TARGETS velkxml RUNTIME DESTINATION ${velk_bin_dir})
@@ -89,6 +96,8 @@ if(TARGET velkxml)
   install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The examples as a project of their own, built against the installed package.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # The CMake package: find_package(velk_xml 1.0) gives velk_xml::velk_xml.
 set(velk_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/velk_xml)
@@ -100,15 +109,29 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cma
 install(FILES ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake ${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
         DESTINATION ${velk_cmake_dir})
 
-# velk_xml.pc names the prefix given at install time (cmake --install
-# --prefix), not the one the build was configured with.
+# velk_xml.pc finds the prefix from its own place, <prefix>/<libdir>/pkgconfig
+# (${pcfiledir}/../.. for lib, ../../.. for lib/<multiarch>), so that the
+# installed tree works wherever it is moved. An absolute CMAKE_INSTALL_LIBDIR
+# says nothing of the prefix: then the .pc names the prefix given at install
+# time (cmake --install --prefix), not the one the build was configured with.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  set(velk_pc_up "")
+else()
+  file(RELATIVE_PATH velk_pc_up /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+  string(REGEX REPLACE "/$" "" velk_pc_up "${velk_pc_up}")
+endif()
 install(CODE "set(velk_pc_template [[${PROJECT_SOURCE_DIR}/package/velk_xml.pc.in]])
 set(velk_pc_file [[${PROJECT_BINARY_DIR}/package-files/velk_xml.pc]])
+set(velk_pc_up [[${velk_pc_up}]])
 set(velk_pc_libdir [[${CMAKE_INSTALL_LIBDIR}]])
 set(velk_pc_includedir [[${CMAKE_INSTALL_INCLUDEDIR}]])
 set(PROJECT_VERSION [[${PROJECT_VERSION}]])")
 install(CODE [[
-set(VELK_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
+if(velk_pc_up)
+  set(VELK_PC_PREFIX "\${pcfiledir}/${velk_pc_up}")
+else()
+  set(VELK_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
+endif()
 foreach(dir libdir includedir)
   string(TOUPPER ${dir} upper)
   if(IS_ABSOLUTE "${velk_pc_${dir}}")

@@ -5,7 +5,7 @@
 # holds them.
 #   ABIDW, ABIDIFF, LIBRARY, RECORDS, DESCRIPTIONS (the folder), SOURCE_DIR,
 #   WRITE (optional)
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 
 set(pairs "${LIBRARY}|libvelk_xml.abi" "${RECORDS}|records.abi")
 set(problems "")

@@ -3,10 +3,11 @@
 # caller that passes oleaut32's (or the library's) counted strings to the
 # exports and binds them through the header's function-pointer types. On
 # Windows no cast may be needed between SysAllocStringByteLen and the exports.
-# A caller that mixes up C texts and counted strings must be refused.
+# A caller that mixes up C texts and counted strings must be refused, and so
+# must velk_strings.h compiled as C++ older than C++17 or as C, with a message.
 #   CC, CXX, README, DEMO, CALLER, MISTAKEN, INCLUDES (a "|"-separated list),
 #   WORKDIR
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 
 string(REPLACE "|" ";" includes "${INCLUDES}")
 set(include_flags "")
@@ -75,8 +76,26 @@ file(WRITE "${WORKDIR}/headers_c89.c"
   "#include \"velk_xml.h\"\n#include \"velk_records.h\"\nint main(void) { return VELK_NODE_ELEMENT; }\n")
 compile("headers as C89" ${CC} -std=c89 -pedantic-errors ${warnings} ${include_flags} -fsyntax-only
   "${WORKDIR}/headers_c89.c")
+# velk_strings.h is C++17, and says so to a caller that compiles it as older
+# C++ or as C.
+function(refuse_saying what text)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  string(FIND "${out}" "${text}" at)
+  if(NOT failed OR at EQUAL -1)
+    string(REPLACE ";" " " command "${ARGN}")
+    set(problems "${problems}--- ${what} must be refused with \"${text}\": ${command}\n${out}\n" PARENT_SCOPE)
+  endif()
+endfunction()
+file(WRITE "${WORKDIR}/strings_caller.cpp" "#include \"velk_strings.h\"\nint main() { return 0; }\n")
+compile("velk_strings.h as C++17" ${CXX} -x c++ -std=c++17 ${warnings} ${include_flags} -fsyntax-only
+  "${WORKDIR}/strings_caller.cpp")
+refuse_saying("velk_strings.h as C++14" "velk_strings.h needs C++17 or later" ${CXX} -x c++ -std=c++14
+  ${include_flags} -fsyntax-only "${WORKDIR}/strings_caller.cpp")
+refuse_saying("velk_strings.h as C" "velk_strings.h is for C++" ${CC} -x c -std=c99
+  ${include_flags} -fsyntax-only "${WORKDIR}/strings_caller.cpp")
 
 if(problems)
   message(FATAL_ERROR "${problems}")
 endif()
-message("${n} README blocks, demo.c and the caller compiled as C and C++; the mistaken caller refused")
+message("${n} README blocks, demo.c and the caller compiled as C and C++; the mistaken caller refused; "
+        "velk_strings.h refused as C++14 and C")

@@ -1,7 +1,7 @@
 # Checks that the man page shows every command that 'velkxml --help' lists,
 # in its synopsis and among its commands.
 #   TOOL, MAN
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 
 execute_process(COMMAND "${TOOL}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
 file(READ "${MAN}" man)

@@ -1,7 +1,7 @@
 # Runs every "$ velkxml ..." line of the README's console blocks and checks
 # that the tool prints exactly the lines shown below it.
 #   TOOL, EMULATOR (optional, its command words separated by "@@"), README, WORKDIR
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/wine_lines.cmake)
 
 string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")

@@ -18,7 +18,7 @@
 #                  separated by "@@"
 #   EMPTY_FOLDER   (optional) a folder made empty for the run, which must be
 #                  empty afterwards; it is removed
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/wine_lines.cmake)
 
 string(REPLACE "@@" ";" ARGS "${ARGS}")

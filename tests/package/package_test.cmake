@@ -1,9 +1,14 @@
 # The library as its users get it, one way per MODE:
-#   files         cmake --install: the file list, the SONAME and its links, no
-#                 debug sections, the installed tool and its man page
-#   pkg-config    the examples compiled with pkg-config's flags, run without
-#                 any rpath
-#   find-package  the examples as a CMake project with find_package(velk_xml)
+#   files         cmake --install: the file list (the examples in the
+#                 documentation folder among them, no empty folder), the
+#                 SONAME and its links, no debug sections, the installed tool
+#                 and its man page, a .pc that names no folder
+#   pkg-config    the installed tree moved elsewhere, and the installed
+#                 examples compiled with pkg-config's flags from there, run
+#                 without any rpath
+#   find-package  the installed tree moved elsewhere, and the installed
+#                 examples built there as a CMake project with
+#                 find_package(velk_xml)
 #   zip           the Windows ZIP: its contents, the examples compiled with
 #                 the mingw compiler against the packaged header and import
 #                 library, run under Wine (EMULATOR, its command words
@@ -12,7 +17,7 @@
 #                 the 32-bit ZIP takes them from, has made its DLL
 # Everything happens in a new folder under the system's temporary folder,
 # which goes when the test ends, passed or failed.
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.18...3.25)
 
 string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
 
@@ -123,8 +128,8 @@ function(expect_library_from program folder)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "ENV")
   run(COMMAND ldd "${program}" OUTPUT out ENV ${arg_ENV})
   if(out MATCHES "libvelk_xml\\.so\\.1 => ([^ \n]+)")
-    file(REAL_PATH "${CMAKE_MATCH_1}" loaded)
-    file(REAL_PATH "${folder}/libvelk_xml.so.1" wanted)
+    get_filename_component(loaded "${CMAKE_MATCH_1}" REALPATH)
+    get_filename_component(wanted "${folder}/libvelk_xml.so.1" REALPATH)
   endif()
   if(NOT loaded OR NOT loaded STREQUAL wanted)
     fail("${program} does not load libvelk_xml.so.1 from ${folder}:\n${out}")
@@ -137,6 +142,17 @@ endfunction()
 
 set(prefix "${work}/prefix")
 set(libdir "${prefix}/${LIBDIR}")
+set(includedir "${prefix}/${INCLUDEDIR}")
+set(examples "${prefix}/${DOCDIR}/examples")
+
+# Installs into a folder of its own and moves the tree to ${prefix}: what is
+# used afterwards must not name the folder it was installed into.
+function(install_and_move)
+  set(installed "${work}/installed")
+  install_package("${installed}")
+  file(RENAME "${installed}" "${prefix}")
+endfunction()
+
 set(warnings -Wall -Wextra -Werror)
 
 if(MODE STREQUAL "files")
@@ -156,6 +172,10 @@ if(MODE STREQUAL "files")
     ${DOCDIR}/LICENSE
     ${DOCDIR}/README.md
     ${MANDIR}/man1/velkxml.1)
+  file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples" "${SOURCE_DIR}/examples/*")
+  foreach(file IN LISTS example_files)
+    list(APPEND expected ${DOCDIR}/examples/${file})
+  endforeach()
   if(BUILD_TYPE)
     string(TOLOWER "${BUILD_TYPE}" config)
     list(APPEND expected ${LIBDIR}/cmake/velk_xml/velk_xmlTargets-${config}.cmake)
@@ -171,6 +191,13 @@ if(MODE STREQUAL "files")
   string(REPLACE ";" "\n" expected_text "${expected}")
   string(REPLACE ";" "\n" installed_text "${installed}")
   expect_equal("the installed files" "${installed_text}" "${expected_text}")
+  file(GLOB_RECURSE folders LIST_DIRECTORIES true "${prefix}/*")
+  foreach(folder IN LISTS folders)
+    file(GLOB inside "${folder}/*")
+    if(IS_DIRECTORY "${folder}" AND NOT inside)
+      fail("an empty folder was installed: ${folder}")
+    endif()
+  endforeach()
 
   # libvelk_xml.so -> libvelk_xml.so.1 -> libvelk_xml.so.<version>
   file(READ_SYMLINK "${libdir}/libvelk_xml.so" link)
@@ -197,21 +224,31 @@ if(MODE STREQUAL "files")
   if(NOT title MATCHES "^\\.TH VELKXML 1 ")
     fail("velkxml.1 is no man page: ${title}")
   endif()
-  file(STRINGS "${libdir}/pkgconfig/velk_xml.pc" pc_prefix REGEX "^prefix=")
-  expect_equal("velk_xml.pc's prefix" "${pc_prefix}" "prefix=${prefix}")
+  # The .pc names no folder: it finds the prefix from its own place.
+  file(READ "${libdir}/pkgconfig/velk_xml.pc" pc)
+  if(pc MATCHES "=/")
+    fail("velk_xml.pc names an absolute folder:\n${pc}")
+  endif()
 
 elseif(MODE STREQUAL "pkg-config")
   if(NOT PKG_CONFIG)
     fail("pkg-config was not found when the build was configured")
   endif()
-  install_package("${prefix}")
+  install_and_move()
   set(pc_env PKG_CONFIG_PATH=${libdir}/pkgconfig)
   run(COMMAND "${PKG_CONFIG}" --modversion velk_xml ENV ${pc_env} OUTPUT out)
   expect_equal("pkg-config --modversion velk_xml" "${out}" "${VERSION}\n")
+  foreach(variable prefix libdir includedir)
+    run(COMMAND "${PKG_CONFIG}" --variable=${variable} velk_xml ENV ${pc_env} OUTPUT out)
+    string(STRIP "${out}" out)
+    get_filename_component(out "${out}" REALPATH)
+    get_filename_component(wanted "${${variable}}" REALPATH)
+    expect_equal("velk_xml.pc's ${variable} after the move" "${out}" "${wanted}")
+  endforeach()
   run(COMMAND "${PKG_CONFIG}" --cflags --libs velk_xml ENV ${pc_env} OUTPUT out)
   separate_arguments(flags UNIX_COMMAND "${out}")
   foreach(example demo xml_demo)
-    run(COMMAND "${C_COMPILER}" ${warnings} "${SOURCE_DIR}/examples/${example}.c" ${flags} -o velk_${example})
+    run(COMMAND "${C_COMPILER}" ${warnings} "${examples}/${example}.c" ${flags} -o velk_${example})
     elf_dynamic("${work}/velk_${example}" dynamic)
     if(dynamic MATCHES "R(UN)?PATH")
       fail("velk_${example} carries a search path:\n${dynamic}")
@@ -222,9 +259,9 @@ elseif(MODE STREQUAL "pkg-config")
   run_examples("${work}/velk_demo" "${work}/velk_xml_demo" ENV ${run_env})
 
 elseif(MODE STREQUAL "find-package")
-  install_package("${prefix}")
+  install_and_move()
   string(REPLACE ";" " " c_flags "${warnings}")
-  run(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE_DIR}/examples" -B "${work}/build" -G "${GENERATOR}"
+  run(COMMAND "${CMAKE_COMMAND}" -S "${examples}" -B "${work}/build" -G "${GENERATOR}"
           "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release
           "-DCMAKE_C_FLAGS=${c_flags}")
   run(COMMAND "${CMAKE_COMMAND}" --build "${work}/build")
