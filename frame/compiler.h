@@ -1,6 +1,13 @@
 // What the library asks of the compiler beyond standard C++, in one place:
-// whether AddressSanitizer instruments this build, and prefetch hints.
+// whether AddressSanitizer instruments this build, inlining where a call
+// would cost a hot loop, and prefetch hints.
 #pragma once
+
+#if defined(__GNUC__) || defined(__clang__)
+#define VELK_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VELK_ALWAYS_INLINE inline
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VELK_ADDRESS_SANITIZER 1

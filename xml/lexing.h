@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "frame/compiler.h"
+
 namespace velk::xml::lex {
 
 inline unsigned char byte_at(const char *s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
@@ -64,7 +66,8 @@ struct TagName {
 // its closing one ("<b//>" is a closed "b"), so that no element name ends in
 // "/", which the writer could not give back; end tags keep their name as
 // written.
-inline TagName tag_name(const char *s, std::size_t n, std::size_t start) {
+// Inlined where it is called: the parser meets it at every tag.
+VELK_ALWAYS_INLINE TagName tag_name(const char *s, std::size_t n, std::size_t start) {
     auto without_slashes = [&](std::size_t end) {
         if (s[start] != '/')
             while (end > start + 1 && s[end - 1] == '/')
