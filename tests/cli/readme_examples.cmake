@@ -22,8 +22,14 @@ set(problems "")
 function(run_example command expected)
   separate_arguments(args UNIX_COMMAND "${command}")
   list(REMOVE_AT args 0) # "velkxml"
-  execute_process(COMMAND ${EMULATOR} "${TOOL}" ${args}
-    WORKING_DIRECTORY "${WORKDIR}" OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  foreach(attempt 1 2 3)
+    execute_process(COMMAND ${EMULATOR} "${TOOL}" ${args}
+      WORKING_DIRECTORY "${WORKDIR}" OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    velk_wine_start_failed("${out}" again)
+    if(NOT EMULATOR OR NOT again)
+      break()
+    endif()
+  endforeach()
   string(REPLACE "\r\n" "\n" out "${out}")
   if(EMULATOR)
     velk_drop_wine_lines(out)

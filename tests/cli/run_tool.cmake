@@ -48,12 +48,18 @@ set(input_args "")
 if(DEFINED INPUT)
   set(input_args INPUT_FILE "${INPUT}")
 endif()
-execute_process(COMMAND ${env_args} ${EMULATOR} "${TOOL}" ${ARGS}
-  WORKING_DIRECTORY "${WORKDIR}"
-  ${input_args}
-  RESULT_VARIABLE status
-  OUTPUT_VARIABLE out
-  ERROR_VARIABLE err)
+foreach(attempt 1 2 3)
+  execute_process(COMMAND ${env_args} ${EMULATOR} "${TOOL}" ${ARGS}
+    WORKING_DIRECTORY "${WORKDIR}"
+    ${input_args}
+    RESULT_VARIABLE status
+    OUTPUT_VARIABLE out
+    ERROR_VARIABLE err)
+  velk_wine_start_failed("${out}${err}" again)
+  if(NOT EMULATOR OR NOT again)
+    break()
+  endif()
+endforeach()
 # The Windows build writes CR LF line ends; compare lines, not line ends.
 string(REPLACE "\r\n" "\n" out "${out}")
 string(REPLACE "\r\n" "\n" err "${err}")

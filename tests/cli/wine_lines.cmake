@@ -9,3 +9,14 @@ function(velk_drop_wine_lines var)
   string(SUBSTRING "${text}" 1 -1 text)
   set(${var} "${text}" PARENT_SCOPE)
 endfunction()
+
+# Now and then Wine fails to start a program at all ("Application could not
+# be started ... ShellExecuteEx failed"), before the program runs: the
+# tests then run it again, at most twice more.
+function(velk_wine_start_failed text var)
+  if(text MATCHES "ShellExecuteEx failed|Application could not be started")
+    set(${var} TRUE PARENT_SCOPE)
+  else()
+    set(${var} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
