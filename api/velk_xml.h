@@ -110,15 +110,15 @@
  * 76 path not found (a folder on the way is missing), 67 too many open
  * files, 70 access denied, locked or in use elsewhere (a sharing
  * violation), 7 out of memory, 61 disk full, 62 the file ends before the
- * data it announces, 64 a bad file name (empty, holding "*" or "?", or
- * longer than 255 bytes, refused when the file is opened, before the system
- * is asked), 75 any other failure; rarer system failures give 51, 68, 71,
- * 72, 74 or 241. Every file call asks whether the file exists before it
- * opens it (FILE NAMES, below), so 64 is seen from every call given a name
- * longer than 255 bytes, from a writer given an empty name or a pattern that
- * matches no file, and from a reader given a pattern that matches a file;
- * the other bad names get the "not found" or "exists" message of their
- * call.
+ * data it announces, 64 a bad file name (empty, holding "*", "?" or a NUL
+ * byte, or longer than 255 bytes, refused when the file is opened, before
+ * the system is asked), 75 any other failure; rarer system failures give
+ * 51, 68, 71, 72, 74 or 241. Every file call asks whether the file exists
+ * before it opens it (FILE NAMES, below), so 64 is seen from every call
+ * given a name longer than 255 bytes or holding a NUL byte, from a writer
+ * given an empty name or a pattern that matches no file, and from a reader
+ * given a pattern that matches a file; the other bad names get the "not
+ * found" or "exists" message of their call.
  *
  * On Linux the system's errors give these numbers: ENOENT 53, or 76 when a
  * folder on the way is missing; ENOTDIR 76; EMFILE and ENFILE 67; EACCES,
@@ -130,9 +130,10 @@
  * 51, 68, 71, 72, 74 and 241 do not occur on Linux.
  *
  * FILE NAMES are passed to the system as given (relative names resolve
- * against the current directory). A name longer than 255 bytes is refused:
- * it exists for no call, no call removes it, and every open refuses it
- * (number 64); up to release 1.0.0 it was cut after 255 bytes and named
+ * against the current directory). A name longer than 255 bytes, or one
+ * holding a NUL byte (possible in a counted string), is refused: it exists
+ * for no call, no call removes it, and every open refuses it (number 64);
+ * up to release 1.0.0 it was cut after 255 bytes, or at the NUL, and named
  * another file. Whether a file
  * "exists" is a directory search for the name that matches a regular file:
  * folders do not count, nor (on Windows) hidden or system files; a name

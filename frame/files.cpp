@@ -10,11 +10,11 @@ namespace velk::files {
 
 namespace {
 
-// The platform is given a name up to any NUL.
-std::string platform_name(std::string_view name) { return std::string(name).c_str(); }
+// The platform is given the name as a C string (a usable name holds no NUL).
+std::string platform_name(std::string_view name) { return std::string(name); }
 
 bool refused(std::string_view name) {
-    return name.empty() || too_long(name) || name.find_first_of("*?") != std::string_view::npos;
+    return name.empty() || unusable(name) || name.find_first_of("*?") != std::string_view::npos;
 }
 
 // The failure switch for file operations (tests only).
@@ -36,12 +36,12 @@ int number(std::uint32_t code) { return code == 0 ? 0 : file_error_number(code);
 } // namespace
 
 bool exists(std::string_view name) {
-    if (name.empty() || too_long(name)) return false;
+    if (name.empty() || unusable(name)) return false;
     return platform::file_exists(platform_name(name).c_str());
 }
 
 bool remove(std::string_view name) {
-    if (name.empty() || too_long(name)) return false;
+    if (name.empty() || unusable(name)) return false;
     if (injected(testing::FileOp::remove)) return false;
     return platform::file_delete(platform_name(name).c_str()) == 0;
 }

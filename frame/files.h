@@ -16,15 +16,20 @@ using platform::Access;
 using platform::Disposition;
 using platform::Share;
 
-// The longest name given to the platform, in bytes. A longer name used to be
-// cut to its first 255 bytes, which name another file: now it exists for no
-// one, cannot be removed, and opens as a name that is empty or holds "*" or
-// "?" does: refused with the number 64.
+// The longest name given to the platform, in bytes.
 constexpr std::size_t kMaxFileName = 255;
-inline bool too_long(std::string_view name) { return name.size() > kMaxFileName; }
+
+// A name that the platform cannot be given as it stands: longer than
+// kMaxFileName bytes (it used to be cut to its first 255 bytes), or holding
+// a NUL byte (it used to be cut there). Either way it named another file:
+// now it exists for no one, cannot be removed, and opens as a name that is
+// empty or holds "*" or "?" does: refused with the number 64.
+inline bool unusable(std::string_view name) {
+    return name.size() > kMaxFileName || name.find('\0') != std::string_view::npos;
+}
 
 // The existence test (a pattern with "*" or "?" matches as a search); false
-// for a name longer than kMaxFileName.
+// for an unusable name.
 bool exists(std::string_view name);
 
 // Deletes the file; false when the platform refuses.
@@ -39,9 +44,8 @@ class File {
     File(const File &) = delete;
     ~File(); // closes a file still open, ignoring the outcome
 
-    // Opens the name; a name that is empty, holds "*" or "?", or is longer
-    // than kMaxFileName bytes is refused with the number 64 before the
-    // platform is asked.
+    // Opens the name; a name that is empty, holds "*" or "?", or is unusable
+    // is refused with the number 64 before the platform is asked.
     static int open(std::string_view name, Access access, Share share, Disposition disposition, File &out);
 
     bool is_open() const { return handle_ != platform::kNoFile; }

@@ -238,7 +238,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
 }
 
 ListNode *load_from_file(std::string_view file) {
-    if (!files::exists(file) && !files::too_long(file)) { // a long name is refused by the open
+    if (!files::exists(file) && !files::unusable(file)) { // refused by the open
         set_list_error(messages::list_file_does_not_exist(file));
         return nullptr;
     }

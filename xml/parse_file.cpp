@@ -22,7 +22,7 @@ int read_all(files::File &in, std::uint64_t size, ScratchBlock &bytes) {
 } // namespace
 
 XmlNode *parse_file(std::string_view file) {
-    if (!files::exists(file) && !files::too_long(file)) { // a long name is refused by the open
+    if (!files::exists(file) && !files::unusable(file)) { // refused by the open
         set_error(Family::xml, messages::cannot_locate_xml_file(file));
         return nullptr;
     }

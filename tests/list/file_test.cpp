@@ -306,20 +306,23 @@ TEST(ListFile, FieldsOfEveryLengthAcrossTheReadBufferComeBackWhole) {
     llFree(back);
 }
 
-// A name longer than 255 bytes is refused whole (64), in both faces: its
-// first 255 bytes, which the system used to be given, name another file.
-TEST(ListFile, NamesLongerThan255BytesAreRefused) {
+// A name longer than 255 bytes, or holding a NUL byte (the counted face), is
+// refused whole (64): the system used to be given its first 255 bytes, or
+// the bytes before the NUL, which name another file.
+TEST(ListFile, NamesLongerThan255BytesOrHoldingNulAreRefused) {
     TempDir dir;
     std::string kept = dir.file("keep");
     kept += std::string(255 - kept.size(), 'k');
     write_file(kept, kSig + entry("a", "b") + le(-1));
-    const std::string longer = kept + ".lst";
     velk_handle list = llzAdd(0, "c", "d");
-    EXPECT_EQ(llListToFile(list, bs(longer)), 0);
-    EXPECT_EQ(take(llLastError()), "Unable to create save file " + longer + "Error = 64");
-    EXPECT_EQ(llzListFromFile(longer.c_str()), 0u);
-    EXPECT_EQ(take(llLastError()), "Unable to open file " + longer + " Error = 64");
-    EXPECT_EQ(llListFromFile(bs(longer)), 0u);
+    for (const std::string &name : {kept + ".lst", kept + std::string("\0.bak", 5)}) {
+        SCOPED_TRACE(name.size());
+        EXPECT_EQ(llListToFile(list, bs(name)), 0);
+        EXPECT_EQ(take(llLastError()), "Unable to create save file " + name + "Error = 64");
+        EXPECT_EQ(llListFromFile(bs(name)), 0u);
+        EXPECT_EQ(take(llLastError()), "Unable to open file " + name + " Error = 64");
+    }
+    EXPECT_EQ(llzListFromFile((kept + ".lst").c_str()), 0u);
     EXPECT_EQ(read_file(kept), kSig + entry("a", "b") + le(-1));
     llFree(list);
 }

@@ -192,21 +192,26 @@ TEST(XmlFile, TreeToFileWriteAndCloseFailuresAreReported) {
     xmlFree(doc);
 }
 
-// A name longer than 255 bytes is refused whole (64), in both faces: its
-// first 255 bytes, which the system used to be given, name another file.
-TEST(XmlFile, NamesLongerThan255BytesAreRefused) {
+// A name longer than 255 bytes, or holding a NUL byte (the counted face), is
+// refused whole (64): the system used to be given its first 255 bytes, or
+// the bytes before the NUL, which name another file.
+TEST(XmlFile, NamesLongerThan255BytesOrHoldingNulAreRefused) {
     TempDir dir;
     std::string kept = dir.file("keep");
     kept += std::string(255 - kept.size(), 'k');
     write_file(kept, "<old/>");
-    const std::string longer = kept + ".new.xml";
     velk_handle doc = parse("<new/>");
-    EXPECT_EQ(xmlTreeToFile(doc, bs(longer), 1), 0);
-    EXPECT_EQ(xml_error(), "Unable to open output file '" + longer + "', err=64");
+    for (const std::string &name : {kept + ".new.xml", kept + std::string("\0.bak", 5)}) {
+        SCOPED_TRACE(name.size());
+        EXPECT_EQ(xmlTreeToFile(doc, bs(name), 1), 0);
+        EXPECT_EQ(xml_error(), "Unable to open output file '" + name + "', err=64");
+        EXPECT_EQ(xmlNodeToFile(doc, bs(name)), 0);
+        EXPECT_EQ(parse_file(name), 0u);
+        EXPECT_EQ(xml_error(), "Error opening xml file " + name + " error=64");
+    }
+    const std::string longer = kept + ".new.xml";
     EXPECT_EQ(xmlzNodeToFile(doc, longer.c_str()), 0);
     EXPECT_EQ(xml_error(), "Unable to open output file '" + longer + "' err=64");
-    EXPECT_EQ(parse_file(longer), 0u);
-    EXPECT_EQ(xml_error(), "Error opening xml file " + longer + " error=64");
     EXPECT_EQ(xmlzParseFile(longer.c_str()), 0u);
     EXPECT_EQ(read_file(kept), "<old/>");
     xmlFree(doc);
