@@ -140,15 +140,32 @@
  * with "*" or "?" is a pattern for that search, while every open refuses it
  * (number 64).
  *
- * LOCKS. A file held "exclusively" while it is read or written keeps other
- * openers out; one "shared" admits other shared openers. On Windows this is
- * the sharing mode of the open. On Linux it is an ADVISORY flock() lock,
+ * LOCKS. A file held "exclusively" while it is read keeps other openers
+ * out; one "shared" admits other shared openers. On Windows this is the
+ * sharing mode of the open. On Linux it is an ADVISORY flock() lock,
  * LOCK_EX or LOCK_SH, asked for without waiting: a conflicting lock that
  * another opener holds fails the call at once with the number 70. Such a
  * lock binds only programs that take flock() locks too: a program that
  * does not (or that takes POSIX fcntl() locks, which are separate) reads,
  * writes and deletes the file regardless, and the library's calls do not
  * see its fcntl() locks.
+ *
+ * WRITING FILES. Every writer (llListToFile, xmlTreeToFile, xmlNodeToFile)
+ * writes into a new file of a private name in the folder of FILE (".velk",
+ * eight hex digits, ".tmp"), that no other program has open, and when all
+ * of it is written and closed gives it the name FILE in one step (a rename;
+ * one that fails when the name is taken, unless a file is to be replaced).
+ * So a reader of FILE finds the old file or the whole new one, never a
+ * part, and is never refused because a write is in progress; a write that
+ * fails (a full disk, the file-size limit) removes the private file and
+ * leaves FILE as it was. A replaced file's other names (hard links) keep
+ * the old bytes, and a symbolic link under the name FILE is replaced by the
+ * new file, not followed. On Linux a replacement keeps the replaced file's
+ * permission bits, and its owner and group where the process may set them;
+ * on Windows the new file has its folder's inherited permissions. The
+ * files are not synced to the disk: a power loss may still lose what the
+ * system had not written. A process killed while it writes leaves its
+ * private file behind.
  *
  * TEXT is bytes: no character encoding is interpreted, no byte-order mark
  * is added or removed. Line breaks that the library writes are CR LF.
@@ -700,9 +717,10 @@ VELK_API velk_handle VELK_CALL llzDelimToList(const char *text, const char *deli
  *   "Unable to create save file FILEError = N"
  *       (no blank before "Error"; N 7 when memory ran out)
  *   "i/o error writing to file FILE"
- *       (a write or the close failed; the part written stays on disk, so
- *       that a second call fails with the first message)
- * The file is held exclusively while it is written (see LOCKS).
+ *       (a write or the close failed, as on a full disk: no file is left)
+ * The list is written under a private name beside FILE (see WRITING
+ * FILES) and takes the name FILE only when whole, never in the place of a
+ * file, not even one made meanwhile: then the second message, N 75.
  */
 VELK_API int32_t VELK_CALL llListToFile(velk_handle list, velk_bstr file);
 VELK_API int32_t VELK_CALL llzListToFile(velk_handle list, const char *file);
@@ -1092,44 +1110,42 @@ VELK_API const char *VELK_CALL xmlzTreeToString(velk_handle node, int32_t indent
  *   node       0 writes an empty file.
  *   file       the file name; released by the call.
  *   overwrite  VELK_KEEP_EXISTING (0) refuses an existing file; any other
- *              value (VELK_OVERWRITE) deletes it first, once the text is
- *              built.
+ *              value (VELK_OVERWRITE) replaces it with the new file, which
+ *              keeps its permission bits (see WRITING FILES).
  *
- * The file is created new and held exclusively while it is written; when
- * that fails after an old file was deleted, the old file is gone. Returns 1
- * when the whole text was written, 0 on failure with one of these XML-family
- * messages:
+ * The text is written under a private name beside FILE and takes the name
+ * FILE only when whole (see WRITING FILES): a failure leaves the old file,
+ * or no file, as it was. Returns 1 when the whole text was written, 0 on
+ * failure with one of these XML-family messages:
  *   "Output file exists: FILE"
  *   "Output file exists and cannot be deleted."
+ *       (with overwrite, a file that may not be replaced: held by another
+ *       program's exclusive lock, or on Windows open in any program or
+ *       read-only, or in a folder that does not let this process remove it)
  *   "Unable to open output file 'FILE', err=N"
+ *       (N 75 also when a file of that name was made meanwhile)
  *   "Error writing output file 'FILE', err=N"   (N 7: memory ran out)
- * After a failed write or close THE PART WRITTEN STAYS ON DISK, so that a
- * second call without overwrite fails with the first message: delete the
- * file, or pass VELK_OVERWRITE.
  *
- * A name with "*" or "?" is never written. Without overwrite the call fails
- * with "Output file exists: FILE" when the pattern matches a file, else
- * with the number 64. With overwrite, when the pattern matches a file, the
- * call deletes the file whose name is exactly FILE, "*" or "?" included,
- * if there is one, and then fails with "Output file exists and cannot be
- * deleted." while the pattern still matches a file, else with the number 64.
+ * A name with "*" or "?" is never written, and no file is deleted for it.
+ * The call fails with "Output file exists: FILE" (without overwrite) or
+ * "Output file exists and cannot be deleted." (with it) when the pattern
+ * matches a file, else with the number 64.
  */
 VELK_API int32_t VELK_CALL xmlTreeToFile(velk_handle node, velk_bstr file, int32_t overwrite);
 
 /*
  * xmlNodeToFile, xmlzNodeToFile: the same text into a new file, never over
- * an existing one, shared with other readers and writers while it is
- * written (see LOCKS). Despite the name it writes what xmlTreeToFile
- * writes (the node, its subtree and its following siblings). Returns 1 when
- * written, 0 on failure with one of these XML-family messages (no comma
- * before "err"):
+ * an existing one, not even one made while the text was written (then the
+ * second message, N 75). Despite the name it writes what xmlTreeToFile
+ * writes (the node, its subtree and its following siblings), in the same
+ * way (see WRITING FILES). Returns 1 when written, 0 on failure with one of
+ * these XML-family messages (no comma before "err"):
  *   "File 'FILE' already exists."
  *   "Unable to open output file 'FILE' err=N"
  *   "Error writing output file 'FILE' err=N"
- * As with xmlTreeToFile, the part written stays on disk after a failed
- * write or close, and a second call fails with the first message. A name
- * with "*" or "?" gives the first message when the pattern matches a file,
- * else the number 64. xmlNodeToFile releases file.
+ * A failed write or close leaves no file. A name with "*" or "?" gives the
+ * first message when the pattern matches a file, else the number 64.
+ * xmlNodeToFile releases file.
  */
 VELK_API int32_t VELK_CALL xmlNodeToFile(velk_handle node, velk_bstr file);
 VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);

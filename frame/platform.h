@@ -40,11 +40,11 @@ bool set_thread_value(void *value, ThreadValueRelease release);
 // a semaphore that the DLL could not give back when it is unloaded).
 #if defined(_WIN32)
 class Lock {
-public:
+  public:
     void lock() noexcept;
     void unlock() noexcept;
 
-private:
+  private:
     void *srw_ = nullptr; // an SRWLOCK, ready when null
 };
 #else
@@ -82,18 +82,30 @@ enum class Access { read, read_write };
 // Sharing with other openers while the file is open: none (exclusive),
 // readers only, or readers and writers.
 enum class Share { none, read, read_write };
-// Open a file that exists, or create one that must not exist yet.
-enum class Disposition { open_existing, create_new };
 
 using FileHandle = std::intptr_t;
 constexpr FileHandle kNoFile = -1;
+
+// The bytes that end a file name's folder part ("dir/" of "dir/a.xml").
+#if defined(_WIN32)
+constexpr const char *kFolderEnds = "/\\:";
+#else
+constexpr const char *kFolderEnds = "/";
+#endif
 
 // The existence test: a directory search for the name that matches a regular
 // file (on Windows not hidden or system either). "*" and "?" make the name a
 // search pattern.
 bool file_exists(const char *name);
-std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
-                        FileHandle *out);
+// Opens a file that exists.
+std::uint32_t file_open(const char *name, Access access, Share share, FileHandle *out);
+// Creates a new file, for reading and writing, that no other opener shares;
+// fails (kFileExists) when the name is taken. With like, the file takes the
+// permission bits of the file like, and its owner and group where the
+// process may set them, before a byte is written (POSIX; Windows gives every
+// new file its folder's inherited permissions); without, those of any new
+// file.
+std::uint32_t file_create(const char *name, const char *like, FileHandle *out);
 // Reads up to size bytes; *got is what arrived (0 at the end of the file).
 std::uint32_t file_read(FileHandle file, void *buffer, std::size_t size, std::size_t *got);
 // Writes all the bytes, or fails.
@@ -101,6 +113,17 @@ std::uint32_t file_write(FileHandle file, const void *bytes, std::size_t size);
 std::uint32_t file_size(FileHandle file, std::uint64_t *size);
 std::uint32_t file_close(FileHandle file);
 std::uint32_t file_delete(const char *name);
+// 0 when this process may now put another file in the place of the file
+// name: it is held by no other opener's exclusive lock (on Windows: open
+// without leave to delete it), it is not read-only (Windows), and its
+// folder lets this process remove it. Otherwise the code of the refusal.
+std::uint32_t file_replaceable(const char *name);
+// Gives the closed file from the name to, in one step: with replace, in the
+// place of a file of that name; without, failing (kFileExists) when the
+// name is taken. A reader of to finds the old file or the new one.
+std::uint32_t file_rename(const char *from, const char *to, bool replace);
+// A number that tells this process from others at the same time.
+std::uint32_t process_id();
 
 #if !defined(_WIN32)
 // Blocks up to this size are cut from pages kept for reuse; larger ones are

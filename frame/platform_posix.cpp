@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio> // renameat2
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -87,15 +88,21 @@ bool is_regular(const char *path) {
     return ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// The folder that holds the name: "." for a bare name, "/" for one at the
+// root.
+std::string folder_of(const char *name) {
+    std::string path(name);
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    path.resize(slash == 0 ? 1 : slash);
+    return path;
+}
+
 // Whether the folder that would hold the name exists, which tells "file not
 // found" from "path not found" as Windows does.
 bool folder_exists(const char *name) {
-    std::string path(name);
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return true;
-    path.resize(slash == 0 ? 1 : slash);
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(folder_of(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::uint32_t code_for(int err, const char *name) {
@@ -152,17 +159,20 @@ std::atomic<int> g_fork_lock_count{0};
 
 void take_fork_locks() {
     const int n = g_fork_lock_count.load();
-    for (int i = 0; i < n; ++i) g_fork_locks[i].load()->lock();
+    for (int i = 0; i < n; ++i)
+        g_fork_locks[i].load()->lock();
 }
 
 void release_fork_locks() {
-    for (int i = g_fork_lock_count.load(); i-- > 0;) g_fork_locks[i].load()->unlock();
+    for (int i = g_fork_lock_count.load(); i-- > 0;)
+        g_fork_locks[i].load()->unlock();
 }
 
 } // namespace
 
 void hold_across_fork(Lock &lock) {
-    static const bool registered = ::pthread_atfork(take_fork_locks, release_fork_locks, release_fork_locks) == 0;
+    static const bool registered =
+        ::pthread_atfork(take_fork_locks, release_fork_locks, release_fork_locks) == 0;
     if (!registered) return;
     const int at = g_fork_lock_count.load();
     if (at == kForkLocks) return;
@@ -182,14 +192,11 @@ bool file_exists(const char *name) {
     return any;
 }
 
-std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
-                        FileHandle *out) {
+std::uint32_t file_open(const char *name, Access access, Share share, FileHandle *out) {
     *out = kNoFile;
     // Non-blocking, so that a pipe or device under the name cannot stall the
     // open; anything but a regular file is refused below.
-    int flags = (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
-    if (disposition == Disposition::create_new) flags |= O_CREAT | O_EXCL;
-    int fd = ::open(name, flags, 0666);
+    int fd = ::open(name, (access == Access::read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return code_for(errno, name);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -201,10 +208,28 @@ std::uint32_t file_open(const char *name, Access access, Share share, Dispositio
     if (::flock(fd, (share == Share::none ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         int err = errno;
         ::close(fd);
-        if (disposition == Disposition::create_new) ::unlink(name); // ours, still empty
         return windows_code_from_errno(err, true);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    *out = fd;
+    return 0;
+}
+
+std::uint32_t file_create(const char *name, const char *like, FileHandle *out) {
+    *out = kNoFile;
+    // A file that is to take another's place is private until it has that
+    // file's permission bits: nobody can open it before.
+    int fd = ::open(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, like ? 0600 : 0666);
+    if (fd < 0) return code_for(errno, name);
+    struct stat st;
+    if (like && ::stat(like, &st) == 0) {
+        // The owner first, since a change of owner may clear mode bits; a
+        // process that may not give the file away may still give it the
+        // group. Where a step is refused the file stays the process's own,
+        // or private.
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        (void)!::fchmod(fd, st.st_mode & 0777);
+    }
     *out = fd;
     return 0;
 }
@@ -247,6 +272,41 @@ std::uint32_t file_close(FileHandle file) {
 }
 
 std::uint32_t file_delete(const char *name) { return ::unlink(name) == 0 ? 0 : code_for(errno, name); }
+
+std::uint32_t file_replaceable(const char *name) {
+    // Another opener's exclusive lock keeps the file; a shared one (a reader)
+    // does not, since the reader goes on reading the old file. A file that
+    // this process may not read cannot be asked about its locks.
+    int fd = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        ::close(fd);
+        if (held) return win::kSharingViolation;
+    }
+    // Replacing a file removes its name from the folder: the folder must be
+    // writable and, when sticky, the file or the folder this process's own.
+    std::string folder = folder_of(name);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return code_for(errno, name);
+    struct stat dir, entry;
+    const uid_t me = ::geteuid();
+    if (::stat(folder.c_str(), &dir) == 0 && (dir.st_mode & S_ISVTX) && me != 0 &&
+        ::lstat(name, &entry) == 0 && entry.st_uid != me && dir.st_uid != me)
+        return win::kAccessDenied;
+    return 0;
+}
+
+std::uint32_t file_rename(const char *from, const char *to, bool replace) {
+    if (replace) return ::rename(from, to) == 0 ? 0 : code_for(errno, to);
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return code_for(errno, to);
+    // A file system without an exclusive rename: a second name, which is
+    // refused when taken, then the first name removed.
+    if (::link(from, to) != 0) return code_for(errno, to);
+    ::unlink(from);
+    return 0;
+}
+
+std::uint32_t process_id() { return static_cast<std::uint32_t>(::getpid()); }
 
 } // namespace velk::platform
 

@@ -84,15 +84,22 @@ bool file_exists(const char *name) {
     return found;
 }
 
-std::uint32_t file_open(const char *name, Access access, Share share, Disposition disposition,
-                        FileHandle *out) {
+std::uint32_t file_open(const char *name, Access access, Share share, FileHandle *out) {
     *out = kNoFile;
     DWORD rights = access == Access::read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD sharing = share == Share::none   ? 0
                     : share == Share::read ? FILE_SHARE_READ
                                            : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    DWORD how = disposition == Disposition::create_new ? CREATE_NEW : OPEN_EXISTING;
-    HANDLE h = CreateFileA(name, rights, sharing, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(name, rights, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    *out = reinterpret_cast<FileHandle>(h);
+    return 0;
+}
+
+std::uint32_t file_create(const char *name, const char *, FileHandle *out) {
+    *out = kNoFile;
+    HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     *out = reinterpret_cast<FileHandle>(h);
     return 0;
@@ -136,5 +143,24 @@ std::uint32_t file_close(FileHandle file) {
 }
 
 std::uint32_t file_delete(const char *name) { return DeleteFileA(name) ? 0 : GetLastError(); }
+
+std::uint32_t file_replaceable(const char *name) {
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    if (attributes & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+    // Leave to delete the file is what a replacement needs; an opener that
+    // did not share it refuses this open.
+    HANDLE h = CreateFileA(name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError();
+    CloseHandle(h);
+    return 0;
+}
+
+std::uint32_t file_rename(const char *from, const char *to, bool replace) {
+    return MoveFileExA(from, to, replace ? MOVEFILE_REPLACE_EXISTING : 0) ? 0 : GetLastError();
+}
+
+std::uint32_t process_id() { return GetCurrentProcessId(); }
 
 } // namespace velk::platform

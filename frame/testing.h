@@ -28,8 +28,9 @@ std::size_t block_cache_bytes();
 
 // Makes the nth file operation of a kind from now fail with a Windows error
 // code (nth 0 switches it off). Only that one operation fails; a failed
-// close still releases the file.
-enum class FileOp { open, read, write, size, close, remove };
+// close still releases the file. open is also the making of a new file;
+// place is a new file taking its name.
+enum class FileOp { open, read, write, size, close, place };
 void fail_file_operation(FileOp op, unsigned nth, std::uint32_t windows_code);
 
 } // namespace velk::testing

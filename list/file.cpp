@@ -60,7 +60,7 @@ std::int32_t get_length(const unsigned char *at) {
 // large writes. The first failure sticks.
 class ChunkWriter {
   public:
-    ChunkWriter(files::File &file, char *buffer) : file_(file), buffer_(buffer) {}
+    ChunkWriter(files::NewFile &file, char *buffer) : file_(file), buffer_(buffer) {}
     void put(const void *bytes, std::size_t size) {
         if (failed_ || size == 0) return;
         if (used_ + size > kChunk) {
@@ -104,7 +104,7 @@ class ChunkWriter {
     bool failed() const { return failed_; }
 
   private:
-    files::File &file_;
+    files::NewFile &file_;
     char *buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
@@ -212,14 +212,13 @@ bool save_to_file(const ListNode *list, std::string_view file) {
         set_list_error(messages::list_file_exists(file));
         return false;
     }
-    // The write buffer comes first, so that running out of memory leaves no
-    // empty file behind.
+    // The write buffer comes first, so that running out of memory makes no
+    // file at all. The list is written under a private name and takes its
+    // name only when whole, never in the place of a file made meanwhile.
     ScratchBlock buffer;
-    files::File out;
+    files::NewFile out;
     int err = buffer.reserve(kChunk) ? 0 : kNoMemoryNumber;
-    if (!err)
-        err = files::File::open(file, files::Access::read_write, files::Share::none,
-                                files::Disposition::create_new, out);
+    if (!err) err = out.create(file, false);
     if (err) {
         if (err == kNoMemoryNumber) free_spare_memory();
         set_list_error(messages::unable_to_create_list_file(file, err));
@@ -231,10 +230,15 @@ bool save_to_file(const ListNode *list, std::string_view file) {
         writer.put_entry(name_text(node), data_text(node));
     writer.put_length(-1);
     writer.flush();
-    bool written = !writer.failed();
-    if (out.close() != 0) written = false;
-    if (!written) set_list_error(messages::error_writing_list_file(file));
-    return written;
+    if (writer.failed() || out.close() != 0) {
+        set_list_error(messages::error_writing_list_file(file));
+        return false;
+    }
+    if ((err = out.place(false))) {
+        set_list_error(messages::unable_to_create_list_file(file, err));
+        return false;
+    }
+    return true;
 }
 
 ListNode *load_from_file(std::string_view file) {
@@ -243,11 +247,9 @@ ListNode *load_from_file(std::string_view file) {
         return nullptr;
     }
     files::File in;
-    int err = files::File::open(file, files::Access::read_write, files::Share::none,
-                                files::Disposition::open_existing, in);
+    int err = files::File::open(file, files::Access::read_write, files::Share::none, in);
     if (err) // a file that cannot be written may still be read
-        err = files::File::open(file, files::Access::read, files::Share::none,
-                                files::Disposition::open_existing, in);
+        err = files::File::open(file, files::Access::read, files::Share::none, in);
     if (err) {
         set_list_error(messages::unable_to_open_list_file(file, err));
         return nullptr;

@@ -9,8 +9,9 @@
 
 namespace velk::list {
 
-// Saves the chain from list on into a new file; never writes into a file that
-// exists. False (with the list family's error text set) on failure.
+// Saves the chain from list on into a new file, written whole before it takes
+// its name (see files::NewFile), never in the place of a file, not even one
+// made meanwhile. False (with the list family's error text set) on failure.
 bool save_to_file(const ListNode *list, std::string_view file);
 
 // Loads a list file into a new list; null on failure (error text set) and

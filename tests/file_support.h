@@ -2,11 +2,13 @@
 // what the library wrote.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #if defined(_WIN32)
 #include <process.h>
@@ -87,5 +89,15 @@ inline bool read_only_holds() {
 }
 
 inline bool file_present(const std::string &path) { return std::filesystem::exists(path); }
+
+// The names in a folder, sorted: what a call left there, private files
+// included.
+inline std::vector<std::string> names_in(const TempDir &dir) {
+    std::vector<std::string> out;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.file("")))
+        out.push_back(entry.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 
 } // namespace velk_test

@@ -11,38 +11,42 @@ namespace velk::xml {
 
 namespace {
 
-// How the two writers share the file while they write it, and which of the
-// two wordings their messages take.
-struct Wording {
-    files::Share share;
-    messages::FileWriter writer;
-};
+using messages::FileWriter;
 
 // The compact text of the node; false (with the message set) when memory ran
 // out. Built before anything is done to files, so that a failure loses none.
-bool build_text(const XmlNode *node, std::string_view file, const Wording &how, TextBuffer &text) {
+bool build_text(const XmlNode *node, std::string_view file, FileWriter writer, TextBuffer &text) {
     try {
         write_tree(text, node, false);
         return true;
     } catch (const std::bad_alloc &) {
-        set_error(Family::xml, messages::error_writing_output_file(how.writer, file, kNoMemoryNumber));
+        set_error(Family::xml, messages::error_writing_output_file(writer, file, kNoMemoryNumber));
         return false;
     }
 }
 
-// Creates the file (a new one only, so that nothing that exists is ever
-// partly overwritten) and writes the text whole.
-bool write_new_file(const TextBuffer &text, std::string_view file, const Wording &how) {
-    files::File out;
-    if (int err = files::File::open(file, files::Access::read_write, how.share,
-                                    files::Disposition::create_new, out)) {
-        set_error(Family::xml, messages::unable_to_open_output_file(how.writer, file, err));
+// Writes the text whole into a new file that then takes the name file, in
+// the place of the file there when replacing. Until then nothing under that
+// name changes: a failure leaves the old file, or no file, as it was.
+bool write_file(const TextBuffer &text, std::string_view file, FileWriter writer, bool replacing) {
+    files::NewFile out;
+    if (int err = out.create(file, replacing)) {
+        set_error(Family::xml, messages::unable_to_open_output_file(writer, file, err));
         return false;
     }
     int err = out.write(text.view().data(), text.view().size());
-    int closed = out.close();
-    if (err || closed) {
-        set_error(Family::xml, messages::error_writing_output_file(how.writer, file, err ? err : closed));
+    if (!err) err = out.close();
+    if (err) {
+        set_error(Family::xml, messages::error_writing_output_file(writer, file, err));
+        return false;
+    }
+    if (int refused = out.place(replacing)) {
+        // The old file was kept from the replacement after all; otherwise
+        // the name was taken meanwhile, or could not be made.
+        if (replacing && files::exists(file))
+            set_error(Family::xml, messages::kOutputFileCannotBeDeleted);
+        else
+            set_error(Family::xml, messages::unable_to_open_output_file(writer, file, refused));
         return false;
     }
     return true;
@@ -51,32 +55,29 @@ bool write_new_file(const TextBuffer &text, std::string_view file, const Wording
 } // namespace
 
 bool tree_to_file(const XmlNode *node, std::string_view file, bool overwrite) {
-    const Wording how{files::Share::none, messages::FileWriter::tree_to_file};
+    const FileWriter writer = FileWriter::tree_to_file;
     bool existed = files::exists(file);
     if (existed && !overwrite) {
         set_error(Family::xml, messages::output_file_exists(file));
         return false;
     }
     TextBuffer text;
-    if (!build_text(node, file, how, text)) return false; // the old file is still there
-    if (existed) {
-        files::remove(file);
-        if (files::exists(file)) {
-            set_error(Family::xml, messages::kOutputFileCannotBeDeleted);
-            return false;
-        }
+    if (!build_text(node, file, writer, text)) return false; // the old file is still there
+    if (existed && !files::replaceable(file)) {
+        set_error(Family::xml, messages::kOutputFileCannotBeDeleted);
+        return false;
     }
-    return write_new_file(text, file, how);
+    return write_file(text, file, writer, existed);
 }
 
 bool node_to_file(const XmlNode *node, std::string_view file) {
-    const Wording how{files::Share::read_write, messages::FileWriter::node_to_file};
+    const FileWriter writer = FileWriter::node_to_file;
     if (files::exists(file)) {
         set_error(Family::xml, messages::file_already_exists(file));
         return false;
     }
     TextBuffer text;
-    return build_text(node, file, how, text) && write_new_file(text, file, how);
+    return build_text(node, file, writer, text) && write_file(text, file, writer, false);
 }
 
 } // namespace velk::xml

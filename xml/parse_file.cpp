@@ -27,8 +27,7 @@ XmlNode *parse_file(std::string_view file) {
         return nullptr;
     }
     files::File in;
-    if (int err = files::File::open(file, files::Access::read, files::Share::read,
-                                    files::Disposition::open_existing, in)) {
+    if (int err = files::File::open(file, files::Access::read, files::Share::read, in)) {
         set_error(Family::xml, messages::error_opening_xml_file(file, err));
         return nullptr;
     }

@@ -1,8 +1,8 @@
 // Failure sweeps over the file functions: every allocation, and every
 // platform file operation of each kind (open, read, write, size, close,
-// remove) failing in turn with a Windows error code. Each run checks the
-// result, the exact message, that nothing leaked, and that no file that
-// existed before the call was changed.
+// place) failing in turn with a Windows error code. Each run checks the
+// result, the exact message, that nothing leaked, that no file that existed
+// before the call was changed, and that no other file was left behind.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -85,13 +85,13 @@ struct Kind {
     std::uint32_t code;
 };
 const std::vector<Kind> kKinds = {
-    {FileOp::open, "open", 5},      // access denied
-    {FileOp::open, "open", 32},     // sharing violation
-    {FileOp::read, "read", 23},     // data error (CRC)
-    {FileOp::write, "write", 112},  // disk full
-    {FileOp::size, "size", 5},      // access denied
-    {FileOp::close, "close", 112},  // disk full while flushing
-    {FileOp::remove, "remove", 32}, // in use by another process
+    {FileOp::open, "open", 5},     // access denied
+    {FileOp::open, "open", 32},    // sharing violation
+    {FileOp::read, "read", 23},    // data error (CRC)
+    {FileOp::write, "write", 112}, // disk full
+    {FileOp::size, "size", 5},     // access denied
+    {FileOp::close, "close", 112}, // disk full while flushing
+    {FileOp::place, "place", 32},  // in use by another process
 };
 
 // The message a run without failure leaves, and a file the call must not touch.
@@ -143,6 +143,8 @@ void sweep_file_case(const FileCase &c) {
                 if (name == "target" && c.replaces_target) continue;
                 EXPECT_TRUE(after.count(name) && after.at(name) == bytes) << name << " was changed";
             }
+            for (const auto &[name, bytes] : after)
+                EXPECT_TRUE(name == "target" || before.count(name)) << name << " was left behind";
             switch (expected.target) {
             case Target::absent:
                 EXPECT_FALSE(after.count("target"));
@@ -173,9 +175,9 @@ std::string written(int32_t result, const std::string &target) {
 TEST(FileSweep, FileOperationsListSave) {
     velk_handle list = make_list({{"alpha", "1"}, {"beta", ""}, {"gamma", std::string(300000, 'g')}});
     auto failed = [](FileOp op, unsigned, const std::string &target) -> Expect {
-        if (op == FileOp::open)
+        if (op == FileOp::open || op == FileOp::place)
             return {"0", "Unable to create save file " + target + "Error = 70", Target::absent};
-        return {"0", "i/o error writing to file " + target, Target::present}; // the partial file stays
+        return {"0", "i/o error writing to file " + target, Target::absent}; // nothing is left
     };
     auto exists = [](const std::string &target) {
         return "Unable to save linked list. File " + target + " already exists.";
@@ -259,21 +261,22 @@ TEST(FileSweep, FileOperationsXmlWriteFiles) {
     // "err=", xmlNodeToFile without.
     auto failed_with = [](const char *err) {
         return [err](FileOp op, unsigned, const std::string &target) -> Expect {
-            if (op == FileOp::open)
+            if (op == FileOp::open || op == FileOp::place)
                 return {"0", "Unable to open output file '" + target + err + "70", Target::absent};
             if (op == FileOp::write || op == FileOp::close)
-                return {"0", "Error writing output file '" + target + err + "61", Target::present};
+                return {"0", "Error writing output file '" + target + err + "61", Target::absent};
             return {"unexpected", ""};
         };
     };
     auto tree_failed = failed_with("', err=");
     auto node_failed = failed_with("' err=");
-    // Over an existing file with overwrite: the file goes first, unless the
-    // deletion fails.
+    // Over an existing file with overwrite: the old file stays whole whatever
+    // fails, and a replacement refused is told as a deletion refused.
     auto overwrite_failed = [&](FileOp op, unsigned nth, const std::string &target) -> Expect {
-        if (op == FileOp::remove)
-            return {"0", "Output file exists and cannot be deleted.", Target::unchanged};
-        return tree_failed(op, nth, target);
+        if (op == FileOp::place) return {"0", "Output file exists and cannot be deleted.", Target::unchanged};
+        Expect e = tree_failed(op, nth, target);
+        e.target = Target::unchanged;
+        return e;
     };
     auto none = [](FileOp, unsigned, const std::string &) -> Expect { return {"unexpected", ""}; };
     auto tree_to_file = [&](int32_t overwrite) {

@@ -34,8 +34,7 @@ bool probe(FileOp op, const TempDir &dir) {
     if (!file_present(name)) write_file(name, "p");
     files::File f;
     auto open = [&](files::Access access) {
-        return files::File::open(name, access, files::Share::read_write, files::Disposition::open_existing,
-                                 f) == 0;
+        return files::File::open(name, access, files::Share::read_write, f) == 0;
     };
     switch (op) {
     case FileOp::open:
@@ -53,8 +52,11 @@ bool probe(FileOp op, const TempDir &dir) {
     }
     case FileOp::close:
         return open(files::Access::read) && f.close() == 0;
-    case FileOp::remove:
-        return files::remove(name);
+    case FileOp::place: {
+        files::NewFile made;
+        return made.create(dir.file("made"), false) == 0 && made.close() == 0 && made.place(false) == 0 &&
+               std::filesystem::remove(dir.file("made"));
+    }
     }
     return false;
 }
@@ -128,8 +130,8 @@ const char *kind_name(FileOp op) {
         return "size";
     case FileOp::close:
         return "close";
-    case FileOp::remove:
-        return "remove";
+    case FileOp::place:
+        return "place";
     }
     return "?";
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_support.h"
+#include "frame/errors.h"
 #include "frame/files.h"
 #include "xml_support.h"
 
@@ -76,8 +77,7 @@ TEST(XmlFile, ParseFileOpenAndReadFailuresAreReported) {
     EXPECT_EQ(watch.leaked(), 0);
     velk::files::File holder; // held exclusively by another opener
     ASSERT_EQ(velk::files::File::open(dir.file("a.xml"), velk::files::Access::read_write,
-                                      velk::files::Share::none, velk::files::Disposition::open_existing,
-                                      holder),
+                                      velk::files::Share::none, holder),
               0);
     EXPECT_EQ(parse_file(dir.file("a.xml")), 0u);
     EXPECT_EQ(xml_error(), "Error opening xml file " + dir.file("a.xml") + " error=70");
@@ -118,14 +118,30 @@ TEST(XmlFile, TreeToFileExistingFilesAreRefusedOrReplacedOnRequest) {
     xmlFree(doc);
 }
 
-TEST(XmlFile, TreeToFileAFileThatCannotBeDeletedStays) {
+TEST(XmlFile, TreeToFileAFileThatCannotBeReplacedStays) {
     TempDir dir;
     velk_handle doc = parse("<new/>");
-    write_file(dir.file("kept.xml"), "kept");
-    velk::testing::fail_file_operation(FileOp::remove, 1, 5);
-    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("kept.xml")), 1), 0);
+    const std::string kept = dir.file("kept.xml");
+    write_file(kept, "kept");
+    velk::testing::fail_file_operation(FileOp::place, 1, 5); // refused at the last step
+    EXPECT_EQ(xmlTreeToFile(doc, bs(kept), 1), 0);
     EXPECT_EQ(xml_error(), "Output file exists and cannot be deleted.");
-    EXPECT_EQ(read_file(dir.file("kept.xml")), "kept");
+    EXPECT_EQ(read_file(kept), "kept");
+    {
+        velk::files::File holder; // another opener's exclusive hold
+        ASSERT_EQ(
+            velk::files::File::open(kept, velk::files::Access::read_write, velk::files::Share::none, holder),
+            0);
+        velk::set_error(velk::Family::xml, "");
+        EXPECT_EQ(xmlTreeToFile(doc, bs(kept), 1), 0);
+        EXPECT_EQ(xml_error(), "Output file exists and cannot be deleted.");
+    }
+    EXPECT_EQ(read_file(kept), "kept");
+    // A pattern names no file to replace: nothing is deleted.
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("kept.*")), 1), 0);
+    EXPECT_EQ(xml_error(), "Output file exists and cannot be deleted.");
+    EXPECT_EQ(names_in(dir), std::vector<std::string>{"kept.xml"});
+    EXPECT_EQ(read_file(kept), "kept");
     xmlFree(doc);
 }
 
@@ -180,15 +196,21 @@ TEST(XmlFile, TreeToFileAFileTheExistenceTestMissesIsNeverOverwritten) {
 #endif
 }
 
-TEST(XmlFile, TreeToFileWriteAndCloseFailuresAreReported) {
+TEST(XmlFile, TreeToFileWriteAndCloseFailuresAreReportedAndChangeNoFile) {
     TempDir dir;
     velk_handle doc = parse("<a>text</a>");
+    write_file(dir.file("old.xml"), "<old/>");
     velk::testing::fail_file_operation(FileOp::write, 1, 112);
     EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("w.xml")), 0), 0);
     EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("w.xml") + "', err=61");
     velk::testing::fail_file_operation(FileOp::close, 1, 112);
     EXPECT_EQ(xmlzNodeToFile(doc, dir.file("c.xml").c_str()), 0);
     EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("c.xml") + "' err=61");
+    velk::testing::fail_file_operation(FileOp::write, 1, 112);
+    EXPECT_EQ(xmlTreeToFile(doc, bs(dir.file("old.xml")), 1), 0);
+    EXPECT_EQ(xml_error(), "Error writing output file '" + dir.file("old.xml") + "', err=61");
+    EXPECT_EQ(read_file(dir.file("old.xml")), "<old/>");
+    EXPECT_EQ(names_in(dir), std::vector<std::string>{"old.xml"}); // no part of a file is left
     xmlFree(doc);
 }
 
