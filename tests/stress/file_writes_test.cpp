@@ -67,8 +67,6 @@ int entries_in(velk_handle list) {
     return n;
 }
 
-std::string xml_error() { return take(xmlLastError()); }
-
 } // namespace
 
 // A reader of a name that is being written finds no file or the whole file:
@@ -155,6 +153,8 @@ TEST(FileWrites, ReadersRacingAReplacementFindAWholeDocument) {
 
 #if !defined(_WIN32)
 namespace {
+
+std::string xml_error() { return take(xmlLastError()); }
 
 // What a child process found wrong, one line each.
 struct Findings {
