@@ -11,8 +11,6 @@ namespace {
 constexpr std::string_view kXmlUri = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
 
-std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
-
 // Splits a qualified name at its colon; false when the name has more than
 // one, one at either end, or a part after it that cannot begin a name.
 bool split(std::string_view name, std::string_view *prefix, std::string_view *local) {

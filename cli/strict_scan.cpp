@@ -44,8 +44,6 @@ constexpr std::array<const char *, kKinds> kPlural = {
     "other findings",
 };
 
-std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
-
 std::string code_point(std::uint32_t cp) {
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp));
@@ -91,11 +89,6 @@ class Scanner {
         findings_.push_back({offset, true, limit, std::move(text)});
         stopped_ = true;
         return n_;
-    }
-    std::size_t skip_spaces(std::size_t i) const {
-        while (i < n_ && chars::is_space(at(i)))
-            ++i;
-        return i;
     }
 
     std::size_t character(std::size_t i);
@@ -307,10 +300,11 @@ std::size_t Scanner::cdata(std::size_t lt) {
 std::size_t Scanner::doctype(std::size_t lt) {
     // The one declaration the parser reads without a fault is "<!DOCTYPE
     // name>": an element named "!DOCTYPE" that holds the rest.
-    std::size_t k = skip_spaces(lt + 9);
+    std::size_t k = chars::skip_spaces(s_, lt + 9);
     const std::size_t name = k;
     k = lex::run_end(s_.data(), k, n_, lex::kAttribNameStops);
-    const bool bare = k > name && skip_spaces(k) < n_ && s_[skip_spaces(k)] == '>';
+    const std::size_t after = chars::skip_spaces(s_, k);
+    const bool bare = k > name && after < n_ && s_[after] == '>';
     return stop(lt,
                 std::string("document type declarations are not read: the parser ") +
                     (bare ? "takes this one for an element '!DOCTYPE' that holds the rest of the document"
@@ -342,7 +336,7 @@ std::size_t Scanner::start_tag(std::size_t lt) {
         // Attributes, each after a blank: a name, "=" and a quoted value.
         for (;;) {
             const std::size_t blank = k;
-            k = skip_spaces(k);
+            k = chars::skip_spaces(s_, k);
             if (k >= n_) return stop(lt, "the input ends inside this tag");
             const unsigned char c = at(k);
             if (c == '>') break;
@@ -358,13 +352,13 @@ std::size_t Scanner::start_tag(std::size_t lt) {
             if (k == blank) return stop(k, "attributes are not separated by a blank");
             const std::size_t a = k;
             k = lex::run_end(s_.data(), k, n_, lex::kAttribNameStops);
-            if (k == a) return stop(k, "'" + std::string(1, s_[k]) + "' where an attribute name belongs");
+            if (k == a) return stop(k, quoted(s_.substr(k, 1)) + " where an attribute name belongs");
             const std::string_view attrib = s_.substr(a, k - a);
             check_name(a, attrib, "attribute name");
-            k = skip_spaces(k);
+            k = chars::skip_spaces(s_, k);
             if (k >= n_ || s_[k] != '=')
                 return stop(a, "attribute " + quoted(attrib) + " without '=' and a value");
-            k = skip_spaces(k + 1);
+            k = chars::skip_spaces(s_, k + 1);
             if (k >= n_ || !lex::is_quote(at(k)))
                 return stop(k, "the value of attribute " + quoted(attrib) + " is not in quotes");
             std::size_t value;
@@ -377,7 +371,7 @@ std::size_t Scanner::start_tag(std::size_t lt) {
     case lex::NameEnd::slash_blank:
         return stop(t.at, "'/' in a tag that '>' does not follow");
     default:
-        return stop(t.at, "'" + std::string(1, s_[t.at]) + "' after the element name " + quoted(name));
+        return stop(t.at, quoted(s_.substr(t.at, 1)) + " after the element name " + quoted(name));
     }
     repeated_attributes(name);
     std::string fault;
@@ -425,10 +419,10 @@ std::size_t Scanner::end_tag(std::size_t lt) {
     if (t.end == lex::NameEnd::unfinished) return stop(lt, "the input ends inside this tag");
     const std::string_view name = s_.substr(lt + 2, t.name_end - lt - 2);
     std::size_t k = t.at;
-    if (t.end == lex::NameEnd::blank) k = skip_spaces(k);
+    if (t.end == lex::NameEnd::blank) k = chars::skip_spaces(s_, k);
     if (k >= n_) return stop(lt, "the input ends inside this tag");
     if (s_[k] != '>' || (t.end != lex::NameEnd::blank && t.end != lex::NameEnd::gt))
-        return stop(k, "'" + std::string(1, s_[k]) + "' in the end tag of " + quoted(name));
+        return stop(k, quoted(s_.substr(k, 1)) + " in the end tag of " + quoted(name));
     if (open_.empty()) return stop(lt, "end tag " + quoted(name) + " with no element open");
     const Open &open = open_.back();
     if (open.name != name)

@@ -1,9 +1,10 @@
 // The characters of XML 1.0 (Fifth Edition) over UTF-8: what a document may
-// hold, and what names are made of.
+// hold, and what names are made of; and how the check's messages quote text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velkxml::chars {
@@ -51,6 +52,14 @@ inline bool is_hex_digit(std::uint32_t c) { return is_digit(c) || (c | 0x20) - '
 
 inline bool is_space(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// The index of the first byte from i on that is no XML space (is_space);
+// s.size() when there is none.
+inline std::size_t skip_spaces(std::string_view s, std::size_t i) {
+    while (i < s.size() && is_space(static_cast<unsigned char>(s[i])))
+        ++i;
+    return i;
+}
+
 inline bool is_name_start(std::uint32_t cp) {
     if (cp < 0x80) return is_letter(cp) || cp == ':' || cp == '_';
     return (cp >= 0xC0 && cp <= 0xD6) || (cp >= 0xD8 && cp <= 0xF6) || (cp >= 0xF8 && cp <= 0x2FF) ||
@@ -75,3 +84,10 @@ inline bool is_name(std::string_view s) {
 }
 
 } // namespace velkxml::chars
+
+namespace velkxml {
+
+// A name or value as the check's messages show it: in single quotes.
+inline std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+
+} // namespace velkxml

@@ -16,20 +16,15 @@ struct Pair {
     std::size_t at;
 };
 
-std::size_t skip_spaces(std::string_view s, std::size_t k, std::size_t end) {
-    while (k < end && chars::is_space(static_cast<unsigned char>(s[k])))
-        ++k;
-    return k;
-}
-
 // Reads the pairs; false with *why set where the parser would read them
 // otherwise than XML does.
 bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vector<Pair> *pairs, std::string *why) {
     const char *p = s.data();
     const std::size_t n = s.size();
+    const std::string_view data = s.substr(0, close); // blanks are skipped up to the "?>"
     for (;;) {
         const std::size_t blank = k;
-        k = skip_spaces(s, k, close);
+        k = chars::skip_spaces(data, k);
         if (k == close) return true;
         if (k == blank) {
             *why = "a blank must come before each name=\"value\" pair";
@@ -42,9 +37,9 @@ bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vecto
             return false;
         }
         const std::string_view name = s.substr(a, k - a);
-        k = skip_spaces(s, k, close);
+        k = chars::skip_spaces(data, k);
         const bool equals = k < close && s[k] == '=';
-        k = skip_spaces(s, k + (equals ? 1 : 0), close);
+        k = chars::skip_spaces(data, k + (equals ? 1 : 0));
         if (!equals || k >= close || !lex::is_quote(static_cast<unsigned char>(s[k]))) {
             *why = "it reads an instruction's data as name=\"value\" pairs";
             return false;
@@ -115,19 +110,19 @@ std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *ob
             ++place;
         if (place == 3 || (next == 0 && place != 0)) {
             *fault = next == 0 ? "the XML declaration must begin with its version"
-                               : "'" + std::string(pair.name) + "' where the XML declaration has version, encoding "
-                                                                 "and standalone, in that order";
+                               : quoted(pair.name) + " where the XML declaration has version, encoding and "
+                                                     "standalone, in that order";
             return pair.at;
         }
         next = place + 1;
         const std::string_view v = pair.value;
         if (place == 0 && !(v.size() > 2 && v.substr(0, 2) == "1." &&
                             v.find_first_not_of("0123456789", 2) == std::string_view::npos)) {
-            *fault = "version '" + std::string(v) + "' is not 1.x";
+            *fault = "version " + quoted(v) + " is not 1.x";
             return pair.at;
         }
         if (place == 1 && !is_encoding_name(v)) {
-            *fault = "encoding '" + std::string(v) + "' is not an encoding name";
+            *fault = "encoding " + quoted(v) + " is not an encoding name";
             return pair.at;
         }
         if (place == 2 && v != "yes" && v != "no") {
@@ -135,8 +130,8 @@ std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *ob
             return pair.at;
         }
         if (place == 1 && !is_utf8_name(v)) {
-            *fault = "encoding '" + std::string(v) +
-                     "' is not read: the library reads and writes the bytes as they stand, as UTF-8";
+            *fault = "encoding " + quoted(v) +
+                     " is not read: the library reads and writes the bytes as they stand, as UTF-8";
             *limit = true;
             return pair.at;
         }
