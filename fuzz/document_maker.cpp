@@ -23,10 +23,15 @@ constexpr std::string_view kEntities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&a
 constexpr std::string_view kTextMarks[] = {"'", "\"", "=", "/", "?", "!", "-", ";", "#", "%"};
 // Those an attribute value may hold, in an instruction's data too (no "?").
 constexpr std::string_view kValueMarks[] = {"=", "/", "!", "-", ";", "#", ">"};
+// The pieces of character data and of attribute values, in the order the
+// bytes choose them: ']' and '>' are text's, the other quote a value's.
+enum Piece { kBlank, kEntity, kNonAscii, kBracket, kGreater, kOtherQuote, kMark, kWord };
+constexpr Piece kTextPieces[] = {kBlank, kEntity, kNonAscii, kBracket, kGreater, kMark, kWord};
+constexpr Piece kValuePieces[] = {kBlank, kEntity, kNonAscii, kOtherQuote, kMark, kWord};
 constexpr std::string_view kEncodings[] = {"UTF-8", "utf-8", "Utf-8"};
 constexpr std::string_view kDelimiters = "<>/?!-=\"'&;[] \r\n";
 
-template <std::size_t N> std::string_view pick(FuzzedDataProvider &in, const std::string_view (&from)[N]) {
+template <typename T, std::size_t N> T pick(FuzzedDataProvider &in, const T (&from)[N]) {
     return from[in.ConsumeIntegralInRange<std::size_t>(0, N - 1)];
 }
 
@@ -84,53 +89,33 @@ void DocumentMaker::non_ascii() {
     put_utf8(out_, c);
 }
 
-void DocumentMaker::text() {
-    for (int n = in_.ConsumeIntegralInRange(1, 6); n > 0; --n) {
-        switch (in_.ConsumeIntegralInRange(0, 6)) {
-        case 0:
+void DocumentMaker::characters(char quote) {
+    const bool text = quote == 0;
+    for (int n = in_.ConsumeIntegralInRange(text ? 1 : 0, text ? 6 : 4); n > 0; --n) {
+        switch (text ? pick(in_, kTextPieces) : pick(in_, kValuePieces)) {
+        case kBlank:
             out_ += pick(in_, kBlanks);
             break;
-        case 1:
+        case kEntity:
             out_ += pick(in_, kEntities);
             break;
-        case 2:
+        case kNonAscii:
             non_ascii();
             break;
-        case 3:
+        case kBracket:
             out_ += ']';
             break;
-        case 4: // never "]]>"
+        case kGreater: // never "]]>"
             if (out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "]]") == 0) out_ += ' ';
             out_ += '>';
             break;
-        case 5:
-            out_ += pick(in_, kTextMarks);
-            break;
-        default:
-            out_ += pick(in_, kWords);
-        }
-    }
-}
-
-void DocumentMaker::value(char quote) {
-    for (int n = in_.ConsumeIntegralInRange(0, 4); n > 0; --n) {
-        switch (in_.ConsumeIntegralInRange(0, 5)) {
-        case 0:
-            out_ += pick(in_, kBlanks);
-            break;
-        case 1:
-            out_ += pick(in_, kEntities);
-            break;
-        case 2:
-            non_ascii();
-            break;
-        case 3:
+        case kOtherQuote:
             out_ += quote == '"' ? '\'' : '"';
             break;
-        case 4:
-            out_ += pick(in_, kValueMarks);
+        case kMark:
+            out_ += text ? pick(in_, kTextMarks) : pick(in_, kValueMarks);
             break;
-        default:
+        case kWord:
             out_ += pick(in_, kWords);
         }
     }
@@ -175,7 +160,7 @@ void DocumentMaker::instruction() {
             equals();
             char quote = in_.ConsumeBool() ? '"' : '\'';
             out_ += quote;
-            value(quote);
+            characters(quote);
             out_ += quote;
         }
         blanks(false);
@@ -251,7 +236,7 @@ bool DocumentMaker::start_tag(std::string *tag, bool top) {
         equals();
         char quote = in_.ConsumeBool() ? '"' : '\'';
         out_ += quote;
-        value(quote);
+        characters(quote);
         out_ += quote;
         names.push_back(std::move(attribute));
     }
@@ -283,7 +268,7 @@ std::string DocumentMaker::document() {
             if (open.size() < kMaxDepth && start_tag(&tag, false)) open.push_back(tag);
             break;
         case 2:
-            text();
+            characters(0);
             break;
         case 3:
             comment();

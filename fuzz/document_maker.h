@@ -27,9 +27,10 @@ class DocumentMaker {
     std::string qualified();
     void blanks(bool at_least_one);
     void equals();
-    void non_ascii();       // one character of any length that XML allows in text
-    void text();            // character data
-    void value(char quote); // an attribute value without its quotes
+    void non_ascii(); // one character of any length that XML allows in text
+    // Character data (quote 0), or an attribute value in that quote, without
+    // the quotes.
+    void characters(char quote);
     void comment();
     void instruction();
     void declaration();
