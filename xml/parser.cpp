@@ -7,9 +7,7 @@
 #include "xml/parser.h"
 
 #include <cstring>
-#include <new>
 #include <string>
-#include <vector>
 
 #include "frame/errors.h"
 #include "frame/messages.h"
@@ -67,8 +65,8 @@ char *store_raw(std::string_view bytes, bool *out_of_memory) {
 struct Failure {
     bool failed = false;
     bool out_of_memory = false;
-    std::size_t at = 0;  // the byte the message is about
-    std::string message; // without its position; empty for memory
+    std::size_t at = 0;   // the byte the message is about
+    std::string message;  // without its position; empty for memory
 };
 
 // The message's position of the byte at. Line: one more for every carriage
@@ -82,8 +80,7 @@ void position(std::string_view text, std::size_t origin, std::size_t at, long *l
     std::size_t column_base = 0;
     const char *p = s + origin + 1;
     const char *end = s + at + 1;
-    while (const auto *cr =
-               static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+    while (const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
         ++*line;
         line_start = static_cast<std::size_t>(cr - s);
         column_base = 1;
@@ -133,21 +130,10 @@ class Parser {
     std::size_t n_;
     std::size_t origin_; // index of the first "<"
 
-    // An element still open, with its tag as its stored text reads (up to a
-    // NUL byte). End tags and new nodes find their element here, not by
-    // reading records made long before, which a deep document has long
-    // since pushed out of the processor's caches.
-    struct Open {
-        XmlNode *node;
-        std::string_view tag;
-    };
-
     XmlNode *root_ = nullptr;
     XmlNode *last_ = nullptr; // the node made last, or the element an end tag closed
-    bool last_open_ = false;  // last_ is an element still open: the next node is its first child
     XmlNode *tail_ = nullptr; // end of the creation chain
     std::int32_t depth_ = 0;  // elements open here
-    std::vector<Open> open_;  // the elements open here, innermost last
     XmlAttrib *pending_ = nullptr, *pending_tail_ = nullptr;
     bool closed_mark_ = false;
     std::string_view tag_;  // tag text of the token in hand
@@ -160,23 +146,23 @@ XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
     if (!node) return nullptr;
     node->nodeType = type;
     node->closed = closed;
-    // Placement: the first child of the last node when that is an element
-    // still open, else beside it; either way under the innermost open element.
+    // Placement: beside the last node when at its depth, else its first child
+    // (the last node is then an open element).
     if (!root_) {
         root_ = node;
     } else {
         tail_->docNext = node;
         node->depth = depth_;
-        node->parent = open_.empty() ? nullptr : open_.back().node;
-        if (last_open_) {
-            last_->firstChild = node;
-        } else {
+        if (depth_ == last_->depth) {
             last_->nextSibling = node;
             node->prevSibling = last_;
+            node->parent = last_->parent;
+        } else {
+            last_->firstChild = node;
+            node->parent = last_;
         }
     }
     tail_ = last_ = node;
-    last_open_ = false;
     return node;
 }
 
@@ -196,37 +182,21 @@ State Parser::close_tag(std::size_t at) {
     bool oom = false;
     node->tag = store_raw(tag_, &oom);
     if (oom) return out_of_memory(at);
-    if (!node->closed) {
-        const void *nul = std::memchr(tag_.data(), '\0', tag_.size());
-        const std::size_t stored =
-            nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - tag_.data()) : tag_.size();
-        try {
-            open_.push_back({node, tag_.substr(0, stored)});
-        } catch (const std::bad_alloc &) {
-            return out_of_memory(at);
-        }
-        last_open_ = true;
-        ++depth_;
-    }
+    if (!node->closed) ++depth_;
     closed_mark_ = false;
     return State::data;
 }
 
-// Every tag and end tag is followed by a text (an empty one at least), so
-// the node made last is closed here and the element to close is the
-// innermost open one.
 State Parser::end_tag(std::size_t at) {
+    XmlNode *parent = last_ ? last_->parent : nullptr;
+    last_ = parent;
     --depth_;
     free_attribs(pending_);
     pending_ = pending_tail_ = nullptr;
     closed_mark_ = false;
     std::string_view name = tag_.substr(1);
-    if (open_.empty()) return fail(at, messages::too_many_end_tags(tag_));
-    const Open closing = open_.back();
-    open_.pop_back();
-    last_ = closing.node;
-    last_open_ = false;
-    if (closing.tag != name) return fail(at, messages::nesting_error(tag_of(closing.node), name));
+    if (!parent) return fail(at, messages::too_many_end_tags(tag_));
+    if (tag_of(parent) != name) return fail(at, messages::nesting_error(tag_of(parent), name));
     return State::data;
 }
 
@@ -438,8 +408,7 @@ XmlNode *parse(std::string_view text) {
     if (failure.out_of_memory) {
         // Made without a block of memory: memory may still be short.
         char room[64];
-        set_error(Family::xml,
-                  messages::at_position_in(room, sizeof room, line, column, messages::kOutOfMemory));
+        set_error(Family::xml, messages::at_position_in(room, sizeof room, line, column, messages::kOutOfMemory));
     } else {
         set_error(Family::xml, messages::at_position(line, column, failure.message));
     }
