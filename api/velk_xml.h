@@ -165,7 +165,9 @@
  * on Windows the new file has its folder's inherited permissions. The
  * files are not synced to the disk: a power loss may still lose what the
  * system had not written. A process killed while it writes leaves its
- * private file behind.
+ * private file behind. On Windows, where a path has at most 259 bytes, the
+ * private name can be up to 16 bytes longer than FILE's last part: a FILE
+ * with a short last part within 16 bytes of that limit cannot be written.
  *
  * TEXT is bytes: no character encoding is interpreted, no byte-order mark
  * is added or removed. Line breaks that the library writes are CR LF.
