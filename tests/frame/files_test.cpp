@@ -86,17 +86,11 @@ TEST(Files, ANewFileTakesItsNameOnlyWholeAndNeverOverAFileUnlessReplacing) {
     }
     EXPECT_EQ(read_file(kept), "new");
     {
-        NewFile f;
-        write_new(f, dir.file("fresh"), "", false);
-        EXPECT_EQ(f.place(false), 0);
-    }
-    EXPECT_EQ(names_in(dir), (std::vector<std::string>{"fresh", "kept"}));
-    {
         NewFile f; // made and dropped half written
         ASSERT_EQ(f.create(dir.file("dropped"), false), 0);
         EXPECT_EQ(f.write("x", 1), 0);
     }
-    EXPECT_EQ(names_in(dir), (std::vector<std::string>{"fresh", "kept"}));
+    EXPECT_EQ(names_in(dir), std::vector<std::string>{"kept"});
 }
 
 TEST(Files, FoldersCannotBeOpened) {
@@ -136,36 +130,6 @@ TEST(Files, WriteReadAndSize) {
     EXPECT_EQ(f.size(size), 0);
     EXPECT_EQ(size, 200000u);
     EXPECT_EQ(f.close(), 0);
-}
-
-TEST(Files, AFileHeldExclusivelyOrReadOnlyCannotBeReplaced) {
-    TempDir dir;
-    const std::string kept = dir.file("kept");
-    write_file(kept, "old");
-    EXPECT_TRUE(files::replaceable(kept));
-    EXPECT_FALSE(files::replaceable(dir.file("k*")));
-    {
-        File holder;
-        ASSERT_EQ(open_file(kept, Access::read_write, Share::none, holder), 0);
-        EXPECT_FALSE(files::replaceable(kept));
-    }
-    {
-        File reader;
-        ASSERT_EQ(open_file(kept, Access::read, Share::read, reader), 0);
-#if defined(_WIN32)
-        EXPECT_FALSE(files::replaceable(kept)); // Windows replaces no file that is open
-#else
-        EXPECT_TRUE(files::replaceable(kept)); // the reader goes on reading the old file
-#endif
-    }
-    EXPECT_TRUE(files::replaceable(kept));
-#if defined(_WIN32)
-    std::filesystem::permissions(kept, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    EXPECT_FALSE(files::replaceable(kept));
-    std::filesystem::permissions(kept, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-#endif
 }
 
 #if !defined(_WIN32)
