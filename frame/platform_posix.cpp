@@ -297,10 +297,12 @@ std::uint32_t file_replaceable(const char *name) {
 
 std::uint32_t file_rename(const char *from, const char *to, bool replace) {
     if (replace) return ::rename(from, to) == 0 ? 0 : code_for(errno, to);
+#if defined(RENAME_NOREPLACE)
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return code_for(errno, to);
-    // A file system without an exclusive rename: a second name, which is
-    // refused when taken, then the first name removed.
+#endif
+    // A system or file system without an exclusive rename: a second name,
+    // which is refused when taken, then the first name removed.
     if (::link(from, to) != 0) return code_for(errno, to);
     ::unlink(from);
     return 0;

@@ -8,9 +8,15 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# On Debian and its derivatives (dpkg and apt-get present), installs the
+# packages that are not installed yet; quick when all are. Elsewhere it
+# names them and goes on: the build then says which tool it misses.
 APT_UPDATED=0
-# Installs the Debian packages that are not installed yet; quick when all are.
 need_packages() {
+    if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
+        echo "== not a Debian system: install the equivalents of: $*"
+        return 0
+    fi
     local missing=()
     for pkg in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
@@ -26,10 +32,15 @@ need_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 libpugixml-dev libtinyxml2-dev libxml2-dev)
+# The Linux build of this machine; then the cross builds: Windows (32- and
+# 64-bit), 64-bit ARM and the big-endian s390x.
+NATIVE_PACKAGES=(cmake make g++ googletest libpugixml-dev libtinyxml2-dev libxml2-dev)
+CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-aarch64-linux-gnu g++-s390x-linux-gnu)
+BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}")
+TARGETS=(native win32 win64 aarch64 s390x)
 
-build_targets() {
-    for preset in native win32 win64; do
+build_presets() {
+    for preset in "$@"; do
         echo "== building $preset"
         cmake --preset "$preset" >/dev/null
         cmake --build --preset "$preset"

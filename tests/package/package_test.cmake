@@ -15,7 +15,8 @@
 #                 separated by "@@") with the packaged DLL of ARCH (x86, x64);
 #                 the files of x64/ too when X64_BUILD, the 64-bit build that
 #                 the 32-bit ZIP takes them from, has made its DLL
-# Everything happens in a new folder under the system's temporary folder,
+# In a Linux cross build, the programs of the first three run under its
+# emulator (EMULATOR, qemu-user). Everything happens in a new folder under the system's temporary folder,
 # which goes when the test ends, passed or failed.
 cmake_minimum_required(VERSION 3.18...3.25)
 
@@ -95,7 +96,7 @@ set(xml_demo_file [[<?xml version='1.0'?>
 </catalog>]])
 string(REPLACE "\n" "\r\n" xml_demo_file "${xml_demo_file}")
 
-# run_examples(list_program xml_program [RUNNER emulator])
+# run_examples(list_program xml_program [RUNNER emulator...] [ENV NAME=value...])
 function(run_examples list_program xml_program)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "RUNNER;ENV")
   file(COPY "${SOURCE_DIR}/examples/catalog.xml" DESTINATION "${work}")
@@ -123,10 +124,17 @@ function(expect_no_debug_sections file)
   endif()
 endfunction()
 
-# The library that the loader picks for a program.
+# The library that the loader picks for a program: ldd's answer, or under
+# qemu-user (a Linux cross build) that of the target's loader, which lists
+# what it loads when the program's environment asks it to, as ldd does.
+if(EMULATOR AND NOT ARCH)
+  set(list_libraries ${EMULATOR} -E LD_TRACE_LOADED_OBJECTS=1)
+else()
+  set(list_libraries ldd)
+endif()
 function(expect_library_from program folder)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "ENV")
-  run(COMMAND ldd "${program}" OUTPUT out ENV ${arg_ENV})
+  run(COMMAND ${list_libraries} "${program}" OUTPUT out ENV ${arg_ENV})
   if(out MATCHES "libvelk_xml\\.so\\.1 => ([^ \n]+)")
     get_filename_component(loaded "${CMAKE_MATCH_1}" REALPATH)
     get_filename_component(wanted "${folder}/libvelk_xml.so.1" REALPATH)
@@ -217,7 +225,7 @@ if(MODE STREQUAL "files")
   # The tool finds the library beside it, not in the build tree.
   expect_library_from("${prefix}/${BINDIR}/velkxml" "${libdir}")
   file(COPY "${SOURCE_DIR}/examples/catalog.xml" DESTINATION "${work}")
-  run(COMMAND "${prefix}/${BINDIR}/velkxml" check catalog.xml OUTPUT out)
+  run(COMMAND ${EMULATOR} "${prefix}/${BINDIR}/velkxml" check catalog.xml OUTPUT out)
   expect_equal("the installed tool's check" "${out}" "catalog.xml: ok\n")
 
   file(STRINGS "${prefix}/${MANDIR}/man1/velkxml.1" title LIMIT_COUNT 1)
@@ -256,7 +264,7 @@ elseif(MODE STREQUAL "pkg-config")
   endforeach()
   set(run_env LD_LIBRARY_PATH=${libdir})
   expect_library_from("${work}/velk_demo" "${libdir}" ENV ${run_env})
-  run_examples("${work}/velk_demo" "${work}/velk_xml_demo" ENV ${run_env})
+  run_examples("${work}/velk_demo" "${work}/velk_xml_demo" RUNNER ${EMULATOR} ENV ${run_env})
 
 elseif(MODE STREQUAL "find-package")
   install_and_move()
@@ -275,7 +283,7 @@ elseif(MODE STREQUAL "find-package")
     endforeach()
   endforeach()
   expect_library_from("${work}/build/velk_demo" "${libdir}")
-  run_examples("${work}/build/velk_demo" "${work}/build/velk_xml_demo")
+  run_examples("${work}/build/velk_demo" "${work}/build/velk_xml_demo" RUNNER ${EMULATOR})
 
 elseif(MODE STREQUAL "zip")
   run(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -B "${work}/cpack")
