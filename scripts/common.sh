@@ -26,10 +26,14 @@ need_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BUILD_PACKAGES=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 libpugixml-dev libtinyxml2-dev libxml2-dev)
+# dpkg-dev and file: CPack's dependency search for the Debian packages
+# (dpkg-shlibdeps, and file to tell programs and libraries).
+BUILD_PACKAGES=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 libpugixml-dev libtinyxml2-dev libxml2-dev
+                dpkg-dev file)
 
+# The three targets, and the library and tool of the Debian packages (deb).
 build_targets() {
-    for preset in native win32 win64; do
+    for preset in native win32 win64 deb; do
         echo "== building $preset"
         cmake --preset "$preset" >/dev/null
         cmake --build --preset "$preset"
