@@ -10,8 +10,8 @@
 # Each holds /usr/share/doc/<package>/copyright (LICENSE in Debian's
 # machine-readable form), changelog.Debian.gz (package/debian/changelog) and
 # changelog.gz (CHANGELOG.md). The Debian revision is that of the newest
-# entry of package/debian/changelog, whose upstream part must be the
-# project's version.
+# entry of package/debian/changelog, whose upstream version must be the
+# project's.
 
 # CPACK_POST_BUILD_SCRIPTS came in CMake 3.19,
 # CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS in 3.20.

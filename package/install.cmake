@@ -12,10 +12,10 @@
 # searches), velk_xml.pc and the CMake package find the prefix from their own
 # place.
 # With VELK_DEB the Linux install is laid out as the Debian packages hold it
-# (package/debian.cmake). Every rule belongs to one component, the part of
-# the install that one of those packages holds: library (the versioned .so
-# files), development (headers, libvelk_xml.so, velk_xml.pc, the CMake
-# package, the documentation and examples) or tool (velkxml, its man page).
+# (package/debian.cmake). Every rule belongs to one component, what one of
+# those packages holds: library (the versioned .so files), development
+# (headers, libvelk_xml.so, velk_xml.pc, the CMake package, the
+# documentation and examples) or tool (velkxml, its man page).
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
 # its import library, its .def and velkxml.exe in a folder per architecture
 # (x86/, x64/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
