@@ -8,8 +8,14 @@
 # moves the whole tree; the folder names below the prefix are GNUInstallDirs'
 # of the configured prefix (lib/<multiarch> for /usr on Debian), fixed when
 # the build is configured. The installed tree can be moved whole: the tool
-# finds the library by $ORIGIN, velk_xml.pc and the CMake package find the
-# prefix from their own place.
+# finds the library by $ORIGIN (unless the library's folder is one the system
+# searches), velk_xml.pc and the CMake package find the prefix from their own
+# place.
+# With VELK_DEB the Linux install is laid out as the Debian packages hold it
+# (package/debian.cmake). Every rule belongs to one component, what one of
+# those packages holds: library (the versioned .so files), development
+# (headers, libvelk_xml.so, velk_xml.pc, the CMake package, the
+# documentation and examples) or tool (velkxml, its man page).
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
 # its import library, its .def and velkxml.exe in a folder per architecture
 # (x86/, x64/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
@@ -17,10 +23,14 @@ include(CMakePackageConfigHelpers)
 
 # Installed programs and libraries carry no debug sections, whatever the build
 # type: CMake's own strip step (that of `cmake --install --strip`) runs unless
-# the installer sets CMAKE_INSTALL_DO_STRIP itself.
+# the installer sets CMAKE_INSTALL_DO_STRIP itself; also when one component
+# alone is installed, so the step is in both components that hold binaries.
 option(VELK_INSTALL_STRIP "Strip the installed programs and libraries" ON)
 if(VELK_INSTALL_STRIP)
-  install(CODE "if(NOT DEFINED CMAKE_INSTALL_DO_STRIP)\n  set(CMAKE_INSTALL_DO_STRIP 1)\nendif()")
+  foreach(component library tool)
+    install(CODE "if(NOT DEFINED CMAKE_INSTALL_DO_STRIP)\n  set(CMAKE_INSTALL_DO_STRIP 1)\nendif()"
+            COMPONENT ${component})
+  endforeach()
 endif()
 
 if(WIN32)
@@ -39,15 +49,15 @@ else()
 endif()
 
 install(TARGETS velk_xml EXPORT velk_xmlTargets
-  RUNTIME DESTINATION ${velk_bin_dir}
-  LIBRARY DESTINATION ${velk_lib_dir}
-  ARCHIVE DESTINATION ${velk_lib_dir}
+  RUNTIME DESTINATION ${velk_bin_dir} COMPONENT library
+  LIBRARY DESTINATION ${velk_lib_dir} COMPONENT library NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${velk_lib_dir} COMPONENT development
   INCLUDES DESTINATION ${velk_include_dir})
 install(FILES api/velk_xml.h api/velk_records.h api/velk_strings.h ${VELK_GENERATED_API}/velk_xml_version.h
-        DESTINATION ${velk_include_dir})
+        DESTINATION ${velk_include_dir} COMPONENT development)
 
 if(TARGET velkxml)
-  install(TARGETS velkxml RUNTIME DESTINATION ${velk_bin_dir})
+  install(TARGETS velkxml RUNTIME DESTINATION ${velk_bin_dir} COMPONENT tool)
 endif()
 
 if(WIN32)
@@ -89,25 +99,39 @@ if(WIN32)
   return()
 endif()
 
-# The installed tool finds the library beside it, wherever the prefix is.
+# The installed tool finds the library beside it, wherever the prefix is,
+# except where the library's folder is one the system searches anyway
+# (/usr/lib/<multiarch> for the prefix /usr): there the tool carries no
+# search path of its own, as the system's programs do not.
 if(TARGET velkxml)
-  file(RELATIVE_PATH velk_tool_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
-  set_target_properties(velkxml PROPERTIES INSTALL_RPATH "$ORIGIN/${velk_tool_to_lib}")
-  install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The platform's folders and those the compiler links from (the multiarch
+  # ones among them).
+  set(velk_system_libs ${CMAKE_PLATFORM_IMPLICIT_LINK_DIRECTORIES} ${CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES})
+  list(FIND velk_system_libs "${CMAKE_INSTALL_FULL_LIBDIR}" velk_system_lib)
+  if(velk_system_lib EQUAL -1)
+    file(RELATIVE_PATH velk_tool_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+    set_target_properties(velkxml PROPERTIES INSTALL_RPATH "$ORIGIN/${velk_tool_to_lib}")
+  endif()
 endif()
-install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# The examples as a project of their own, built against the installed package.
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The Debian packages put the man page and the documentation elsewhere.
+if(NOT VELK_DEB)
+  if(TARGET velkxml)
+    install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
+  endif()
+  install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
+  # The examples as a project of their own, built against the installed package.
+  install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT development)
+endif()
 
 # The CMake package: find_package(velk_xml 1.0) gives velk_xml::velk_xml.
 set(velk_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/velk_xml)
-install(EXPORT velk_xmlTargets NAMESPACE velk_xml:: DESTINATION ${velk_cmake_dir})
+install(EXPORT velk_xmlTargets NAMESPACE velk_xml:: DESTINATION ${velk_cmake_dir} COMPONENT development)
 configure_package_config_file(package/velk_xmlConfig.cmake.in ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake
   INSTALL_DESTINATION ${velk_cmake_dir})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake ${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
-        DESTINATION ${velk_cmake_dir})
+        DESTINATION ${velk_cmake_dir} COMPONENT development)
 
 # velk_xml.pc finds the prefix from its own place, <prefix>/<libdir>/pkgconfig
 # (${pcfiledir}/../.. for lib, ../../.. for lib/<multiarch>), so that the
@@ -125,7 +149,7 @@ set(velk_pc_file [[${PROJECT_BINARY_DIR}/package-files/velk_xml.pc]])
 set(velk_pc_up [[${velk_pc_up}]])
 set(velk_pc_libdir [[${CMAKE_INSTALL_LIBDIR}]])
 set(velk_pc_includedir [[${CMAKE_INSTALL_INCLUDEDIR}]])
-set(PROJECT_VERSION [[${PROJECT_VERSION}]])")
+set(PROJECT_VERSION [[${PROJECT_VERSION}]])" COMPONENT development)
 install(CODE [[
 if(velk_pc_up)
   set(VELK_PC_PREFIX "\${pcfiledir}/${velk_pc_up}")
@@ -141,5 +165,10 @@ foreach(dir libdir includedir)
   endif()
 endforeach()
 configure_file("${velk_pc_template}" "${velk_pc_file}" @ONLY)
-]])
-install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+]] COMPONENT development)
+install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+        COMPONENT development)
+
+if(VELK_DEB)
+  include(package/debian.cmake)
+endif()
