@@ -11,6 +11,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${VELK_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The C++ and GCC runtimes (and winpthreads) are linked in, so that the DLL
 # and the test programs import system DLLs only.

@@ -24,6 +24,9 @@ endif()
 if(NOT TARGET velkxml)
   message(FATAL_ERROR "VELK_DEB needs the tool: VELK_BUILD_TOOL is OFF")
 endif()
+if(CMAKE_CROSSCOMPILING)
+  message(FATAL_ERROR "VELK_DEB packages the build of this machine; a cross build's packages are not made or tested")
+endif()
 # dpkg-shlibdeps (dpkg-dev) finds the packages' dependencies; dpkg-deb
 # finishes the packages (package/debian/finish.cmake).
 find_program(VELK_DPKG_SHLIBDEPS dpkg-shlibdeps)

@@ -18,8 +18,9 @@ namespace {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-// Length fields of one, two, three and four significant bytes, every byte
-// value but NUL in data and names, entries without a name or data.
+// Length fields of one, two and three significant bytes, data of every byte
+// value but NUL, names of UTF-8 and of the longest length, entries without
+// a name or data.
 Entries sample_entries() {
     std::string every_byte;
     for (int b = 1; b < 256; ++b)
@@ -61,7 +62,8 @@ Entries entries_of(velk_handle list) {
     return out;
 }
 
-// The samples are copied beside the test program's working folder.
+// The build copies the samples into list_samples/ of the test's working
+// folder.
 std::string sample(const char *name) { return std::string("list_samples/") + name; }
 
 } // namespace

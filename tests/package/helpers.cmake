@@ -5,6 +5,9 @@
 # a caller builds them.
 cmake_minimum_required(VERSION 3.18...3.25)
 
+# The emulator of a cross build's programs, its command words joined by "@@".
+string(REPLACE "@@" ";" EMULATOR "${EMULATOR}")
+
 if(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
   set(tmp_root "$ENV{TMPDIR}")
 else()
@@ -125,6 +128,33 @@ function(expect_library_from program folder)
   if(NOT loaded OR NOT loaded STREQUAL wanted)
     fail("${program} does not load libvelk_xml.so.1 from ${folder}:\n${out}")
   endif()
+endfunction()
+
+# The library in ${libdir}: libvelk_xml.so -> libvelk_xml.so.1 ->
+# libvelk_xml.so.<version>, the SONAME libvelk_xml.so.1, no search path of
+# its own, no debug sections.
+function(expect_installed_library libdir)
+  file(READ_SYMLINK "${libdir}/libvelk_xml.so" link)
+  expect_equal("libvelk_xml.so points at" "${link}" "libvelk_xml.so.1")
+  file(READ_SYMLINK "${libdir}/libvelk_xml.so.1" link)
+  expect_equal("libvelk_xml.so.1 points at" "${link}" "libvelk_xml.so.${VERSION}")
+  elf_dynamic("${libdir}/libvelk_xml.so.${VERSION}" dynamic)
+  if(NOT dynamic MATCHES "\\(SONAME\\)[^\n]*\\[libvelk_xml\\.so\\.1\\]")
+    fail("the library's SONAME is not libvelk_xml.so.1:\n${dynamic}")
+  endif()
+  if(dynamic MATCHES "R(UN)?PATH")
+    fail("the library carries a search path:\n${dynamic}")
+  endif()
+  expect_no_debug_sections("${libdir}/libvelk_xml.so.${VERSION}")
+endfunction()
+
+# The installed tool loads the library of ${libdir} and checks a document.
+function(expect_tool_works tool libdir)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "ENV")
+  expect_library_from("${tool}" "${libdir}" ENV ${arg_ENV})
+  file(COPY "${SOURCE_DIR}/examples/catalog.xml" DESTINATION "${work}")
+  run(COMMAND ${EMULATOR} "${tool}" check catalog.xml OUTPUT out ENV ${arg_ENV})
+  expect_equal("the installed tool's check" "${out}" "catalog.xml: ok\n")
 endfunction()
 
 set(warnings -Wall -Wextra -Werror)
