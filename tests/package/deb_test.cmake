@@ -114,24 +114,8 @@ Section: ${section_${package}}
   endforeach()
   list(APPEND files_${library} ${lib}/libvelk_xml.so.${major} ${lib}/libvelk_xml.so.${VERSION})
   list(APPEND files_${tool} usr/${BINDIR}/velkxml usr/${MANDIR}/man1/velkxml.1.gz)
-  string(TOLOWER "${BUILD_TYPE}" config)
-  list(APPEND files_${development}
-    ${lib}/libvelk_xml.so
-    ${lib}/pkgconfig/velk_xml.pc
-    ${lib}/cmake/velk_xml/velk_xmlConfig.cmake
-    ${lib}/cmake/velk_xml/velk_xmlConfigVersion.cmake
-    ${lib}/cmake/velk_xml/velk_xmlTargets.cmake
-    ${lib}/cmake/velk_xml/velk_xmlTargets-${config}.cmake
-    usr/${INCLUDEDIR}/velk_xml_version.h
-    ${doc_${development}}/README.md)
-  file(GLOB headers RELATIVE "${SOURCE_DIR}/api" "${SOURCE_DIR}/api/*.h")
-  foreach(header IN LISTS headers)
-    list(APPEND files_${development} usr/${INCLUDEDIR}/${header})
-  endforeach()
-  file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples" "${SOURCE_DIR}/examples/*")
-  foreach(file IN LISTS example_files)
-    list(APPEND files_${development} ${doc_${development}}/examples/${file})
-  endforeach()
+  development_files(dev_files usr/${INCLUDEDIR} ${lib} ${doc_${development}})
+  list(APPEND files_${development} ${dev_files} ${doc_${development}}/README.md)
   foreach(package IN LISTS packages)
     run(COMMAND "${DPKG_DEB}" -c "${deb_${package}}" OUTPUT listing)
     string(REGEX REPLACE "\n$" "" listing "${listing}")

@@ -157,6 +157,33 @@ function(expect_tool_works tool libdir)
   expect_equal("the installed tool's check" "${out}" "catalog.xml: ok\n")
 endfunction()
 
+# What a developer's install holds, the paths relative to the tree: the
+# headers in ${include}; the link libvelk_xml.so, velk_xml.pc and the CMake
+# package in ${lib}; the examples in ${doc}/examples.
+function(development_files var include lib doc)
+  string(TOLOWER "${BUILD_TYPE}" config)
+  if(NOT config)
+    set(config noconfig)
+  endif()
+  set(files
+    ${include}/velk_xml_version.h
+    ${lib}/libvelk_xml.so
+    ${lib}/pkgconfig/velk_xml.pc
+    ${lib}/cmake/velk_xml/velk_xmlConfig.cmake
+    ${lib}/cmake/velk_xml/velk_xmlConfigVersion.cmake
+    ${lib}/cmake/velk_xml/velk_xmlTargets.cmake
+    ${lib}/cmake/velk_xml/velk_xmlTargets-${config}.cmake)
+  file(GLOB headers RELATIVE "${SOURCE_DIR}/api" "${SOURCE_DIR}/api/*.h")
+  foreach(header IN LISTS headers)
+    list(APPEND files ${include}/${header})
+  endforeach()
+  file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples" "${SOURCE_DIR}/examples/*")
+  foreach(file IN LISTS example_files)
+    list(APPEND files ${doc}/examples/${file})
+  endforeach()
+  set(${var} ${files} PARENT_SCOPE)
+endfunction()
+
 set(warnings -Wall -Wextra -Werror)
 
 # The installed examples compiled with pkg-config's flags from velk_xml.pc in

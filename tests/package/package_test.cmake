@@ -43,34 +43,15 @@ endfunction()
 
 if(MODE STREQUAL "files")
   install_package("${prefix}")
-  file(GLOB headers RELATIVE "${SOURCE_DIR}/api" "${SOURCE_DIR}/api/*.h")
-  set(expected
+  development_files(expected ${INCLUDEDIR} ${LIBDIR} ${DOCDIR})
+  list(APPEND expected
     ${BINDIR}/velkxml
-    ${INCLUDEDIR}/velk_xml_version.h
-    ${LIBDIR}/cmake/velk_xml/velk_xmlConfig.cmake
-    ${LIBDIR}/cmake/velk_xml/velk_xmlConfigVersion.cmake
-    ${LIBDIR}/cmake/velk_xml/velk_xmlTargets.cmake
-    ${LIBDIR}/libvelk_xml.so
     ${LIBDIR}/libvelk_xml.so.1
     ${LIBDIR}/libvelk_xml.so.${VERSION}
-    ${LIBDIR}/pkgconfig/velk_xml.pc
     ${DOCDIR}/CHANGELOG.md
     ${DOCDIR}/LICENSE
     ${DOCDIR}/README.md
     ${MANDIR}/man1/velkxml.1)
-  file(GLOB example_files RELATIVE "${SOURCE_DIR}/examples" "${SOURCE_DIR}/examples/*")
-  foreach(file IN LISTS example_files)
-    list(APPEND expected ${DOCDIR}/examples/${file})
-  endforeach()
-  if(BUILD_TYPE)
-    string(TOLOWER "${BUILD_TYPE}" config)
-    list(APPEND expected ${LIBDIR}/cmake/velk_xml/velk_xmlTargets-${config}.cmake)
-  else()
-    list(APPEND expected ${LIBDIR}/cmake/velk_xml/velk_xmlTargets-noconfig.cmake)
-  endif()
-  foreach(header IN LISTS headers)
-    list(APPEND expected ${INCLUDEDIR}/${header})
-  endforeach()
   list(SORT expected)
   file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE "${prefix}" "${prefix}/*")
   list(SORT installed)
