@@ -1,38 +1,41 @@
 // POSIX memory blocks. A parsed document is hundreds of thousands of small
 // blocks (records and short texts) made in a row on one thread and usually
-// released together, so blocks up to kMaxSmall bytes come from size-class
-// pages instead of calloc:
+// released together, so blocks up to kMaxSmall bytes are cut from pages of
+// size classes instead of calloc, and making them reads no free list:
 //
 // - Pages of 16 KiB, aligned to their size, are cut from zero-filled regions
-//   taken from calloc (so the process's heap figures still show them). Each
-//   page holds blocks of one size class. A page map (address >> 14 -> class)
-//   tells on release whether a block is one of ours and of which class;
-//   anything else goes to free().
-// - Every thread has, per class, a page of its own that it cuts fresh blocks
-//   from in address order, and lists of released blocks; neither needs a
-//   lock. Fresh blocks are still zero from the region; only a block that
-//   comes back is zero-filled again when handed out.
-// - The last few blocks a thread released are handed out again first, so
-//   that a caller making and releasing a few blocks between the ones it
-//   keeps gets the same few back and the kept ones lie side by side. Other
-//   released blocks join the end of the thread's list. A list that reaches
-//   a chain's length (about 8 KiB of blocks) is set aside whole; the thread
-//   keeps one such chain and gives the one before to the class's pool, which
-//   queues chains as they are: giving and taking one costs a lock and no
-//   walk over its blocks. Blocks are taken back oldest first (the pool's
-//   chains, the thread's chain, its list), so that a document released and
-//   parsed again lies in memory in the same order. A block may be released
-//   by any thread: it simply joins that thread's lists.
-// - Before a new region is taken, the pools' chains are sorted back onto the
-//   pages they came from (one bit per block in the page's header); a page
-//   whose blocks all came back serves any class again, and the blocks of
-//   the others are handed out page by page. Regions are never returned to
-//   the system.
-// - A thread's lists and the rest of its pages go back to the pools when it
-//   ends; after that, the thread's allocations use calloc and its releases go
-//   to the pools directly.
+//   taken from calloc (so the process's heap figures still show them) and
+//   never given back. A page holds blocks of one size class; a page map
+//   (address >> 14 -> class) tells on release whether a block is one of
+//   ours and of which class; anything else goes to free().
+// - A thread cuts the blocks of a class from a page of its own by moving a
+//   pointer through it, so the blocks of a parse lie in memory in the order
+//   they were made. Each page counts its blocks in use, and marks the blocks
+//   released in its header (one bit per 16 bytes: the bit of a block's
+//   first 16 bytes). While a thread cuts from a page, its count carries
+//   kOwned, so that it cannot reach zero; the thread adds what it handed out
+//   when it moves on to another page.
+// - A release sets the block's bit and lowers the count, with atomic steps,
+//   so that any thread may release any block. The library's chains (a tree,
+//   a list) are released through a BlockRelease, which settles with each
+//   page once for the run of its blocks that the chain holds.
+// - A page whose count reaches zero is reused whole: the thread that
+//   released its last block clears its marks and keeps it among the free
+//   pages of its own (up to kKeptPages, then they go to every thread's), and
+//   any class cuts from it again. A thread that finds everything it cut
+//   from its page back again starts over on the same page.
+// - A page that a few kept blocks hold (a node kept of every document, say)
+//   is not lost: when more than a quarter of its blocks came back, it joins
+//   its class's partial pages, and a thread needing a page for the class
+//   takes it first and hands out its released blocks (the marks, word by
+//   word), before it takes a free page or memory from the system.
+// - When a thread ends, it gives up the pages it cuts from (the blocks not
+//   cut yet count as released) and its free pages; after that, its
+//   allocations use calloc, and its releases work as before.
 //
-// Blocks are zero-filled when handed out and aligned to 16 bytes, as malloc's.
+// Blocks are zero-filled and aligned to 16 bytes, as malloc's: a page used
+// before is zero-filled a little ahead of the blocks cut from it, and a
+// released block handed out again is zero-filled on its own.
 // Under AddressSanitizer, and in a build configured with VELK_BLOCKS=calloc
 // (which defines VELK_PLAIN_BLOCKS), every block is calloc's own, so that
 // memory tools see each one. Under valgrind, which its client request tells
@@ -42,6 +45,7 @@
 #include "frame/compiler.h"
 #include "frame/platform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
@@ -68,13 +72,15 @@ namespace velk::platform {
 void *block_alloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
 void block_free(void *block) { std::free(block); }
 std::size_t block_cache_bytes() { return 0; }
+void BlockRelease::take(void *block) { std::free(block); }
+void BlockRelease::settle() {}
 
 #else
 
 namespace {
 
 constexpr std::size_t kMaxSmall = kSmallBlockMax;
-constexpr int kClasses = 20;
+constexpr int kClasses = kBlockClasses;
 
 // 16 to 256 bytes in steps of 16, then 320 to 512 in steps of 64.
 inline int class_of(std::size_t size) {
@@ -83,22 +89,8 @@ inline int class_of(std::size_t size) {
 constexpr std::size_t class_size(int c) {
     return c < 16 ? std::size_t(c + 1) * 16 : 256 + std::size_t(c - 15) * 64;
 }
-// Blocks in a chain: about 8 KiB, at least 8.
-constexpr std::uint32_t chain_of(int c) {
-    return 8192 / class_size(c) > 8 ? static_cast<std::uint32_t>(8192 / class_size(c)) : 8;
-}
-struct PerClass {
-    std::uint32_t of[kClasses];
-};
-constexpr PerClass make_chain_lengths() {
-    PerClass l{};
-    for (int c = 0; c < kClasses; ++c)
-        l.of[c] = chain_of(c);
-    return l;
-}
-constexpr PerClass kChain = make_chain_lengths();
 
-constexpr unsigned kPageShift = 14;
+constexpr unsigned kPageShift = kBlockPageShift;
 constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
 // Small pages and regions keep what a small document costs near what it
 // uses: each class in use holds a page, and the newest region may be mostly
@@ -142,60 +134,6 @@ void map_page(const void *page, int c) {
                                                   std::memory_order_relaxed);
 }
 
-// A free block: the next block of its list. The first block of a chain in a
-// pool also links the next chain (every block has room for two pointers).
-struct FreeBlock {
-    FreeBlock *next;
-    FreeBlock *next_chain;
-};
-
-// The head of every page: which of its blocks the pool holds on the page,
-// one bit per 16 bytes of the page (a block's bit is that of its first 16
-// bytes), and the page's place among the class's pages that have such
-// blocks. Only the pool touches it, under the class's lock. A free page (one
-// whose every block is in the pool) is also linked by next_partial, among
-// the pages free for any class.
-constexpr std::size_t kBitWords = kPageSize / 16 / 64;
-struct PageHeader {
-    std::uint64_t free_bits[kBitWords];
-    PageHeader *next_partial;
-    PageHeader *prev_partial;
-    std::uint32_t free_count;
-    bool listed; // on the class's partial list
-};
-constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
-
-constexpr PerClass make_capacity() {
-    PerClass p{};
-    for (int c = 0; c < kClasses; ++c)
-        p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
-    return p;
-}
-constexpr PerClass kBlocksPerPage = make_capacity();
-
-inline PageHeader *page_of(const void *block) {
-    return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
-}
-
-// A class's pool: whole chains as threads gave them, and blocks sorted back
-// onto their pages, handed out page by page in address order (blocks
-// released in any order, a list freed after sorting say, come back side by
-// side).
-struct alignas(64) ClassPool {
-    std::mutex lock;
-    FreeBlock *chains = nullptr; // oldest first, each kChain.of[c] blocks long
-    FreeBlock *chains_tail = nullptr;
-    PageHeader *partial = nullptr; // pages with blocks in the pool
-    std::uint32_t partial_count = 0;
-};
-ClassPool g_pools[kClasses];
-
-std::mutex g_region_lock;
-PageHeader *g_free_pages = nullptr; // pages that every class gave back whole
-char *g_next_page = nullptr;        // pages of the newest region not given to a class
-char *g_pages_end = nullptr;
-std::atomic<std::size_t> g_region_bytes{0};
-
 bool map_span(std::uint64_t first_page, std::uint64_t last_page) {
     for (std::uint64_t r = first_page >> kLeafBits; r <= last_page >> kLeafBits; ++r) {
         if (r >= kRootSize) return false;
@@ -207,227 +145,274 @@ bool map_span(std::uint64_t first_page, std::uint64_t last_page) {
     return true;
 }
 
-// Free pages a class keeps for itself rather than give to every class, so
-// that a document parsed and released again and again does not move its
-// pages from class to class each time.
-constexpr std::uint32_t kKeptFreePages = 4;
+// A page's count while a thread cuts from it: far above any count of blocks.
+constexpr std::int64_t kOwned = std::int64_t(1) << 40;
+
+// The head of every page. The marks of released blocks are set by any
+// thread; they are cleared by the thread that takes them back (a word at a
+// time) or, when the count reached zero, by the thread that reuses the page.
+constexpr std::size_t kBitWords = kPageSize / 16 / 64;
+struct PageHeader {
+    std::atomic<std::int64_t> live; // blocks in use (+ kOwned while a thread cuts from the page)
+    std::atomic<std::uint64_t> released[kBitWords];
+    PageHeader *next; // among free pages, or among its class's partial pages
+    PageHeader *prev; // among its class's partial pages
+    std::atomic<std::uint8_t> cls;
+    bool listed; // among its class's partial pages (under the class's lock)
+};
+constexpr std::size_t kHeaderSize = (sizeof(PageHeader) + 15) & ~std::size_t(15);
+
+struct PerClass {
+    std::uint32_t of[kClasses];
+};
+constexpr PerClass make_capacity() {
+    PerClass p{};
+    for (int c = 0; c < kClasses; ++c)
+        p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+    return p;
+}
+constexpr PerClass kBlocksPerPage = make_capacity();
+// A page with fewer blocks in use than this (more than a quarter of them
+// released) is worth cutting from again before it is empty.
+constexpr PerClass make_partial() {
+    PerClass p{};
+    for (int c = 0; c < kClasses; ++c)
+        p.of[c] = kBlocksPerPage.of[c] - kBlocksPerPage.of[c] / 4;
+    return p;
+}
+constexpr PerClass kPartialBelow = make_partial();
+
+inline PageHeader *page_of(const void *block) {
+    return reinterpret_cast<PageHeader *>(reinterpret_cast<std::uintptr_t>(block) & ~(kPageSize - 1));
+}
+inline std::size_t bit_of(const void *block) {
+    return (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
+}
+inline char *first_block(PageHeader *page) { return reinterpret_cast<char *>(page) + kHeaderSize; }
+
+// A class's partial pages.
+struct alignas(64) ClassPool {
+    std::mutex lock;
+    PageHeader *partial = nullptr;
+};
+ClassPool g_pools[kClasses];
+
+std::mutex g_region_lock;
+PageHeader *g_free_pages = nullptr; // pages whose every block came back
+char *g_next_page = nullptr;        // pages of the newest region not handed out yet
+char *g_pages_end = nullptr;
+std::atomic<std::size_t> g_region_bytes{0};
 
 void unlist(ClassPool &pool, PageHeader *page) {
-    --pool.partial_count;
-    if (page->prev_partial)
-        page->prev_partial->next_partial = page->next_partial;
+    if (page->prev)
+        page->prev->next = page->next;
     else
-        pool.partial = page->next_partial;
-    if (page->next_partial) page->next_partial->prev_partial = page->prev_partial;
+        pool.partial = page->next;
+    if (page->next) page->next->prev = page->prev;
     page->listed = false;
 }
 
-// Sorts a list of class c back onto its pages, block by block; the pool's
-// lock is held. Pages that got all their blocks back are added to *emptied,
-// unless the class has few pages with blocks in the pool.
-void sort_onto_pages(ClassPool &pool, int c, FreeBlock *list, PageHeader **emptied) {
-    while (list) {
-        FreeBlock *block = list;
-        list = list->next;
-        PageHeader *page = page_of(block);
-        std::size_t bit = (reinterpret_cast<std::uintptr_t>(block) & (kPageSize - 1)) >> 4;
-        page->free_bits[bit >> 6] |= std::uint64_t(1) << (bit & 63);
-        if (!page->listed) {
-            page->listed = true;
-            page->prev_partial = nullptr;
-            page->next_partial = pool.partial;
-            if (pool.partial) pool.partial->prev_partial = page;
-            pool.partial = page;
-            ++pool.partial_count;
-        }
-        if (++page->free_count == kBlocksPerPage.of[c] && pool.partial_count > kKeptFreePages) {
-            unlist(pool, page);
-            page->next_partial = *emptied;
-            *emptied = page;
-        }
-    }
+void enlist(ClassPool &pool, PageHeader *page) {
+    page->listed = true;
+    page->prev = nullptr;
+    page->next = pool.partial;
+    if (pool.partial) pool.partial->prev = page;
+    pool.partial = page;
 }
 
-void give_pages(PageHeader *emptied) {
-    if (!emptied) return;
-    std::lock_guard<std::mutex> hold(g_region_lock);
-    while (emptied) {
-        PageHeader *page = emptied;
-        emptied = page->next_partial;
-        page->next_partial = g_free_pages;
-        g_free_pages = page;
-    }
-}
-
-// Returns a list of class c, of any length, to the pages it came from.
-void pool_put(int c, FreeBlock *list) {
-    if (!list) return;
-    PageHeader *emptied = nullptr;
-    {
-        ClassPool &pool = g_pools[c];
-        std::lock_guard<std::mutex> hold(pool.lock);
-        sort_onto_pages(pool, c, list, &emptied);
-    }
-    give_pages(emptied);
-}
-
-// Gives a whole chain of class c to its pool.
-void pool_put_chain(int c, FreeBlock *chain) {
-    ClassPool &pool = g_pools[c];
-    std::lock_guard<std::mutex> hold(pool.lock);
-    chain->next_chain = nullptr;
-    if (pool.chains)
-        pool.chains_tail->next_chain = chain;
-    else
-        pool.chains = chain;
-    pool.chains_tail = chain;
-}
-
-// Sorts every pool's chains back onto their pages, so that pages whose
-// blocks all came back serve any class: done before memory is taken from
-// the system. Each released block is sorted at most once.
-void reclaim() {
-    PageHeader *emptied = nullptr;
-    for (int c = 0; c < kClasses; ++c) {
-        ClassPool &pool = g_pools[c];
-        std::lock_guard<std::mutex> hold(pool.lock);
-        while (FreeBlock *chain = pool.chains) {
-            pool.chains = chain->next_chain;
-            sort_onto_pages(pool, c, chain, &emptied);
-        }
-        pool.chains_tail = nullptr;
-    }
-    give_pages(emptied);
-}
-
-// The pool's oldest chain of class c; null when it has none.
-FreeBlock *pool_take_chain(int c) {
-    ClassPool &pool = g_pools[c];
-    std::lock_guard<std::mutex> hold(pool.lock);
-    FreeBlock *chain = pool.chains;
-    if (chain) {
-        pool.chains = chain->next_chain;
-        if (!pool.chains) pool.chains_tail = nullptr;
-    }
-    return chain;
-}
-
-// Up to a chain's length of blocks of class c that the pool holds on their
-// pages, in address order; null when it has none.
-FreeBlock *pool_take_sorted(int c) {
-    ClassPool &pool = g_pools[c];
-    const std::uint32_t want = kChain.of[c];
-    FreeBlock *head = nullptr;
-    std::uint32_t count = 0;
-    std::lock_guard<std::mutex> hold(pool.lock);
-    FreeBlock **tail = &head;
-    while (count < want && pool.partial) {
-        PageHeader *page = pool.partial;
-        for (std::size_t w = 0; w < kBitWords && count < want; ++w) {
-            std::uint64_t bits = page->free_bits[w];
-            for (; bits && count < want; bits &= bits - 1) {
-                std::size_t bit = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
-                auto *block = reinterpret_cast<FreeBlock *>(reinterpret_cast<char *>(page) + (bit << 4));
-                *tail = block;
-                tail = &block->next;
-                ++count;
-                --page->free_count;
-            }
-            page->free_bits[w] = bits;
-        }
-        if (page->free_count == 0) unlist(pool, page);
-    }
-    *tail = nullptr;
-    return head;
-}
-
-// A zero-filled page for class c, entered in the map; null when memory is
-// exhausted. Before a new region is taken, the pools' chains are sorted
-// back onto their pages once, in case that frees a page.
-char *take_page(int c) {
-    for (bool reclaimed = false;; reclaimed = true) {
-        char *page = nullptr;
-        bool recycled = false;
-        {
-            std::lock_guard<std::mutex> hold(g_region_lock);
-            if (PageHeader *free = g_free_pages) {
-                g_free_pages = free->next_partial;
-                page = reinterpret_cast<char *>(free);
-                recycled = true;
-            } else if (g_next_page != g_pages_end) {
-                page = g_next_page;
-                g_next_page += kPageSize;
-            } else if (reclaimed) {
-                void *raw = std::calloc(1, kRegionBytes);
-                if (!raw) return nullptr;
-                std::uintptr_t first =
-                    (reinterpret_cast<std::uintptr_t>(raw) + kPageSize - 1) & ~(kPageSize - 1);
-                std::uint64_t first_page = static_cast<std::uint64_t>(first) >> kPageShift;
-                if (!map_span(first_page, first_page + kRegionPages - 1)) {
-                    std::free(raw);
-                    return nullptr;
-                }
-                page = reinterpret_cast<char *>(first);
-                g_next_page = page + kPageSize;
-                g_pages_end = page + kRegionPages * kPageSize;
-                g_region_bytes.fetch_add(kRegionBytes, std::memory_order_relaxed);
-            }
-            if (page) map_page(page, c);
-        }
-        if (page) {
-            if (recycled) std::memset(page, 0, kPageSize);
-            return page;
-        }
-        reclaim();
-    }
-}
+// Free pages a thread keeps for itself before it gives them to every thread.
+constexpr std::uint32_t kKeptPages = 64;
 
 // Trivially destructible, so that it stays usable while the thread's other
-// objects are destroyed after its lists went back. Released blocks join the
-// end of a list and are taken from its front, so that a tree made, released
-// and made again keeps its blocks in the order of their addresses.
+// objects are destroyed after its pages went back.
 struct ThreadCache {
-    FreeBlock *hot[kClasses]; // the last few released, handed out first
-    std::uint32_t hot_count[kClasses];
-    FreeBlock *take[kClasses];     // blocks to hand out next
-    FreeBlock *released[kClasses]; // released blocks, oldest first
-    FreeBlock *released_tail[kClasses];
-    std::uint32_t released_count[kClasses];
-    FreeBlock *full[kClasses]; // a whole chain set aside; null when none
-    char *cut[kClasses];       // fresh blocks of the thread's page of the class
-    char *cut_end[kClasses];
+    char *cut[kClasses];                // the next block of the class's page
+    char *end[kClasses];                // the end of its blocks zero-filled so far
+    char *limit[kClasses];              // the end of its blocks
+    PageHeader *page[kClasses];         // the page of the class it cuts from; null when none
+    char *cut_from[kClasses];           // where cutting on that page began
+    std::uint32_t taken_back[kClasses]; // released blocks of the page handed out again
+    std::uint32_t mark_word[kClasses];  // the next word of marks to take back
+    std::uint64_t marks[kClasses];      // released blocks taken back, not handed out yet
+    PageHeader *free_pages;             // pages whose every block came back
+    PageHeader *free_tail;
+    std::uint32_t free_count;
     bool ended; // everything went back; the thread is ending
 };
 thread_local ThreadCache t_cache;
 
 // The calling thread's cache, or null: before its first block, and for good
-// once the thread's blocks went back or when blocks are calloc's own.
+// once the thread's pages went back or when blocks are calloc's own.
 // Finding a thread_local of a shared library is a call into the dynamic
 // linker; this one pointer is in the static TLS block instead (8 bytes of
 // the room the loader keeps for libraries opened later), so that after the
 // first call it is a single load.
 __attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at = nullptr;
 
-// Gives back what a thread holds: its lists, its chain, and the blocks of
-// its page it has not cut yet.
-void give_back(ThreadCache &tc) {
-    for (int c = 0; c < kClasses; ++c) {
-        if (tc.full[c]) pool_put_chain(c, tc.full[c]);
-        pool_put(c, tc.hot[c]);
-        pool_put(c, tc.take[c]);
-        pool_put(c, tc.released[c]);
-        FreeBlock *rest = nullptr;
-        const std::size_t size = class_size(c);
-        for (char *at = tc.cut[c]; at != tc.cut_end[c]; at += size) {
-            auto *block = reinterpret_cast<FreeBlock *>(at);
-            block->next = rest;
-            rest = block;
-        }
-        pool_put(c, rest);
-        tc.hot[c] = tc.take[c] = tc.released[c] = tc.released_tail[c] = tc.full[c] = nullptr;
-        tc.hot_count[c] = tc.released_count[c] = 0;
-        tc.cut[c] = tc.cut_end[c] = nullptr;
+// A page whose every block came back: its marks are cleared and it goes to
+// the free pages of the calling thread, or of every thread.
+void reuse_whole(PageHeader *page, int c) {
+    {
+        ClassPool &pool = g_pools[c];
+        std::lock_guard<std::mutex> hold(pool.lock);
+        if (page->listed) unlist(pool, page);
     }
+    for (auto &word : page->released)
+        word.store(0, std::memory_order_relaxed);
+    ThreadCache *tc = t_cache_at;
+    if (tc) {
+        page->next = tc->free_pages;
+        if (!tc->free_pages) tc->free_tail = page;
+        tc->free_pages = page;
+        if (++tc->free_count < kKeptPages) return;
+        page = tc->free_pages;
+        tc->free_pages = nullptr;
+        tc->free_count = 0;
+    } else {
+        page->next = nullptr;
+    }
+    PageHeader *tail = tc ? tc->free_tail : page;
+    std::lock_guard<std::mutex> hold(g_region_lock);
+    tail->next = g_free_pages;
+    g_free_pages = page;
+}
+
+// Under its class's lock: a page with few blocks in use joins the partial
+// pages, unless it is empty (the thread that emptied it reuses it), cut
+// from, already there, or no longer of the class.
+void enlist_if_partial(PageHeader *page, int c) {
+    ClassPool &pool = g_pools[c];
+    std::lock_guard<std::mutex> hold(pool.lock);
+    std::int64_t live = page->live.load(std::memory_order_acquire);
+    if (live > 0 && live < kPartialBelow.of[c] && !page->listed &&
+        page->cls.load(std::memory_order_relaxed) == c)
+        enlist(pool, page);
+}
+
+// count blocks of the page came back, the count was before; their marks are set.
+inline void settle_page(PageHeader *page, int c, std::uint32_t count) {
+    std::int64_t before = page->live.fetch_sub(count, std::memory_order_acq_rel);
+    std::int64_t now = before - count;
+    if (__builtin_expect(now >= kPartialBelow.of[c], 1)) return;
+    if (now == 0)
+        reuse_whole(page, c);
+    else if (before >= kPartialBelow.of[c])
+        enlist_if_partial(page, c);
+}
+
+// The thread stops cutting from its page of class c: what it handed out
+// counts in the page now, and what it did not becomes released.
+void leave_page(ThreadCache &tc, int c) {
+    PageHeader *page = tc.page[c];
+    const std::size_t size = class_size(c);
+    std::int64_t handed = tc.taken_back[c] + static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / size);
+    // Blocks not cut (a thread that ends leaves some) and released blocks
+    // taken back but not handed out are marked released again.
+    for (char *at = tc.cut[c]; at != tc.limit[c]; at += size) {
+        std::size_t bit = bit_of(at);
+        page->released[bit >> 6].fetch_or(std::uint64_t(1) << (bit & 63), std::memory_order_relaxed);
+    }
+    if (tc.marks[c] && tc.mark_word[c] > 0)
+        page->released[tc.mark_word[c] - 1].fetch_or(tc.marks[c], std::memory_order_relaxed);
+    tc.page[c] = nullptr;
+    tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
+    tc.taken_back[c] = 0;
+    tc.marks[c] = 0;
+    tc.mark_word[c] = 0;
+    std::int64_t now;
+    {
+        // Under the class's lock, so that a release that finds the page
+        // partial waits until it can tell whether the page is listed.
+        ClassPool &pool = g_pools[c];
+        std::lock_guard<std::mutex> hold(pool.lock);
+        now = page->live.fetch_add(handed - kOwned, std::memory_order_acq_rel) + handed - kOwned;
+        if (now > 0 && now < kPartialBelow.of[c]) enlist(pool, page);
+    }
+    if (now == 0) reuse_whole(page, c);
+}
+
+// Starts cutting class c from a page whose count is kOwned (every block
+// free). A page used before is zero-filled a little at a time, just ahead
+// of the blocks cut (see alloc_refill), while those bytes are about to be
+// written anyway; a page new from the system is zero already.
+void cut_whole(ThreadCache &tc, int c, PageHeader *page, bool used_before) {
+    tc.page[c] = page;
+    tc.cut[c] = tc.cut_from[c] = first_block(page);
+    tc.limit[c] = first_block(page) + kBlocksPerPage.of[c] * class_size(c);
+    tc.end[c] = used_before ? tc.cut[c] : tc.limit[c];
+}
+
+// Bytes of blocks zero-filled at a time: whole blocks, about 2 KiB.
+constexpr std::size_t zero_step(int c) {
+    return class_size(c) < 2048 ? 2048 / class_size(c) * class_size(c) : class_size(c);
+}
+
+// A partial page of class c, taken to hand out its released blocks; null
+// when the class has none.
+PageHeader *take_partial(int c) {
+    ClassPool &pool = g_pools[c];
+    std::lock_guard<std::mutex> hold(pool.lock);
+    while (PageHeader *page = pool.partial) {
+        unlist(pool, page);
+        std::int64_t live = page->live.load(std::memory_order_relaxed);
+        // A page that just became empty is the releasing thread's to reuse.
+        while (live > 0 && !page->live.compare_exchange_weak(live, live + kOwned, std::memory_order_acq_rel))
+            ;
+        if (live > 0) return page;
+    }
+    return nullptr;
+}
+
+// A page whose every block is free: the thread's own, every thread's, or a
+// new one from the system (still zero: *used_before is false); null when
+// memory is exhausted. It is entered in the map for class c.
+PageHeader *take_free_page(ThreadCache &tc, int c, bool *used_before) {
+    PageHeader *page = tc.free_pages;
+    *used_before = true;
+    if (page) {
+        tc.free_pages = page->next;
+        --tc.free_count;
+    } else {
+        std::lock_guard<std::mutex> hold(g_region_lock);
+        if ((page = g_free_pages)) {
+            g_free_pages = page->next;
+        } else if (g_next_page != g_pages_end) {
+            *used_before = false;
+            page = reinterpret_cast<PageHeader *>(g_next_page);
+            g_next_page += kPageSize;
+        } else {
+            void *raw = std::calloc(1, kRegionBytes);
+            if (!raw) return nullptr;
+            std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(raw) + kPageSize - 1) & ~(kPageSize - 1);
+            std::uint64_t first_page = static_cast<std::uint64_t>(first) >> kPageShift;
+            if (!map_span(first_page, first_page + kRegionPages - 1)) {
+                std::free(raw);
+                return nullptr;
+            }
+            page = reinterpret_cast<PageHeader *>(first);
+            *used_before = false;
+            g_next_page = reinterpret_cast<char *>(first) + kPageSize;
+            g_pages_end = reinterpret_cast<char *>(first) + kRegionPages * kPageSize;
+            g_region_bytes.fetch_add(kRegionBytes, std::memory_order_relaxed);
+        }
+    }
+    page->cls.store(static_cast<std::uint8_t>(c), std::memory_order_relaxed);
+    map_page(page, c);
+    page->live.store(kOwned, std::memory_order_release);
+    return page;
+}
+
+// Gives back what a thread holds: the pages it cuts from and its free pages.
+void give_back(ThreadCache &tc) {
+    for (int c = 0; c < kClasses; ++c)
+        if (tc.page[c]) leave_page(tc, c);
+    if (tc.free_pages) {
+        std::lock_guard<std::mutex> hold(g_region_lock);
+        tc.free_tail->next = g_free_pages;
+        g_free_pages = tc.free_pages;
+    }
+    tc.free_pages = tc.free_tail = nullptr;
+    tc.free_count = 0;
 }
 
 // Runs when a thread that used its cache ends: as a key's destructor, which
@@ -435,9 +420,9 @@ void give_back(ThreadCache &tc) {
 // (they may still make and release blocks) and again for a cache first used
 // by another key's destructor.
 void flush_thread_cache(void *) {
+    give_back(t_cache);
     t_cache_at = nullptr;
     t_cache.ended = true;
-    give_back(t_cache);
 }
 
 struct FlushKey {
@@ -448,11 +433,12 @@ const FlushKey g_flush_key;
 
 // The pools and regions outlive every thread: they have no destructor, and
 // their locks are held across fork(), so that a child made while other
-// threads were taking or giving blocks can take and give them too.
+// threads were taking or giving pages can take and give them too.
 struct HeldAcrossFork {
     HeldAcrossFork() {
         platform::hold_across_fork(g_region_lock);
-        for (ClassPool &pool : g_pools) platform::hold_across_fork(pool.lock);
+        for (ClassPool &pool : g_pools)
+            platform::hold_across_fork(pool.lock);
     }
 } const g_held_across_fork;
 
@@ -475,116 +461,82 @@ __attribute__((noinline)) ThreadCache *find_thread_cache() {
     return t_cache_at = &t_cache;
 }
 
-// Zero-fills a block of a class: whole 16-byte steps, as every class is a
-// multiple of 16. Records and short texts (up to 128 bytes) get the stores
-// written out, since a call to memset costs more than they do.
-inline void zero_block(void *block, std::size_t size) {
-    auto *p = static_cast<unsigned char *>(block);
-    const std::uint64_t zero[2] = {0, 0};
-    switch ((size + 15) >> 4) {
-    case 8:
-        std::memcpy(p + 112, zero, 16);
-        [[fallthrough]];
-    case 7:
-        std::memcpy(p + 96, zero, 16);
-        [[fallthrough]];
-    case 6:
-        std::memcpy(p + 80, zero, 16);
-        [[fallthrough]];
-    case 5:
-        std::memcpy(p + 64, zero, 16);
-        [[fallthrough]];
-    case 4:
-        std::memcpy(p + 48, zero, 16);
-        [[fallthrough]];
-    case 3:
-        std::memcpy(p + 32, zero, 16);
-        [[fallthrough]];
-    case 2:
-        std::memcpy(p + 16, zero, 16);
-        [[fallthrough]];
-    case 1:
-        std::memcpy(p, zero, 16);
-        break;
-    default:
-        std::memset(p, 0, (size + 15) & ~std::size_t(15));
+// Zero-fills a released block handed out again (blocks cut from a page
+// come zero-filled with it).
+inline void zero_block(void *block, std::size_t size) { std::memset(block, 0, size); }
+
+// The next released block of the thread's page of class c that it took
+// back, taking the page's marks a word at a time; null when none is left.
+void *take_back(ThreadCache &tc, int c) {
+    PageHeader *page = tc.page[c];
+    while (!tc.marks[c]) {
+        if (tc.mark_word[c] == kBitWords) return nullptr;
+        tc.marks[c] = page->released[tc.mark_word[c]++].exchange(0, std::memory_order_acquire);
     }
+    std::uint64_t marks = tc.marks[c];
+    std::size_t bit = (tc.mark_word[c] - 1) * 64 + static_cast<std::size_t>(__builtin_ctzll(marks));
+    tc.marks[c] = marks & (marks - 1);
+    ++tc.taken_back[c];
+    return reinterpret_cast<char *>(page) + (bit << 4);
 }
 
-inline void *pop(FreeBlock *&list, std::size_t size) {
-    FreeBlock *block = list;
-    FreeBlock *next = block->next;
-    list = next;
-    prefetch_for_write(next); // the next allocation of the class reads it
-    zero_block(block, size);
-    return block;
-}
-
-// The thread's released list of class c, taken whole; the list is empty after.
-FreeBlock *take_released(ThreadCache &tc, int c) {
-    FreeBlock *list = tc.released[c];
-    tc.released[c] = tc.released_tail[c] = nullptr;
-    tc.released_count[c] = 0;
-    return list;
-}
-
-// The thread's list to take from and its page of class c are empty. Blocks
-// released are taken back oldest first: the pool's chains, the thread's
-// chain set aside, its released list; then blocks sorted onto their pages;
-// then a new page of the thread's own.
+// Nothing is left to cut from the thread's page of class c. Before another
+// page: released blocks of this page; the same page again when every block
+// it handed out came back; then a partial page of the class, a free page,
+// and a new page from the system.
 __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t size) {
-    FreeBlock *next = pool_take_chain(c);
-    if (!next && (next = tc.full[c])) tc.full[c] = nullptr;
-    if (!next) next = take_released(tc, c);
-    if (next || (next = pool_take_sorted(c))) {
-        tc.take[c] = next;
-        return pop(tc.take[c], size);
+    if (tc.end[c] != tc.limit[c]) {
+        std::size_t step = std::min(zero_step(c), static_cast<std::size_t>(tc.limit[c] - tc.end[c]));
+        std::memset(tc.end[c], 0, step);
+        tc.end[c] += step;
+        char *block = tc.cut[c];
+        tc.cut[c] = block + class_size(c);
+        return block;
     }
-    char *page = take_page(c);
-    if (!page) return std::calloc(1, size);
-    const std::size_t step = class_size(c);
-    tc.cut[c] = page + kHeaderSize + step;
-    tc.cut_end[c] = page + kHeaderSize + kBlocksPerPage.of[c] * step;
-    return page + kHeaderSize;
+    if (PageHeader *page = tc.page[c]) {
+        const std::int64_t in_use = page->live.load(std::memory_order_acquire) - kOwned + tc.taken_back[c] +
+                                    static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / class_size(c));
+        if (in_use == 0) {
+            // No other thread can touch the page: none of its blocks is in use.
+            for (auto &word : page->released)
+                word.store(0, std::memory_order_relaxed);
+            page->live.store(kOwned, std::memory_order_relaxed);
+            tc.taken_back[c] = 0;
+            tc.marks[c] = 0;
+            tc.mark_word[c] = 0;
+            cut_whole(tc, c, page, true);
+        } else if (void *block = in_use < kPartialBelow.of[c] ? take_back(tc, c) : nullptr) {
+            zero_block(block, size);
+            return block;
+        } else {
+            leave_page(tc, c);
+        }
+    }
+    if (!tc.page[c]) {
+        if (PageHeader *partial = take_partial(c)) {
+            tc.page[c] = partial;
+            tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
+            if (void *block = take_back(tc, c)) {
+                zero_block(block, size);
+                return block;
+            }
+            leave_page(tc, c); // none left after all: on to a free page
+        }
+        bool used_before;
+        PageHeader *page = take_free_page(tc, c, &used_before);
+        if (!page) return std::calloc(1, size);
+        cut_whole(tc, c, page, used_before);
+    }
+    if (tc.cut[c] == tc.end[c]) return alloc_refill(tc, c, size); // zero-fills the first blocks
+    char *block = tc.cut[c];
+    tc.cut[c] = block + class_size(c);
+    return block;
 }
 
 __attribute__((noinline)) void *alloc_slow(std::size_t size) {
     ThreadCache *tc = find_thread_cache();
     if (!tc) return std::calloc(1, size);
     return alloc_refill(*tc, class_of(size), size);
-}
-
-// The released list of class c reached a chain's length: it is set aside,
-// and a chain set aside before goes to the pool.
-__attribute__((noinline)) void set_chain_aside(ThreadCache &tc, int c) {
-    if (tc.full[c]) pool_put_chain(c, tc.full[c]);
-    tc.full[c] = take_released(tc, c);
-}
-
-// A caller that makes and releases a few blocks between the ones it keeps
-// gets those few back at once, and the kept ones lie side by side.
-constexpr std::uint32_t kHotBlocks = 4;
-
-inline void push(ThreadCache &tc, int c, FreeBlock *block) {
-    if (tc.hot_count[c] < kHotBlocks) {
-        ++tc.hot_count[c];
-        block->next = tc.hot[c];
-        tc.hot[c] = block;
-        return;
-    }
-    block->next = nullptr;
-    if (tc.released[c])
-        tc.released_tail[c]->next = block;
-    else
-        tc.released[c] = block;
-    tc.released_tail[c] = block;
-    if (++tc.released_count[c] == kChain.of[c]) set_chain_aside(tc, c);
-}
-
-__attribute__((noinline)) void free_slow(FreeBlock *block, int c) {
-    if (ThreadCache *tc = find_thread_cache()) return push(*tc, c, block);
-    block->next = nullptr;
-    pool_put(c, block);
 }
 
 } // namespace
@@ -595,17 +547,10 @@ void *block_alloc(std::size_t size) {
     ThreadCache *tc = t_cache_at;
     if (__builtin_expect(tc == nullptr, 0)) return alloc_slow(size);
     int c = class_of(size);
-    if (tc->hot[c]) {
-        --tc->hot_count[c];
-        return pop(tc->hot[c], size);
-    }
-    if (tc->take[c]) return pop(tc->take[c], size);
-    char *fresh = tc->cut[c];
-    if (fresh != tc->cut_end[c]) {
-        tc->cut[c] = fresh + class_size(c);
-        return fresh; // still zero from the region
-    }
-    return alloc_refill(*tc, c, size);
+    char *block = tc->cut[c];
+    if (__builtin_expect(block == tc->end[c], 0)) return alloc_refill(*tc, c, size);
+    tc->cut[c] = block + class_size(c);
+    return block; // pages are zero-filled whole before blocks are cut from them
 }
 
 void block_free(void *block) {
@@ -614,10 +559,47 @@ void block_free(void *block) {
         std::free(block);
         return;
     }
-    auto *b = static_cast<FreeBlock *>(block);
-    ThreadCache *tc = t_cache_at;
-    if (__builtin_expect(tc == nullptr, 0)) return free_slow(b, c);
-    push(*tc, c, b);
+    PageHeader *page = page_of(block);
+    std::size_t bit = bit_of(block);
+    page->released[bit >> 6].fetch_or(std::uint64_t(1) << (bit & 63), std::memory_order_release);
+    settle_page(page, c, 1);
+}
+
+// Another page than the entry's, or another word of its marks.
+void BlockRelease::take(void *block) {
+    const auto at = reinterpret_cast<std::uintptr_t>(block);
+    Pending &p = pending_[(at >> kPageShift) % kPending];
+    const std::uint64_t mark = std::uint64_t(1) << ((at >> 4) & 63);
+    if (p.page == at >> kPageShift) {
+        page_of(block)->released[p.word].fetch_or(p.marks, std::memory_order_release);
+        p.word = static_cast<std::uint16_t>(word_of(at));
+        p.marks = mark;
+        ++p.count;
+        return;
+    }
+    int c = class_of_block(block);
+    if (c < 0) {
+        std::free(block);
+        return;
+    }
+    if (p.page) settle_one(p);
+    p.page = at >> kPageShift;
+    p.size_class = static_cast<std::uint16_t>(c);
+    p.count = 1;
+    p.word = static_cast<std::uint16_t>(word_of(at));
+    p.marks = mark;
+}
+
+void BlockRelease::settle_one(Pending &p) {
+    auto *page = reinterpret_cast<PageHeader *>(p.page << kPageShift);
+    page->released[p.word].fetch_or(p.marks, std::memory_order_release);
+    settle_page(page, p.size_class, p.count);
+    p.page = 0;
+}
+
+void BlockRelease::settle() {
+    for (Pending &p : pending_)
+        if (p.page) settle_one(p);
 }
 
 std::size_t block_cache_bytes() { return g_region_bytes.load(std::memory_order_relaxed); }

@@ -16,6 +16,72 @@ namespace velk::platform {
 // Any block may be released by any thread.
 void *block_alloc(std::size_t size);
 void block_free(void *block);
+#if !defined(_WIN32)
+// Blocks up to this size are cut from pages kept for reuse, in this many size
+// classes; larger ones are calloc's own. A page is 2^kBlockPageShift bytes,
+// aligned to its size, and marks its released blocks with one bit per 16
+// bytes.
+constexpr std::size_t kSmallBlockMax = 512;
+constexpr int kBlockClasses = 20;
+constexpr unsigned kBlockPageShift = 14;
+#endif
+// Releases many blocks, each as block_free does: the library's chains (a
+// tree, a list) go through one, so that where blocks are cut from pages, a
+// page is settled once for each run of its blocks that the chain holds.
+// settle(), which the destructor calls, completes what release() began.
+class BlockRelease {
+  public:
+#if defined(_WIN32)
+    BlockRelease() = default;
+#else
+    BlockRelease() {
+        for (Pending &p : pending_)
+            p.page = 0;
+    }
+#endif
+    BlockRelease(const BlockRelease &) = delete;
+    BlockRelease &operator=(const BlockRelease &) = delete;
+    ~BlockRelease() { settle(); }
+    // The block is not null.
+    void release(void *block) {
+#if defined(_WIN32)
+        block_free(block);
+#else
+        // Inline for the common case: another block of a page that one of
+        // the last blocks released was on, whose mark is in the same word.
+        const auto at = reinterpret_cast<std::uintptr_t>(block);
+        Pending &p = pending_[(at >> kBlockPageShift) % kPending];
+        if (p.page == at >> kBlockPageShift && p.word == word_of(at)) {
+            p.marks |= std::uint64_t(1) << ((at >> 4) & 63);
+            ++p.count;
+            return;
+        }
+        take(block);
+#endif
+    }
+    void settle();
+
+  private:
+#if !defined(_WIN32)
+    // The blocks released on one page and not settled yet, and the marks of
+    // those of them in one word of the page's marks. Entries are chosen by
+    // the page's number; page 0 (never one of ours) marks an empty one.
+    struct Pending {
+        std::uintptr_t page; // the page's address >> kBlockPageShift
+        std::uint32_t count;
+        std::uint16_t word;
+        std::uint16_t size_class;
+        std::uint64_t marks;
+    };
+    static constexpr std::size_t kPending = 32;
+    static std::uint32_t word_of(std::uintptr_t at) {
+        return static_cast<std::uint32_t>((at & ((std::uintptr_t(1) << kBlockPageShift) - 1)) >> 10);
+    }
+    void take(void *block);
+    void settle_one(Pending &pending);
+    Pending pending_[kPending];
+#endif
+};
 // Bytes the platform has taken from the system to cut small blocks from, in
 // use or kept for reuse; 0 where every block is the system's own.
 std::size_t block_cache_bytes();
@@ -126,10 +192,6 @@ std::uint32_t file_rename(const char *from, const char *to, bool replace);
 std::uint32_t process_id();
 
 #if !defined(_WIN32)
-// Blocks up to this size are cut from pages kept for reuse; larger ones are
-// calloc's own.
-constexpr std::size_t kSmallBlockMax = 512;
-
 // The Windows error code that means what this errno means, so that one table
 // of file error numbers serves both platforms. ENOENT is "file not found"
 // when the folder of the file exists and "path not found" when it does not.

@@ -159,11 +159,12 @@ ListNode *ListBuilder::release() noexcept {
 }
 
 void free_chain(ListNode *node) noexcept {
+    ChainRelease release;
     while (node) {
         ListNode *next = node->next;
-        mem_free(node->data);
-        mem_free(node->name);
-        mem_free(node);
+        release(node->data);
+        release(node->name);
+        release(node);
         node = next;
     }
 }

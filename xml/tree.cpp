@@ -20,37 +20,38 @@ void add_child(XmlNode *parent, XmlNode *child) noexcept {
     child->depth = parent->depth + 1;
 }
 
-void free_attribs(XmlAttrib *attrib) noexcept {
+namespace {
+
+void release_attribs(XmlAttrib *attrib, ChainRelease &release) noexcept {
     // Front to back: the order of release is not observable, and a loop
     // keeps the stack flat however long the chain is.
     while (attrib) {
         XmlAttrib *next = attrib->next;
-        mem_free(attrib->name);
-        mem_free(attrib->value);
-        mem_free(attrib);
+        release(attrib->name);
+        release(attrib->value);
+        release(attrib);
         attrib = next;
     }
 }
 
+} // namespace
+
+void free_attribs(XmlAttrib *attrib) noexcept {
+    if (!attrib) return;
+    ChainRelease release;
+    release_attribs(attrib, release);
+}
+
 void free_chain(XmlNode *node) noexcept {
-    // Records spread over the heap cost a memory wait each; a runner a few
-    // nodes ahead on the chain asks for them early.
-    XmlNode *ahead = node;
-    for (int i = 0; i < 4 && ahead; ++i)
-        ahead = ahead->docNext;
+    // In the order the records were made, which is the order of their
+    // memory when a parse made them.
+    ChainRelease release;
     while (node) {
-        if (ahead) {
-            ahead = ahead->docNext;
-            if (ahead) {
-                prefetch(ahead->tag);
-                prefetch(ahead->attribs);
-            }
-        }
         XmlNode *next = node->docNext;
-        mem_free(node->tag);
-        mem_free(node->comment);
-        free_attribs(node->attribs);
-        mem_free(node);
+        release(node->tag);
+        release(node->comment);
+        release_attribs(node->attribs, release);
+        release(node);
         node = next;
     }
 }

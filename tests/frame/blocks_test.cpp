@@ -4,6 +4,7 @@
 // memory taken from the system stops growing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -330,4 +331,42 @@ TEST(Blocks, CountedStringsOfEverySizeHoldTheirBytesAndAreReleasedOnAnyThread) {
         for (velk_bstr s : made)
             velk_strings::free_string(s);
     });
+}
+
+TEST(Blocks, PagesThatAFewKeptBlocksHoldAreCutFromAgain) {
+    // A program that keeps one block of every batch it makes, as one that
+    // keeps a node of each document it parses, and releases the rest in any
+    // order: the pages the kept blocks hold are cut from again, zero-filled,
+    // rather than new memory taken for every batch.
+    BlockWatch watch;
+    std::mt19937 rng(7);
+    std::vector<Held> kept;
+    std::size_t settled = 0;
+    for (std::uint32_t round = 0; round < 400; ++round) {
+        std::vector<Held> batch;
+        for (std::uint32_t i = 0; i < 3000; ++i) {
+            std::size_t size = i % 2 ? 80 : 1 + (i * 13 + round) % 48;
+            auto *block = static_cast<unsigned char *>(velk::mem_get(size));
+            ASSERT_NE(block, nullptr);
+            ASSERT_TRUE(all_zero(block, size)) << size << " round " << round;
+            mark(block, size, round * 3000 + i);
+            batch.push_back({block, size, round * 3000 + i});
+        }
+        std::size_t keep = rng() % batch.size();
+        kept.push_back(batch[keep]);
+        batch.erase(batch.begin() + static_cast<std::ptrdiff_t>(keep));
+        std::shuffle(batch.begin(), batch.end(), rng);
+        for (const Held &h : batch) {
+            ASSERT_TRUE(has_mark(h.block, h.size, h.tag));
+            velk::mem_free(h.block);
+        }
+        if (round == 20) settled = velk::testing::block_cache_bytes();
+    }
+    // Without reuse, 380 batches would each hold a page of their own more.
+    EXPECT_LE(velk::testing::block_cache_bytes(), settled + (std::size_t(1) << 20));
+    for (const Held &h : kept) {
+        EXPECT_TRUE(has_mark(h.block, h.size, h.tag));
+        velk::mem_free(h.block);
+    }
+    EXPECT_EQ(watch.leaked(), 0);
 }
