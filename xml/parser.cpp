@@ -8,6 +8,9 @@
 
 #include <cstring>
 #include <string>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "frame/errors.h"
 #include "frame/messages.h"
@@ -29,10 +32,19 @@ using lex::is_blank;
 using lex::is_quote;
 
 // The first byte from i on that equals c, or null. Runs between tags and
-// attribute values are mostly short, where a plain loop beats a call to
-// memchr; longer runs go to memchr after the first bytes.
+// attribute values are mostly short: the first 64 bytes are searched here,
+// 16 at a time where the processor compares 16 bytes at once, so that a
+// short run costs no call; longer runs go to memchr.
 inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c) {
-    std::size_t short_end = i + 16 < n ? i + 16 : n;
+    std::size_t short_end = i + 64 < n ? i + 64 : n;
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi8(c);
+    for (; i + 16 <= short_end; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        if (const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, needle)))
+            return s + i + __builtin_ctz(hits);
+    }
+#endif
     for (; i < short_end; ++i)
         if (s[i] == c) return s + i;
     return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
@@ -65,8 +77,8 @@ char *store_raw(std::string_view bytes, bool *out_of_memory) {
 struct Failure {
     bool failed = false;
     bool out_of_memory = false;
-    std::size_t at = 0;   // the byte the message is about
-    std::string message;  // without its position; empty for memory
+    std::size_t at = 0;  // the byte the message is about
+    std::string message; // without its position; empty for memory
 };
 
 // The message's position of the byte at. Line: one more for every carriage
@@ -80,7 +92,8 @@ void position(std::string_view text, std::size_t origin, std::size_t at, long *l
     std::size_t column_base = 0;
     const char *p = s + origin + 1;
     const char *end = s + at + 1;
-    while (const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
+    while (const auto *cr =
+               static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
         ++*line;
         line_start = static_cast<std::size_t>(cr - s);
         column_base = 1;
@@ -308,7 +321,7 @@ XmlNode *Parser::run() {
             break;
         }
         case State::attrib_name: {
-            std::size_t j = lex::run_end(s_, i, n_, lex::kAttribNameStops);
+            std::size_t j = lex::run_end<lex::AttribNameStops>(s_, i, n_);
             i = j + 1;
             if (j == n_) break; // an unfinished name: the input ends the loop
             unsigned char c = byte_at(s_, j);
@@ -408,7 +421,8 @@ XmlNode *parse(std::string_view text) {
     if (failure.out_of_memory) {
         // Made without a block of memory: memory may still be short.
         char room[64];
-        set_error(Family::xml, messages::at_position_in(room, sizeof room, line, column, messages::kOutOfMemory));
+        set_error(Family::xml,
+                  messages::at_position_in(room, sizeof room, line, column, messages::kOutOfMemory));
     } else {
         set_error(Family::xml, messages::at_position(line, column, failure.message));
     }

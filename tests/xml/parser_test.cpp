@@ -5,6 +5,7 @@
 
 #include "frame/errors.h"
 #include "sweep/sweep.h"
+#include "xml/lexing.h"
 #include "xml_support.h"
 
 using namespace velk_test;
@@ -289,4 +290,26 @@ TEST(XmlParse, OutOfMemoryAtAnyAllocationReleasesEverything) {
     velk::testing::fail_allocation(1);
     EXPECT_EQ(parse("<a x='1'/>"), 0u);
     EXPECT_EQ(xml_error(), "(1:7) Out of memory");
+}
+
+// Names are scanned 16 bytes at a time where the processor can: the run must
+// end at the first byte of the set wherever it lies, for every byte value,
+// near the end of the input too.
+template <class Set> void expect_runs_end_at_every_stop() {
+    for (int b = 0; b < 256; ++b) {
+        for (std::size_t at = 0; at < 40; ++at) {
+            std::string text(40, 'a');
+            text[at] = static_cast<char>(b);
+            for (std::size_t from = 0; from <= at; from += 5) {
+                const std::size_t want = Set::kTable[static_cast<unsigned char>(b)] ? at : text.size();
+                ASSERT_EQ(velk::xml::lex::run_end<Set>(text.data(), from, text.size()), want)
+                    << "byte " << b << " at " << at << " from " << from;
+            }
+        }
+    }
+}
+
+TEST(Lexing, NameRunsEndAtTheFirstStopWhereverItLies) {
+    expect_runs_end_at_every_stop<velk::xml::lex::TagNameStops>();
+    expect_runs_end_at_every_stop<velk::xml::lex::AttribNameStops>();
 }
