@@ -67,6 +67,8 @@
 
 namespace velk::platform {
 
+__thread BlockCursor *t_block_cursor __attribute__((tls_model("initial-exec"))) = nullptr;
+
 #if defined(VELK_PLAIN_BLOCKS)
 
 void *block_alloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
@@ -82,13 +84,8 @@ namespace {
 constexpr std::size_t kMaxSmall = kSmallBlockMax;
 constexpr int kClasses = kBlockClasses;
 
-// 16 to 256 bytes in steps of 16, then 320 to 512 in steps of 64.
-inline int class_of(std::size_t size) {
-    return size <= 256 ? static_cast<int>((size - 1) >> 4) : 16 + static_cast<int>((size - 257) >> 6);
-}
-constexpr std::size_t class_size(int c) {
-    return c < 16 ? std::size_t(c + 1) * 16 : 256 + std::size_t(c - 15) * 64;
-}
+constexpr int class_of(std::size_t size) { return block_class(size); }
+constexpr std::size_t class_size(int c) { return block_class_size(c); }
 
 constexpr unsigned kPageShift = kBlockPageShift;
 constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
@@ -152,6 +149,7 @@ constexpr std::int64_t kOwned = std::int64_t(1) << 40;
 // thread; they are cleared by the thread that takes them back (a word at a
 // time) or, when the count reached zero, by the thread that reuses the page.
 constexpr std::size_t kBitWords = kPageSize / 16 / 64;
+static_assert(kBitWords == BlockRelease::kMarkWords);
 struct PageHeader {
     std::atomic<std::int64_t> live; // blocks in use (+ kOwned while a thread cuts from the page)
     std::atomic<std::uint64_t> released[kBitWords];
@@ -225,10 +223,8 @@ constexpr std::uint32_t kKeptPages = 64;
 
 // Trivially destructible, so that it stays usable while the thread's other
 // objects are destroyed after its pages went back.
-struct ThreadCache {
-    char *cut[kClasses];                // the next block of the class's page
-    char *end[kClasses];                // the end of its blocks zero-filled so far
-    char *limit[kClasses];              // the end of its blocks
+struct ThreadCache : BlockCursor {
+    char *limit[kClasses];              // the end of the blocks of the class's page
     PageHeader *page[kClasses];         // the page of the class it cuts from; null when none
     char *cut_from[kClasses];           // where cutting on that page began
     std::uint32_t taken_back[kClasses]; // released blocks of the page handed out again
@@ -243,11 +239,7 @@ thread_local ThreadCache t_cache;
 
 // The calling thread's cache, or null: before its first block, and for good
 // once the thread's pages went back or when blocks are calloc's own.
-// Finding a thread_local of a shared library is a call into the dynamic
-// linker; this one pointer is in the static TLS block instead (8 bytes of
-// the room the loader keeps for libraries opened later), so that after the
-// first call it is a single load.
-__attribute__((tls_model("initial-exec"))) thread_local ThreadCache *t_cache_at = nullptr;
+inline ThreadCache *thread_cache() { return static_cast<ThreadCache *>(t_block_cursor); }
 
 // A page whose every block came back: its marks are cleared and it goes to
 // the free pages of the calling thread, or of every thread.
@@ -259,7 +251,7 @@ void reuse_whole(PageHeader *page, int c) {
     }
     for (auto &word : page->released)
         word.store(0, std::memory_order_relaxed);
-    ThreadCache *tc = t_cache_at;
+    ThreadCache *tc = thread_cache();
     if (tc) {
         page->next = tc->free_pages;
         if (!tc->free_pages) tc->free_tail = page;
@@ -421,7 +413,7 @@ void give_back(ThreadCache &tc) {
 // by another key's destructor.
 void flush_thread_cache(void *) {
     give_back(t_cache);
-    t_cache_at = nullptr;
+    t_block_cursor = nullptr;
     t_cache.ended = true;
 }
 
@@ -458,7 +450,8 @@ bool plain_blocks() {
 __attribute__((noinline)) ThreadCache *find_thread_cache() {
     if (plain_blocks() || t_cache.ended || !g_flush_key.made) return nullptr;
     if (::pthread_setspecific(g_flush_key.key, &t_cache) != 0) return nullptr;
-    return t_cache_at = &t_cache;
+    t_block_cursor = &t_cache;
+    return &t_cache;
 }
 
 // Zero-fills a released block handed out again (blocks cut from a page
@@ -544,7 +537,7 @@ __attribute__((noinline)) void *alloc_slow(std::size_t size) {
 void *block_alloc(std::size_t size) {
     if (size == 0) size = 1;
     if (size > kMaxSmall) return std::calloc(1, size);
-    ThreadCache *tc = t_cache_at;
+    ThreadCache *tc = thread_cache();
     if (__builtin_expect(tc == nullptr, 0)) return alloc_slow(size);
     int c = class_of(size);
     char *block = tc->cut[c];
@@ -565,35 +558,31 @@ void block_free(void *block) {
     settle_page(page, c, 1);
 }
 
-// Another page than the entry's, or another word of its marks.
+// A block of another page than its entry's: the entry's blocks are settled
+// and the entry goes to the block's page.
 void BlockRelease::take(void *block) {
     const auto at = reinterpret_cast<std::uintptr_t>(block);
-    Pending &p = pending_[(at >> kPageShift) % kPending];
-    const std::uint64_t mark = std::uint64_t(1) << ((at >> 4) & 63);
-    if (p.page == at >> kPageShift) {
-        page_of(block)->released[p.word].fetch_or(p.marks, std::memory_order_release);
-        p.word = static_cast<std::uint16_t>(word_of(at));
-        p.marks = mark;
-        ++p.count;
-        return;
-    }
-    int c = class_of_block(block);
-    if (c < 0) {
+    if (class_of_block(block) < 0) {
         std::free(block);
         return;
     }
+    Pending &p = pending_[(at >> kPageShift) % kPending];
     if (p.page) settle_one(p);
     p.page = at >> kPageShift;
-    p.size_class = static_cast<std::uint16_t>(c);
-    p.count = 1;
-    p.word = static_cast<std::uint16_t>(word_of(at));
-    p.marks = mark;
+    for (std::uint64_t &word : p.marks)
+        word = 0;
+    p.marks[bit_of(block) >> 6] = std::uint64_t(1) << (bit_of(block) & 63);
 }
 
 void BlockRelease::settle_one(Pending &p) {
     auto *page = reinterpret_cast<PageHeader *>(p.page << kPageShift);
-    page->released[p.word].fetch_or(p.marks, std::memory_order_release);
-    settle_page(page, p.size_class, p.count);
+    std::uint32_t count = 0;
+    for (std::size_t w = 0; w < kBitWords; ++w) {
+        if (!p.marks[w]) continue;
+        count += static_cast<std::uint32_t>(__builtin_popcountll(p.marks[w]));
+        page->released[w].fetch_or(p.marks[w], std::memory_order_release);
+    }
+    settle_page(page, class_of_block(page), count);
     p.page = 0;
 }
 

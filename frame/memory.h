@@ -24,7 +24,7 @@ void mem_free_watched(void *block) noexcept;
 inline void *mem_get(std::size_t size) noexcept {
     if (__builtin_expect(detail::g_watched.load(std::memory_order_relaxed), 0))
         return detail::mem_get_watched(size);
-    return platform::block_alloc(size);
+    return platform::block_alloc_inline(size);
 }
 // FreeMem: null is ignored.
 inline void mem_free(void *block) noexcept {

@@ -24,6 +24,44 @@ void block_free(void *block);
 constexpr std::size_t kSmallBlockMax = 512;
 constexpr int kBlockClasses = 20;
 constexpr unsigned kBlockPageShift = 14;
+
+// The size classes: 16 to 256 bytes in steps of 16, then 320 to 512 in
+// steps of 64.
+constexpr int block_class(std::size_t size) {
+    return size <= 256 ? static_cast<int>((size - 1) >> 4) : 16 + static_cast<int>((size - 257) >> 6);
+}
+constexpr std::size_t block_class_size(int c) {
+    return c < 16 ? std::size_t(c + 1) * 16 : 256 + std::size_t(c - 15) * 64;
+}
+
+// What a thread cuts its next blocks from: for each class, the next block of
+// its page and the end of the blocks zero-filled so far. Null before the
+// thread's first block and after its pages went back. It sits in the static
+// TLS block (8 bytes of the room the loader keeps for libraries opened
+// later), so that reaching it is a single load.
+struct BlockCursor {
+    char *cut[kBlockClasses];
+    char *end[kBlockClasses];
+};
+extern __thread BlockCursor *t_block_cursor __attribute__((tls_model("initial-exec")));
+
+// block_alloc, with its common case inline: the next block of the thread's
+// page of the class. A parse asks for hundreds of thousands of blocks, most
+// of a size known where it asks.
+inline void *block_alloc_inline(std::size_t size) {
+    BlockCursor *cursor = t_block_cursor;
+    if (__builtin_expect(cursor != nullptr && size - 1 < kSmallBlockMax, 1)) {
+        const int c = block_class(size);
+        char *block = cursor->cut[c];
+        if (__builtin_expect(block != cursor->end[c], 1)) {
+            cursor->cut[c] = block + block_class_size(c);
+            return block;
+        }
+    }
+    return block_alloc(size);
+}
+#else
+inline void *block_alloc_inline(std::size_t size) { return block_alloc(size); }
 #endif
 // Releases many blocks, each as block_free does: the library's chains (a
 // tree, a list) go through one, so that where blocks are cut from pages, a
@@ -48,35 +86,29 @@ class BlockRelease {
         block_free(block);
 #else
         // Inline for the common case: another block of a page that one of
-        // the last blocks released was on, whose mark is in the same word.
+        // the last blocks released was on.
         const auto at = reinterpret_cast<std::uintptr_t>(block);
         Pending &p = pending_[(at >> kBlockPageShift) % kPending];
-        if (p.page == at >> kBlockPageShift && p.word == word_of(at)) {
-            p.marks |= std::uint64_t(1) << ((at >> 4) & 63);
-            ++p.count;
-            return;
-        }
-        take(block);
+        if (p.page != at >> kBlockPageShift) return take(block);
+        p.marks[(at >> 10) & (kMarkWords - 1)] |= std::uint64_t(1) << ((at >> 4) & 63);
 #endif
     }
     void settle();
+#if !defined(_WIN32)
+    // Words of marks of a page: one bit per 16 bytes, that of a block's first 16.
+    static constexpr std::size_t kMarkWords = (std::size_t(1) << kBlockPageShift) / 16 / 64;
+#endif
 
   private:
 #if !defined(_WIN32)
-    // The blocks released on one page and not settled yet, and the marks of
-    // those of them in one word of the page's marks. Entries are chosen by
-    // the page's number; page 0 (never one of ours) marks an empty one.
+    // The marks of the blocks released on one page and not settled yet.
+    // Entries are chosen by the page's number; page 0 (never one of ours)
+    // marks an empty one.
     struct Pending {
         std::uintptr_t page; // the page's address >> kBlockPageShift
-        std::uint32_t count;
-        std::uint16_t word;
-        std::uint16_t size_class;
-        std::uint64_t marks;
+        std::uint64_t marks[kMarkWords];
     };
     static constexpr std::size_t kPending = 32;
-    static std::uint32_t word_of(std::uintptr_t at) {
-        return static_cast<std::uint32_t>((at & ((std::uintptr_t(1) << kBlockPageShift) - 1)) >> 10);
-    }
     void take(void *block);
     void settle_one(Pending &pending);
     Pending pending_[kPending];
