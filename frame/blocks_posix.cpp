@@ -224,13 +224,13 @@ constexpr std::uint32_t kKeptPages = 64;
 // Trivially destructible, so that it stays usable while the thread's other
 // objects are destroyed after its pages went back.
 struct ThreadCache : BlockCursor {
-    char *limit[kClasses];              // the end of the blocks of the class's page
-    PageHeader *page[kClasses];         // the page of the class it cuts from; null when none
-    char *cut_from[kClasses];           // where cutting on that page began
-    std::uint32_t taken_back[kClasses]; // released blocks of the page handed out again
-    std::uint32_t mark_word[kClasses];  // the next word of marks to take back
-    std::uint64_t marks[kClasses];      // released blocks taken back, not handed out yet
-    PageHeader *free_pages;             // pages whose every block came back
+    char *limit[kClasses];                 // the end of the blocks of the class's page
+    PageHeader *page[kClasses];            // the page of the class it cuts from; null when none
+    char *cut_from[kClasses];              // where the run cut now began: the first block, or released ones
+    std::uint32_t handed_before[kClasses]; // blocks handed out from the page before the run cut now
+    std::uint32_t mark_word[kClasses];     // the next word of marks to take back
+    std::uint64_t marks[kClasses];         // released blocks taken back, not handed out yet
+    PageHeader *free_pages;                // pages whose every block came back
     PageHeader *free_tail;
     std::uint32_t free_count;
     bool ended; // everything went back; the thread is ending
@@ -297,7 +297,8 @@ inline void settle_page(PageHeader *page, int c, std::uint32_t count) {
 void leave_page(ThreadCache &tc, int c) {
     PageHeader *page = tc.page[c];
     const std::size_t size = class_size(c);
-    std::int64_t handed = tc.taken_back[c] + static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / size);
+    std::int64_t handed =
+        tc.handed_before[c] + static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / size);
     // Blocks not cut (a thread that ends leaves some) and released blocks
     // taken back but not handed out are marked released again.
     for (char *at = tc.cut[c]; at != tc.limit[c]; at += size) {
@@ -308,7 +309,7 @@ void leave_page(ThreadCache &tc, int c) {
         page->released[tc.mark_word[c] - 1].fetch_or(tc.marks[c], std::memory_order_relaxed);
     tc.page[c] = nullptr;
     tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
-    tc.taken_back[c] = 0;
+    tc.handed_before[c] = 0;
     tc.marks[c] = 0;
     tc.mark_word[c] = 0;
     std::int64_t now;
@@ -454,23 +455,29 @@ __attribute__((noinline)) ThreadCache *find_thread_cache() {
     return &t_cache;
 }
 
-// Zero-fills a released block handed out again (blocks cut from a page
-// come zero-filled with it).
-inline void zero_block(void *block, std::size_t size) { std::memset(block, 0, size); }
-
-// The next released block of the thread's page of class c that it took
-// back, taking the page's marks a word at a time; null when none is left.
-void *take_back(ThreadCache &tc, int c) {
+// Takes back the next run of released blocks side by side on the thread's
+// page of class c, taking the page's marks a word at a time, and cuts from
+// the run as from a page of its own (zero-filled first); false when no
+// released block is left.
+bool take_run(ThreadCache &tc, int c) {
     PageHeader *page = tc.page[c];
     while (!tc.marks[c]) {
-        if (tc.mark_word[c] == kBitWords) return nullptr;
+        if (tc.mark_word[c] == kBitWords) return false;
         tc.marks[c] = page->released[tc.mark_word[c]++].exchange(0, std::memory_order_acquire);
     }
+    const std::size_t size = class_size(c);
     std::uint64_t marks = tc.marks[c];
-    std::size_t bit = (tc.mark_word[c] - 1) * 64 + static_cast<std::size_t>(__builtin_ctzll(marks));
-    tc.marks[c] = marks & (marks - 1);
-    ++tc.taken_back[c];
-    return reinterpret_cast<char *>(page) + (bit << 4);
+    const auto first = static_cast<unsigned>(__builtin_ctzll(marks));
+    std::size_t run = 0;
+    for (unsigned bit = first; bit < 64 && (marks >> bit & 1); bit += static_cast<unsigned>(size >> 4), ++run)
+        marks &= ~(std::uint64_t(1) << bit);
+    tc.marks[c] = marks;
+    tc.handed_before[c] += static_cast<std::uint32_t>((tc.cut[c] - tc.cut_from[c]) / size);
+    char *start = reinterpret_cast<char *>(page) + (((tc.mark_word[c] - 1) * 64 + first) << 4);
+    std::memset(start, 0, run * size);
+    tc.cut[c] = tc.cut_from[c] = start;
+    tc.end[c] = tc.limit[c] = start + run * size;
+    return true;
 }
 
 // Nothing is left to cut from the thread's page of class c. Before another
@@ -487,21 +494,19 @@ __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t
         return block;
     }
     if (PageHeader *page = tc.page[c]) {
-        const std::int64_t in_use = page->live.load(std::memory_order_acquire) - kOwned + tc.taken_back[c] +
+        const std::int64_t in_use = page->live.load(std::memory_order_acquire) - kOwned +
+                                    tc.handed_before[c] +
                                     static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / class_size(c));
         if (in_use == 0) {
             // No other thread can touch the page: none of its blocks is in use.
             for (auto &word : page->released)
                 word.store(0, std::memory_order_relaxed);
             page->live.store(kOwned, std::memory_order_relaxed);
-            tc.taken_back[c] = 0;
+            tc.handed_before[c] = 0;
             tc.marks[c] = 0;
             tc.mark_word[c] = 0;
             cut_whole(tc, c, page, true);
-        } else if (void *block = in_use < kPartialBelow.of[c] ? take_back(tc, c) : nullptr) {
-            zero_block(block, size);
-            return block;
-        } else {
+        } else if (in_use >= kPartialBelow.of[c] || !take_run(tc, c)) {
             leave_page(tc, c);
         }
     }
@@ -509,12 +514,10 @@ __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t
         if (PageHeader *partial = take_partial(c)) {
             tc.page[c] = partial;
             tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
-            if (void *block = take_back(tc, c)) {
-                zero_block(block, size);
-                return block;
-            }
-            leave_page(tc, c); // none left after all: on to a free page
+            if (!take_run(tc, c)) leave_page(tc, c); // none left after all: on to a free page
         }
+    }
+    if (!tc.page[c]) {
         bool used_before;
         PageHeader *page = take_free_page(tc, c, &used_before);
         if (!page) return std::calloc(1, size);
