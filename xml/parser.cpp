@@ -209,7 +209,12 @@ State Parser::end_tag(std::size_t at) {
     closed_mark_ = false;
     std::string_view name = tag_.substr(1);
     if (!parent) return fail(at, messages::too_many_end_tags(tag_));
-    if (tag_of(parent) != name) return fail(at, messages::nesting_error(tag_of(parent), name));
+    // The stored tag is the name when it holds the name's bytes and ends
+    // there: no need to measure it first. (A name holds no NUL: it is a blank.)
+    const char *open = parent->tag;
+    if (name.empty() ? open != nullptr
+                     : !open || std::strncmp(open, name.data(), name.size()) != 0 || open[name.size()] != 0)
+        return fail(at, messages::nesting_error(tag_of(parent), name));
     return State::data;
 }
 
