@@ -7,6 +7,7 @@
 #include "frame/countdown.h"
 #include "frame/platform.h"
 #include "frame/testing.h"
+#include "frame/text.h"
 
 namespace velk {
 
@@ -45,7 +46,7 @@ char *text_store(std::string_view text) noexcept {
     if (text.empty()) return nullptr;
     auto *block = static_cast<char *>(mem_get(text.size() + 1));
     if (!block) return nullptr;
-    std::memcpy(block, text.data(), text.size());
+    copy_bytes(block, text.data(), text.size());
     return block; // the terminating NUL comes from the zero fill
 }
 

@@ -8,6 +8,7 @@
 #include "frame/files.h"
 #include "frame/memory.h"
 #include "frame/messages.h"
+#include "frame/text.h"
 #include "list/core.h"
 
 namespace velk::list {
@@ -16,27 +17,6 @@ namespace {
 
 constexpr std::string_view kSignature = "LINKED_LIST_TYPE";
 constexpr std::size_t kChunk = 256 * 1024;
-
-// Copies size bytes, from sizeof(Word) to twice that, as two overlapping
-// moves of a Word: the first and the last sizeof(Word) bytes.
-template <class Word> void copy_overlapping(char *to, const char *from, std::size_t size) {
-    Word head, tail;
-    std::memcpy(&head, from, sizeof(Word));
-    std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
-    std::memcpy(to, &head, sizeof(Word));
-    std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
-}
-
-// Copies a short field without a call: most names and data of a list are a
-// few bytes, where two overlapping moves beat memcpy's dispatch.
-inline void copy_field(char *to, const char *from, std::size_t size) {
-    if (size >= 8 && size <= 16)
-        copy_overlapping<std::uint64_t>(to, from, size);
-    else if (size >= 4 && size < 8)
-        copy_overlapping<std::uint32_t>(to, from, size);
-    else if (size != 0)
-        std::memcpy(to, from, size);
-}
 
 // Length fields are little-endian 32-bit integers, -1 ending the list.
 void put_length(char *at, std::int32_t value) {
@@ -91,10 +71,10 @@ class ChunkWriter {
         }
         char *at = buffer_ + used_;
         list::put_length(at, static_cast<std::int32_t>(name.size()));
-        copy_field(at + 4, name.data(), name.size());
+        copy_bytes(at + 4, name.data(), name.size());
         at += 4 + name.size();
         list::put_length(at, static_cast<std::int32_t>(data.size()));
-        copy_field(at + 4, data.data(), data.size());
+        copy_bytes(at + 4, data.data(), data.size());
         used_ += size;
     }
     void flush() {

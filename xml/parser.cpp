@@ -14,6 +14,7 @@
 
 #include "frame/errors.h"
 #include "frame/messages.h"
+#include "frame/text.h"
 #include "xml/lexing.h"
 #include "xml/tree.h"
 #include "xml/unescape.h"
@@ -60,10 +61,14 @@ char *store_unclean(std::string_view bytes, bool *out_of_memory) {
         return nullptr;
     }
     // The zero fill supplies the NUL behind a text that unescaping shortened.
-    if (std::memchr(bytes.data(), '&', bytes.size()))
+    const bool entities = bytes.size() <= 16 ? copy_short(block, bytes.data(), bytes.size(), '&')
+                                             : std::memchr(bytes.data(), '&', bytes.size()) != nullptr;
+    if (entities) {
+        std::memset(block, 0, bytes.size());
         unclean_into(block, bytes);
-    else
+    } else if (bytes.size() > 16) {
         std::memcpy(block, bytes.data(), bytes.size());
+    }
     return block;
 }
 

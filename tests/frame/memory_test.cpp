@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "frame/text.h"
 #include "support.h"
 
 using namespace velk_test;
@@ -62,4 +64,23 @@ TEST(Memory, GetAsciizReportsExhaustionAndReleasesItsArgument) {
     velk::testing::fail_allocation(1);
     EXPECT_EQ(GetAsciiz(bs("text")), nullptr);
     EXPECT_EQ(watch.leaked(), 0);
+}
+
+TEST(Text, ShortCopiesHoldEveryByteAndFindTheByteWhereverItIs) {
+    // Sizes on both sides of each way of copying (bytes, two 4-byte words,
+    // two 8-byte words), the byte sought at every place, and bytes next to
+    // it in value, whose borrows could pass for it.
+    for (std::size_t size = 0; size <= 16; ++size) {
+        for (std::size_t at = 0; at <= size; ++at) {
+            for (unsigned char b : {0x26, 0x25, 0x27, 0xA6, 0x00, 0xFF, 0x01}) {
+                std::string from(size, 'x');
+                if (at < size) from[at] = static_cast<char>(b);
+                std::string to(size + 2, '#');
+                bool found = velk::copy_short(to.data(), from.data(), size, '&');
+                EXPECT_EQ(found, at < size && b == '&') << size << " " << at << " " << int(b);
+                EXPECT_EQ(to.substr(0, size), from) << size << " " << at << " " << int(b);
+                EXPECT_EQ(to.substr(size), "##") << size; // nothing written beyond
+            }
+        }
+    }
 }
