@@ -8,33 +8,32 @@
 
 namespace velk {
 
-// Whether one of the 8 bytes of x is c: the bytes equal to c are the zero
-// bytes of x ^ c..c, which the borrow of a subtraction finds all at once.
-inline bool word_has_byte(std::uint64_t x, unsigned char c) noexcept {
-    const std::uint64_t y = x ^ (0x0101010101010101u * c);
-    return ((y - 0x0101010101010101u) & ~y & 0x8080808080808080u) != 0;
+// Whether one of the bytes of the word x is c: the bytes equal to c are the
+// zero bytes of x ^ c..c, which the borrow of a subtraction finds all at once.
+template <class Word> inline bool word_has_byte(Word x, unsigned char c) noexcept {
+    constexpr Word kOnes = Word(~Word(0)) / 0xFF; // 0x01 in every byte
+    const Word y = x ^ Word(kOnes * c);
+    return Word((y - kOnes) & ~y & Word(kOnes * 0x80)) != 0;
 }
 
-// Copies a text of at most 16 bytes without a call, as two words that may
-// overlap (one or three bytes for the shortest), and tells whether it holds
-// the byte c. Names, tags and the texts between tags are mostly this short.
+// Copies size bytes (one to two words) as two words that may overlap, and
+// tells whether they hold the byte c.
+template <class Word>
+inline bool copy_words(char *to, const char *from, std::size_t size, unsigned char c) noexcept {
+    Word head, tail;
+    std::memcpy(&head, from, sizeof(Word));
+    std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
+    std::memcpy(to, &head, sizeof(Word));
+    std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
+    return word_has_byte(head, c) || word_has_byte(tail, c);
+}
+
+// Copies a text of at most 16 bytes without a call (one or three bytes for
+// the shortest), and tells whether it holds the byte c. Names, tags and the
+// texts between tags are mostly this short.
 inline bool copy_short(char *to, const char *from, std::size_t size, unsigned char c) noexcept {
-    if (size >= 8) {
-        std::uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + size - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + size - 8, &tail, 8);
-        return word_has_byte(head, c) || word_has_byte(tail, c);
-    }
-    if (size >= 4) {
-        std::uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + size - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + size - 4, &tail, 4);
-        return word_has_byte(head | std::uint64_t(tail) << 32, c);
-    }
+    if (size >= 8) return copy_words<std::uint64_t>(to, from, size, c);
+    if (size >= 4) return copy_words<std::uint32_t>(to, from, size, c);
     if (size == 0) return false;
     const char first = from[0], middle = from[size / 2], last = from[size - 1];
     to[0] = first;
