@@ -31,7 +31,10 @@
 //   word), before it takes a free page or memory from the system.
 // - When a thread ends, it gives up the pages it cuts from (the blocks not
 //   cut yet count as released) and its free pages; after that, its
-//   allocations use calloc, and its releases work as before.
+//   allocations use calloc, and its releases work as before. In a child
+//   made by fork(), the pages that the parent's other threads cut from or
+//   kept stay theirs: their blocks in use are released as any, but those
+//   pages are not cut from again.
 //
 // Blocks are zero-filled and aligned to 16 bytes, as malloc's: a page used
 // before is zero-filled a little ahead of the blocks cut from it, and a
@@ -275,10 +278,11 @@ void reuse_whole(PageHeader *page, int c) {
 void enlist_if_partial(PageHeader *page, int c) {
     ClassPool &pool = g_pools[c];
     std::lock_guard<std::mutex> hold(pool.lock);
+    // The class first: a page of another class now is that class's, and
+    // its listing is read only under that class's lock.
+    if (page->cls.load(std::memory_order_relaxed) != c) return;
     std::int64_t live = page->live.load(std::memory_order_acquire);
-    if (live > 0 && live < kPartialBelow.of[c] && !page->listed &&
-        page->cls.load(std::memory_order_relaxed) == c)
-        enlist(pool, page);
+    if (live > 0 && live < kPartialBelow.of[c] && !page->listed) enlist(pool, page);
 }
 
 // count blocks of the page came back, the count was before; their marks are set.

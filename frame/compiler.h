@@ -3,6 +3,8 @@
 // would cost a hot loop, and prefetch hints.
 #pragma once
 
+#include <cstdint>
+
 #if defined(__GNUC__) || defined(__clang__)
 #define VELK_ALWAYS_INLINE inline __attribute__((always_inline))
 #else
@@ -35,13 +37,12 @@ inline void prefetch(const void *address) noexcept {
 #endif
 }
 
-// The same for memory that is about to be written.
-inline void prefetch_for_write(const void *address) noexcept {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address, 1);
-#else
-    (void)address;
-#endif
+// Asks for the record count places after the given one in memory, where the
+// next records of a chain made in one go usually lie. Counted on the address
+// as a number: the record there need not exist.
+template <class Record> inline void prefetch_ahead(const Record *record, int count) noexcept {
+    prefetch(
+        reinterpret_cast<const void *>(reinterpret_cast<std::uintptr_t>(record) + count * sizeof(Record)));
 }
 
 } // namespace velk

@@ -165,7 +165,7 @@ void free_chain(ListNode *node) noexcept {
     constexpr int kAhead = 8;
     ChainRelease release;
     while (node) {
-        prefetch(node + kAhead);
+        prefetch_ahead(node, kAhead);
         ListNode *next = node->next;
         release(node->data);
         release(node->name);

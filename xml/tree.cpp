@@ -29,7 +29,7 @@ void release_attribs(XmlAttrib *attrib, ChainRelease &release) noexcept {
     // Front to back: the order of release is not observable, and a loop
     // keeps the stack flat however long the chain is.
     while (attrib) {
-        prefetch(attrib + kAhead);
+        prefetch_ahead(attrib, kAhead);
         XmlAttrib *next = attrib->next;
         release(attrib->name);
         release(attrib->value);
@@ -52,7 +52,7 @@ void free_chain(XmlNode *node) noexcept {
     // are asked for early, so that their memory waits overlap.
     ChainRelease release;
     while (node) {
-        prefetch(node + kAhead);
+        prefetch_ahead(node, kAhead);
         XmlNode *next = node->docNext;
         release(node->tag);
         release(node->comment);
