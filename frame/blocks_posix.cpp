@@ -87,9 +87,6 @@ namespace {
 constexpr std::size_t kMaxSmall = kSmallBlockMax;
 constexpr int kClasses = kBlockClasses;
 
-constexpr int class_of(std::size_t size) { return block_class(size); }
-constexpr std::size_t class_size(int c) { return block_class_size(c); }
-
 constexpr unsigned kPageShift = kBlockPageShift;
 constexpr std::size_t kPageSize = std::size_t(1) << kPageShift;
 // Small pages and regions keep what a small document costs near what it
@@ -169,7 +166,7 @@ struct PerClass {
 constexpr PerClass make_capacity() {
     PerClass p{};
     for (int c = 0; c < kClasses; ++c)
-        p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / class_size(c));
+        p.of[c] = static_cast<std::uint32_t>((kPageSize - kHeaderSize) / block_class_size(c));
     return p;
 }
 constexpr PerClass kBlocksPerPage = make_capacity();
@@ -244,6 +241,28 @@ thread_local ThreadCache t_cache;
 // once the thread's pages went back or when blocks are calloc's own.
 inline ThreadCache *thread_cache() { return static_cast<ThreadCache *>(t_block_cursor); }
 
+// Clears the marks of a page none of whose blocks is in use: no other
+// thread can touch them.
+void clear_marks(PageHeader *page) {
+    for (auto &word : page->released)
+        word.store(0, std::memory_order_relaxed);
+}
+
+// The blocks the thread handed out from its page of class c since it took
+// the page: those of runs before and those cut from the present one.
+std::int64_t handed(const ThreadCache &tc, int c) {
+    return tc.handed_before[c] +
+           static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / block_class_size(c));
+}
+
+// Forgets what the thread cut from its page of class c and took back.
+void clear_runs(ThreadCache &tc, int c) {
+    tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
+    tc.handed_before[c] = 0;
+    tc.marks[c] = 0;
+    tc.mark_word[c] = 0;
+}
+
 // A page whose every block came back: its marks are cleared and it goes to
 // the free pages of the calling thread, or of every thread.
 void reuse_whole(PageHeader *page, int c) {
@@ -252,8 +271,7 @@ void reuse_whole(PageHeader *page, int c) {
         std::lock_guard<std::mutex> hold(pool.lock);
         if (page->listed) unlist(pool, page);
     }
-    for (auto &word : page->released)
-        word.store(0, std::memory_order_relaxed);
+    clear_marks(page);
     ThreadCache *tc = thread_cache();
     if (tc) {
         page->next = tc->free_pages;
@@ -300,9 +318,8 @@ inline void settle_page(PageHeader *page, int c, std::uint32_t count) {
 // counts in the page now, and what it did not becomes released.
 void leave_page(ThreadCache &tc, int c) {
     PageHeader *page = tc.page[c];
-    const std::size_t size = class_size(c);
-    std::int64_t handed =
-        tc.handed_before[c] + static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / size);
+    const std::size_t size = block_class_size(c);
+    const std::int64_t out = handed(tc, c);
     // Blocks not cut (a thread that ends leaves some) and released blocks
     // taken back but not handed out are marked released again.
     for (char *at = tc.cut[c]; at != tc.limit[c]; at += size) {
@@ -312,17 +329,14 @@ void leave_page(ThreadCache &tc, int c) {
     if (tc.marks[c] && tc.mark_word[c] > 0)
         page->released[tc.mark_word[c] - 1].fetch_or(tc.marks[c], std::memory_order_relaxed);
     tc.page[c] = nullptr;
-    tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
-    tc.handed_before[c] = 0;
-    tc.marks[c] = 0;
-    tc.mark_word[c] = 0;
+    clear_runs(tc, c);
     std::int64_t now;
     {
         // Under the class's lock, so that a release that finds the page
         // partial waits until it can tell whether the page is listed.
         ClassPool &pool = g_pools[c];
         std::lock_guard<std::mutex> hold(pool.lock);
-        now = page->live.fetch_add(handed - kOwned, std::memory_order_acq_rel) + handed - kOwned;
+        now = page->live.fetch_add(out - kOwned, std::memory_order_acq_rel) + out - kOwned;
         if (now > 0 && now < kPartialBelow.of[c]) enlist(pool, page);
     }
     if (now == 0) reuse_whole(page, c);
@@ -335,13 +349,14 @@ void leave_page(ThreadCache &tc, int c) {
 void cut_whole(ThreadCache &tc, int c, PageHeader *page, bool used_before) {
     tc.page[c] = page;
     tc.cut[c] = tc.cut_from[c] = first_block(page);
-    tc.limit[c] = first_block(page) + kBlocksPerPage.of[c] * class_size(c);
+    tc.limit[c] = first_block(page) + kBlocksPerPage.of[c] * block_class_size(c);
     tc.end[c] = used_before ? tc.cut[c] : tc.limit[c];
 }
 
 // Bytes of blocks zero-filled at a time: whole blocks, about 2 KiB.
 constexpr std::size_t zero_step(int c) {
-    return class_size(c) < 2048 ? 2048 / class_size(c) * class_size(c) : class_size(c);
+    return block_class_size(c) < 2048 ? 2048 / block_class_size(c) * block_class_size(c)
+                                      : block_class_size(c);
 }
 
 // A partial page of class c, taken to hand out its released blocks; null
@@ -469,7 +484,7 @@ bool take_run(ThreadCache &tc, int c) {
         if (tc.mark_word[c] == kBitWords) return false;
         tc.marks[c] = page->released[tc.mark_word[c]++].exchange(0, std::memory_order_acquire);
     }
-    const std::size_t size = class_size(c);
+    const std::size_t size = block_class_size(c);
     std::uint64_t marks = tc.marks[c];
     const auto first = static_cast<unsigned>(__builtin_ctzll(marks));
     std::size_t run = 0;
@@ -493,34 +508,22 @@ __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t
         std::size_t step = std::min(zero_step(c), static_cast<std::size_t>(tc.limit[c] - tc.end[c]));
         std::memset(tc.end[c], 0, step);
         tc.end[c] += step;
-        char *block = tc.cut[c];
-        tc.cut[c] = block + class_size(c);
-        return block;
+        return tc.cut_next(c);
     }
     if (PageHeader *page = tc.page[c]) {
-        const std::int64_t in_use = page->live.load(std::memory_order_acquire) - kOwned +
-                                    tc.handed_before[c] +
-                                    static_cast<std::int64_t>((tc.cut[c] - tc.cut_from[c]) / class_size(c));
+        const std::int64_t in_use = page->live.load(std::memory_order_acquire) - kOwned + handed(tc, c);
         if (in_use == 0) {
             // No other thread can touch the page: none of its blocks is in use.
-            for (auto &word : page->released)
-                word.store(0, std::memory_order_relaxed);
+            clear_marks(page);
             page->live.store(kOwned, std::memory_order_relaxed);
-            tc.handed_before[c] = 0;
-            tc.marks[c] = 0;
-            tc.mark_word[c] = 0;
+            clear_runs(tc, c);
             cut_whole(tc, c, page, true);
         } else if (in_use >= kPartialBelow.of[c] || !take_run(tc, c)) {
             leave_page(tc, c);
         }
     }
-    if (!tc.page[c]) {
-        if (PageHeader *partial = take_partial(c)) {
-            tc.page[c] = partial;
-            tc.cut[c] = tc.end[c] = tc.limit[c] = tc.cut_from[c] = nullptr;
-            if (!take_run(tc, c)) leave_page(tc, c); // none left after all: on to a free page
-        }
-    }
+    if (!tc.page[c] && (tc.page[c] = take_partial(c)) && !take_run(tc, c))
+        leave_page(tc, c); // none left after all: on to a free page
     if (!tc.page[c]) {
         bool used_before;
         PageHeader *page = take_free_page(tc, c, &used_before);
@@ -528,29 +531,19 @@ __attribute__((noinline)) void *alloc_refill(ThreadCache &tc, int c, std::size_t
         cut_whole(tc, c, page, used_before);
     }
     if (tc.cut[c] == tc.end[c]) return alloc_refill(tc, c, size); // zero-fills the first blocks
-    char *block = tc.cut[c];
-    tc.cut[c] = block + class_size(c);
-    return block;
-}
-
-__attribute__((noinline)) void *alloc_slow(std::size_t size) {
-    ThreadCache *tc = find_thread_cache();
-    if (!tc) return std::calloc(1, size);
-    return alloc_refill(*tc, class_of(size), size);
+    return tc.cut_next(c);
 }
 
 } // namespace
 
+// The common case is block_alloc_inline's; here also a thread's first block.
 void *block_alloc(std::size_t size) {
     if (size == 0) size = 1;
     if (size > kMaxSmall) return std::calloc(1, size);
     ThreadCache *tc = thread_cache();
-    if (__builtin_expect(tc == nullptr, 0)) return alloc_slow(size);
-    int c = class_of(size);
-    char *block = tc->cut[c];
-    if (__builtin_expect(block == tc->end[c], 0)) return alloc_refill(*tc, c, size);
-    tc->cut[c] = block + class_size(c);
-    return block; // pages are zero-filled whole before blocks are cut from them
+    if (!tc && !(tc = find_thread_cache())) return std::calloc(1, size);
+    const int c = block_class(size);
+    return tc->cut[c] == tc->end[c] ? alloc_refill(*tc, c, size) : tc->cut_next(c);
 }
 
 void block_free(void *block) {

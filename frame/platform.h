@@ -42,6 +42,12 @@ constexpr std::size_t block_class_size(int c) {
 struct BlockCursor {
     char *cut[kBlockClasses];
     char *end[kBlockClasses];
+    // The next block of class c; there is one (cut[c] != end[c]).
+    char *cut_next(int c) {
+        char *block = cut[c];
+        cut[c] = block + block_class_size(c);
+        return block;
+    }
 };
 extern __thread BlockCursor *t_block_cursor __attribute__((tls_model("initial-exec")));
 
@@ -52,11 +58,7 @@ inline void *block_alloc_inline(std::size_t size) {
     BlockCursor *cursor = t_block_cursor;
     if (__builtin_expect(cursor != nullptr && size - 1 < kSmallBlockMax, 1)) {
         const int c = block_class(size);
-        char *block = cursor->cut[c];
-        if (__builtin_expect(block != cursor->end[c], 1)) {
-            cursor->cut[c] = block + block_class_size(c);
-            return block;
-        }
+        if (__builtin_expect(cursor->cut[c] != cursor->end[c], 1)) return cursor->cut_next(c);
     }
     return block_alloc(size);
 }
