@@ -23,8 +23,10 @@ inline bool is_quote(unsigned char c) { return c == '"' || c == '\''; }
 
 using Stops = std::array<bool, 256>;
 
-// A set of bytes that end a run of a name: every blank and the bytes Extra.
+// A set of bytes that end a run of a name: every blank and the bytes Extra,
+// all of them below "@" (0x40), where names rarely have a byte.
 template <char... Extra> struct StopSet {
+    static_assert(((static_cast<unsigned char>(Extra) < 0x40) && ...), "a stop byte at or above 0x40");
     static constexpr Stops make_table() {
         Stops t{};
         for (int c = 0; c <= 32; ++c)
@@ -34,15 +36,6 @@ template <char... Extra> struct StopSet {
         return t;
     }
     static constexpr Stops kTable = make_table();
-#if defined(__SSE2__)
-    // One bit for each of 16 bytes that the set stops.
-    static int mask(__m128i bytes) {
-        // c <= 32 as unsigned bytes: the smaller of c and 32 is c.
-        __m128i hits = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(32)), bytes);
-        ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(Extra)))), ...);
-        return _mm_movemask_epi8(hits);
-    }
-#endif
 };
 
 // Bytes that end a run of a tag name: every one that has a role there.
@@ -51,12 +44,21 @@ using TagNameStops = StopSet<'-', '"', '\'', '<', '=', '>', '/', '?'>;
 using AttribNameStops = StopSet<'"', '\'', '<', '=', '>'>;
 
 // The first byte from i on that the set stops; n when none does. Where the
-// processor compares 16 bytes at once, it looks at 16 at a time.
+// processor compares 16 bytes at once, it finds the bytes below 0x40 of 16
+// at a time, one compare for any set, and asks the table only about those:
+// in a name they are few (digits, ".", ":"), and the first is mostly the
+// stop.
 template <class Set> inline std::size_t run_end(const char *s, std::size_t i, std::size_t n) {
 #if defined(__SSE2__)
-    for (; i + 16 <= n; i += 16)
-        if (const int hits = Set::mask(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i))))
-            return i + static_cast<std::size_t>(__builtin_ctz(hits));
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        // c <= 0x3F as unsigned bytes: the smaller of c and 0x3F is c.
+        int low = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x3F)), bytes));
+        for (; low != 0; low &= low - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(low));
+            if (Set::kTable[byte_at(s, at)]) return at;
+        }
+    }
 #endif
     while (i < n && !Set::kTable[byte_at(s, i)])
         ++i;
@@ -98,13 +100,13 @@ VELK_ALWAYS_INLINE TagName tag_name(const char *s, std::size_t n, std::size_t st
         const std::size_t j = run_end<TagNameStops>(s, i, n);
         if (j == n) return {NameEnd::unfinished, n, n};
         const unsigned char c = byte_at(s, j);
+        // The commonest ends first, each a branch of its own.
+        if (c == '>') return {NameEnd::gt, j, j};
         if (is_blank(c)) return {NameEnd::blank, j, j};
         if (c == '-') {
             if (j - start == 2 && s[start] == '!' && s[start + 1] == '-') return {NameEnd::comment, j + 1, j};
         } else if (is_quote(c) || c == '<' || c == '=') {
             return {NameEnd::invalid, j, j};
-        } else if (c == '>') {
-            return {NameEnd::gt, j, j};
         } else if (c == '/' && j > start && s[start] != '/' && j + 1 < n && is_blank(byte_at(s, j + 1))) {
             return {NameEnd::slash_blank, without_slashes(j), j};
         } else if (j > start && j + 1 < n && s[j + 1] == '>' && (c == '/' || s[start] == '?')) {

@@ -23,11 +23,6 @@ namespace velk::xml {
 
 namespace {
 
-// The machine's states. Each step of the loop and each handler of a finished
-// token answers the state the machine goes on in; failed stops it, with the
-// message set.
-enum class State { tag_name, between_attribs, attrib_name, before_value, value, data, comment, failed };
-
 using lex::byte_at;
 using lex::is_blank;
 using lex::is_quote;
@@ -51,32 +46,14 @@ inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c
     return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
 }
 
-// A stored text of the bytes with the entities unescaped. Null for the empty
-// text; *out_of_memory tells a refused block from an empty text.
-char *store_unclean(std::string_view bytes, bool *out_of_memory) {
-    if (bytes.empty()) return nullptr;
-    auto *block = static_cast<char *>(mem_get(bytes.size() + 1));
-    if (!block) {
-        *out_of_memory = true;
-        return nullptr;
-    }
-    // The zero fill supplies the NUL behind a text that unescaping shortened.
-    const bool entities = bytes.size() <= 16 ? copy_short(block, bytes.data(), bytes.size(), '&')
-                                             : std::memchr(bytes.data(), '&', bytes.size()) != nullptr;
-    if (entities) {
-        std::memset(block, 0, bytes.size());
-        unclean_into(block, bytes);
-    } else if (bytes.size() > 16) {
-        std::memcpy(block, bytes.data(), bytes.size());
-    }
-    return block;
-}
-
-char *store_raw(std::string_view bytes, bool *out_of_memory) {
-    char *block = text_store(bytes);
-    if (!block && !bytes.empty()) *out_of_memory = true;
-    return block;
-}
+// Where a short text is copied 16 bytes at once: the 16 bytes from
+// kFirstBytes + 16 - size keep a text's first size bytes and clear the rest.
+// Not on Windows, where every block is a GlobalAlloc of the text's own size.
+#if defined(__SSE2__) && !defined(_WIN32)
+#define VELK_SHORT_TEXTS_AT_ONCE 1
+alignas(16) constexpr unsigned char kFirstBytes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+#endif
 
 // Where the machine stopped, and why.
 struct Failure {
@@ -125,24 +102,30 @@ class Parser {
 
   private:
     std::string_view slice(std::size_t from, std::size_t to) const { return {s_ + from, to - from}; }
-    // Notes the message, placed at the byte at, and stops the machine.
-    State fail(std::size_t at, std::string_view message) {
+    // Notes the message, placed at the byte at; false, which stops the
+    // machine.
+    bool fail(std::size_t at, std::string_view message) {
         failure_ = {true, false, at, std::string(message)};
-        return State::failed;
+        return false;
     }
     // Memory ran out: the message is made once the tree is released.
-    State out_of_memory(std::size_t at) {
+    bool out_of_memory(std::size_t at) {
         failure_ = {true, true, at, {}};
-        return State::failed;
+        return false;
     }
 
+    // A stored text of the bytes, a run of the input, with the entities
+    // unescaped when unescape is set. Null for the empty text; *out_of_memory
+    // tells a refused block from an empty text.
+    char *store(std::string_view bytes, bool unescape, bool *out_of_memory);
     XmlNode *new_node(std::int32_t type, std::int32_t closed);
-    // The handlers of finished tokens; each answers the next state.
-    State close_tag(std::size_t at);
-    State end_tag(std::size_t at);
-    State text_node(std::size_t at, std::string_view data);
-    State comment_node(std::size_t at, std::string_view body);
-    State store_attrib(std::size_t at, char quote, std::string_view value);
+    // The handlers of finished tokens; each answers false when it failed,
+    // with the failure noted.
+    bool close_tag(std::size_t at);
+    bool end_tag(std::size_t at);
+    bool text_node(std::size_t at, std::string_view data);
+    bool comment_node(std::size_t at, std::string_view body);
+    bool store_attrib(std::size_t at, char quote, std::string_view value);
 
     const char *s_;
     std::size_t n_;
@@ -159,7 +142,50 @@ class Parser {
     Failure failure_;
 };
 
-XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
+VELK_ALWAYS_INLINE char *Parser::store(std::string_view bytes, bool unescape, bool *out_of_memory) {
+    const std::size_t size = bytes.size();
+    if (size == 0) return nullptr;
+    char *block;
+#if defined(VELK_SHORT_TEXTS_AT_ONCE)
+    // Most names, values and texts between tags are this short: the block of
+    // up to 15 bytes and its NUL is 16 bytes, and the input holds 16 bytes
+    // from the text on, so the text is copied and its end cleared at once,
+    // with no branch on its length.
+    if (size < 16 && bytes.data() + 16 <= s_ + n_) {
+        block = static_cast<char *>(mem_get(16));
+        if (!block) {
+            *out_of_memory = true;
+            return nullptr;
+        }
+        const __m128i text =
+            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes.data())),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i *>(kFirstBytes + 16 - size)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(block), text);
+        if (!unescape || !_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('&')))) return block;
+        std::memset(block, 0, size);
+        unclean_into(block, bytes);
+        return block;
+    }
+#endif
+    block = static_cast<char *>(mem_get(size + 1));
+    if (!block) {
+        *out_of_memory = true;
+        return nullptr;
+    }
+    // The zero fill supplies the NUL behind a text that unescaping shortened.
+    const bool entities = size <= 16 ? copy_short(block, bytes.data(), size, '&') && unescape
+                                     : unescape && std::memchr(bytes.data(), '&', size) != nullptr;
+    if (entities) {
+        std::memset(block, 0, size);
+        unclean_into(block, bytes);
+    } else if (size > 16) {
+        std::memcpy(block, bytes.data(), size);
+    }
+    return block;
+}
+
+// Inlined where it is called: every node of the tree is made here.
+VELK_ALWAYS_INLINE XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
     auto *node = make_record<XmlNode>();
     if (!node) return nullptr;
     node->nodeType = type;
@@ -171,46 +197,42 @@ XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
     } else {
         tail_->docNext = node;
         node->depth = depth_;
-        if (depth_ == last_->depth) {
-            last_->nextSibling = node;
-            node->prevSibling = last_;
-            node->parent = last_->parent;
-        } else {
-            last_->firstChild = node;
-            node->parent = last_;
-        }
+        // Chosen without a branch: the two alternate with no pattern that
+        // the processor could learn.
+        const bool beside = depth_ == last_->depth;
+        node->parent = beside ? last_->parent : last_;
+        node->prevSibling = beside ? last_ : nullptr;
+        *(beside ? &last_->nextSibling : &last_->firstChild) = node;
     }
     tail_ = last_ = node;
     return node;
 }
 
-// ">" ends the token in hand: an end tag, an element, a processing
-// instruction, or (for "<>") an empty text.
-State Parser::close_tag(std::size_t at) {
-    if (!tag_.empty() && tag_[0] == '/') return end_tag(at);
-    // "<>" is the one ">" after which the machine does not read data: it ends
-    // an empty text as "<" does, so what follows is read as a tag name. In
-    // "<a><>b>x</a>" the "b" is an element's name, and "x" its text.
-    if (tag_.empty()) return text_node(at, {});
+// ">" ends the tag in hand, whose name is not empty: an end tag, an
+// element or a processing instruction. Data follows.
+VELK_ALWAYS_INLINE bool Parser::close_tag(std::size_t at) {
+    if (tag_[0] == '/') return end_tag(at);
     bool instruction = tag_[0] == '?';
     XmlNode *node = new_node(instruction ? kInstruction : kElement, instruction || closed_mark_ ? 1 : 0);
     if (!node) return out_of_memory(at);
     node->attribs = pending_;
     pending_ = pending_tail_ = nullptr;
     bool oom = false;
-    node->tag = store_raw(tag_, &oom);
+    node->tag = store(tag_, false, &oom);
     if (oom) return out_of_memory(at);
     if (!node->closed) ++depth_;
     closed_mark_ = false;
-    return State::data;
+    return true;
 }
 
-State Parser::end_tag(std::size_t at) {
+bool Parser::end_tag(std::size_t at) {
     XmlNode *parent = last_ ? last_->parent : nullptr;
     last_ = parent;
     --depth_;
-    free_attribs(pending_);
-    pending_ = pending_tail_ = nullptr;
+    if (pending_) { // an end tag's attributes are not kept
+        free_attribs(pending_);
+        pending_ = pending_tail_ = nullptr;
+    }
     closed_mark_ = false;
     std::string_view name = tag_.substr(1);
     if (!parent) return fail(at, messages::too_many_end_tags(tag_));
@@ -220,33 +242,34 @@ State Parser::end_tag(std::size_t at) {
     if (name.empty() ? open != nullptr
                      : !open || std::strncmp(open, name.data(), name.size()) != 0 || open[name.size()] != 0)
         return fail(at, messages::nesting_error(tag_of(parent), name));
-    return State::data;
+    return true;
 }
 
-State Parser::text_node(std::size_t at, std::string_view data) {
+VELK_ALWAYS_INLINE bool Parser::text_node(std::size_t at, std::string_view data) {
     XmlNode *node = new_node(kText, 1);
     if (!node) return out_of_memory(at);
     bool oom = false;
-    node->tag = store_unclean(data, &oom);
+    node->tag = store(data, true, &oom);
     if (oom) return out_of_memory(at);
     closed_mark_ = false;
-    return State::tag_name;
+    return true;
 }
 
-State Parser::comment_node(std::size_t at, std::string_view body) {
+bool Parser::comment_node(std::size_t at, std::string_view body) {
     XmlNode *node = new_node(kComment, 1);
     if (!node) return out_of_memory(at);
     // The body runs up to the ">", so its last two bytes are the "--".
     if (body.size() >= 2) body.remove_suffix(2);
     bool oom = false;
-    node->tag = store_raw("!--", &oom);
-    node->comment = store_raw(body, &oom);
+    node->tag = text_store("!--");
+    node->comment = store(body, false, &oom);
+    if (!node->tag) oom = true;
     if (oom) return out_of_memory(at);
     closed_mark_ = false;
-    return State::data;
+    return true;
 }
 
-State Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
+bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
     auto *attrib = make_record<XmlAttrib>();
     if (!attrib) return out_of_memory(at);
     if (pending_tail_)
@@ -256,149 +279,178 @@ State Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
     pending_tail_ = attrib;
     attrib->quote = quote;
     bool oom = false;
-    attrib->name = store_unclean(name_, &oom);
-    attrib->value = store_unclean(value, &oom);
-    return oom ? out_of_memory(at) : State::between_attribs;
+    attrib->name = store(name_, true, &oom);
+    attrib->value = store(value, true, &oom);
+    return oom ? out_of_memory(at) : true;
 }
 
+// The machine's states are the labels below, and each goes on to the next
+// with a jump of its own, so that the processor learns each state's way on
+// apart from the others'. Every state begins where its token's next byte
+// is; the input's end, in any state, ends the machine: a token left
+// unfinished is dropped, and open elements stay as they are. A handler that
+// fails stops it at once.
 XmlNode *Parser::run() {
-    State state = State::tag_name;
     std::size_t i = origin_ + 1;
     std::size_t start = i; // where the tag name, attribute name, value or body in hand began
+    std::size_t j = 0;     // the byte that ends the token in hand
     bool equals = false;   // an "=" was met after the attribute name
     char quote = 0;
+    unsigned char c = 0;
+    lex::TagName t{};
 
-    while (i < n_) {
-        switch (state) {
-        case State::failed:
-            return nullptr; // the destructor releases what was made
-        case State::tag_name: {
-            const lex::TagName t = lex::tag_name(s_, n_, start);
-            i = t.at + 1;
-            switch (t.end) {
-            case lex::NameEnd::unfinished: // the input ends the loop
-                break;
-            case lex::NameEnd::blank:
-                tag_ = slice(start, t.name_end);
-                state = t.name_end == start ? fail(t.at, messages::kEmptyTagName) : State::between_attribs;
-                break;
-            case lex::NameEnd::comment:
-                tag_ = slice(start, t.name_end);
-                state = State::comment;
-                start = i;
-                break;
-            case lex::NameEnd::invalid:
-                state = fail(t.at, messages::kInvalidTagNameCharacter);
-                break;
-            case lex::NameEnd::gt:
-                tag_ = slice(start, t.name_end);
-                state = close_tag(t.at);
-                start = i;
-                break;
-            case lex::NameEnd::slash_blank: // "<b/ >" closes the element as "<b / >" does
-                closed_mark_ = true;
-                tag_ = slice(start, t.name_end);
-                state = State::between_attribs;
-                break;
-            case lex::NameEnd::slash_gt: // "<b/>" closes it as "<b />" does
-                closed_mark_ = true;
-                [[fallthrough]];
-            case lex::NameEnd::question_gt:
-                tag_ = slice(start, t.name_end);
-                state = close_tag(t.at);
-                start = i;
-                break;
-            }
-            break;
+tag_name: // i == start, the byte after a "<"
+    if (i >= n_) goto done;
+    t = lex::tag_name(s_, n_, start);
+    i = t.at + 1;
+    switch (t.end) {
+    case lex::NameEnd::unfinished:
+        goto done;
+    case lex::NameEnd::blank:
+        if (t.name_end == start) {
+            fail(t.at, messages::kEmptyTagName);
+            return nullptr;
         }
-        case State::between_attribs: {
-            unsigned char c = byte_at(s_, i);
-            if (is_blank(c)) {
-                ++i;
-            } else if (is_quote(c) || c == '<' || c == '=') {
-                state = fail(i, messages::invalid_attribute_name_character(char(c)));
-            } else if (c == '>') {
-                state = close_tag(i);
-                start = ++i;
-            } else if (c == '/') {
-                closed_mark_ = true;
-                ++i;
-            } else {
-                closed_mark_ = false;
-                start = i++;
-                state = State::attrib_name;
-            }
-            break;
+        tag_ = slice(start, t.name_end);
+        goto between_attribs;
+    case lex::NameEnd::comment:
+        tag_ = slice(start, t.name_end);
+        start = i;
+        goto comment;
+    case lex::NameEnd::invalid: {
+        fail(t.at, messages::kInvalidTagNameCharacter);
+        return nullptr;
+    }
+    case lex::NameEnd::gt:
+        if (t.name_end == start) {
+            // "<>" is the one ">" after which the machine does not read
+            // data: it ends an empty text as "<" does, so what follows is
+            // read as a tag name. In "<a><>b>x</a>" the "b" is an element's
+            // name, and "x" its text.
+            if (!text_node(t.at, {})) return nullptr;
+            start = i;
+            goto tag_name;
         }
-        case State::attrib_name: {
-            std::size_t j = lex::run_end<lex::AttribNameStops>(s_, i, n_);
-            i = j + 1;
-            if (j == n_) break; // an unfinished name: the input ends the loop
-            unsigned char c = byte_at(s_, j);
-            if (is_blank(c) || c == '=') {
-                equals = c == '=';
-                name_ = slice(start, j);
-                state = State::before_value;
-            } else if (c == '>') { // a name without a value, last in its tag, is dropped
-                state = close_tag(j);
-                start = i;
-            } else {
-                state = fail(j, messages::invalid_attribute_name_character_2(char(c)));
-            }
-            break;
+        tag_ = slice(start, t.name_end);
+        start = i;
+        break;
+    case lex::NameEnd::slash_blank: // "<b/ >" closes the element as "<b / >" does
+        closed_mark_ = true;
+        tag_ = slice(start, t.name_end);
+        goto between_attribs;
+    case lex::NameEnd::slash_gt: // "<b/>" closes it as "<b />" does
+        closed_mark_ = true;
+        [[fallthrough]];
+    case lex::NameEnd::question_gt:
+        tag_ = slice(start, t.name_end);
+        start = i;
+        break;
+    }
+    if (!close_tag(t.at)) return nullptr;
+    goto data;
+
+between_attribs:
+    for (;; ++i) {
+        if (i >= n_) goto done;
+        c = byte_at(s_, i);
+        if (c > '>') break; // a name begins: above every byte with a role here
+        if (is_blank(c)) continue;
+        if (c == '>') {
+            start = i + 1;
+            if (!close_tag(i)) return nullptr;
+            i = start;
+            goto data;
         }
-        case State::before_value: {
-            unsigned char c = byte_at(s_, i);
-            if (c == '=') {
-                if (equals) state = fail(i, messages::kDoubleEquals);
-                equals = true;
-            } else if (is_quote(c)) {
-                quote = static_cast<char>(c);
-                start = i + 1;
-                state = equals ? State::value : fail(i, messages::kNoEquals);
-            } else if (c == '>' || c == '/') {
-                state = fail(i, messages::no_attribute_value(name_));
-            } else if (!is_blank(c)) {
-                state = fail(i, messages::invalid_before_attribute_value(name_, c));
-            }
-            ++i;
-            break;
+        if (c == '/') {
+            closed_mark_ = true;
+            continue;
         }
-        case State::value: {
-            const char *q = find_byte(s_, i, n_, quote);
-            if (!q) {
-                i = n_;
-                break;
-            }
-            std::size_t j = static_cast<std::size_t>(q - s_);
-            state = store_attrib(j, quote, slice(start, j));
-            i = j + 1;
-            break;
+        if (is_quote(c) || c == '<' || c == '=') {
+            fail(i, messages::invalid_attribute_name_character(char(c)));
+            return nullptr;
         }
-        case State::data: {
-            const char *lt = find_byte(s_, i, n_, '<');
-            if (!lt) { // text after the last tag is not kept
-                i = n_;
-                break;
+        break;
+    }
+    closed_mark_ = false;
+    start = i++;
+    goto attrib_name;
+
+attrib_name:
+    if (i >= n_) goto done;
+    j = lex::run_end<lex::AttribNameStops>(s_, i, n_);
+    i = j + 1;
+    if (j == n_) goto done; // an unfinished name
+    c = byte_at(s_, j);
+    if (is_blank(c) || c == '=') {
+        equals = c == '=';
+        name_ = slice(start, j);
+        goto before_value;
+    }
+    if (c != '>') {
+        fail(j, messages::invalid_attribute_name_character_2(char(c)));
+        return nullptr;
+    }
+    // A name without a value, last in its tag, is dropped.
+    start = i;
+    if (!close_tag(j)) return nullptr;
+    goto data;
+
+before_value:
+    for (;; ++i) {
+        if (i >= n_) goto done;
+        c = byte_at(s_, i);
+        if (c == '=') {
+            if (equals) {
+                fail(i, messages::kDoubleEquals);
+                return nullptr;
             }
-            std::size_t j = static_cast<std::size_t>(lt - s_);
-            state = text_node(j, slice(start, j));
-            start = i = j + 1;
-            break;
-        }
-        case State::comment: {
-            const std::size_t j = lex::comment_end(s_, n_, i);
-            i = j + 1;
-            if (j < n_) {
-                state = comment_node(j, slice(start, j));
-                start = i;
+            equals = true;
+        } else if (is_quote(c)) {
+            if (!equals) {
+                fail(i, messages::kNoEquals);
+                return nullptr;
             }
-            break;
-        }
+            quote = static_cast<char>(c);
+            start = ++i;
+            goto value;
+        } else if (c == '>' || c == '/') {
+            fail(i, messages::no_attribute_value(name_));
+            return nullptr;
+        } else if (!is_blank(c)) {
+            fail(i, messages::invalid_before_attribute_value(name_, c));
+            return nullptr;
         }
     }
-    if (state == State::failed) return nullptr; // failed at the last byte
-    // A token left unfinished is dropped; open elements stay as they are.
+
+value:
+    if (i >= n_) goto done;
+    if (const char *q = find_byte(s_, i, n_, quote)) {
+        j = static_cast<std::size_t>(q - s_);
+        i = j + 1;
+        if (!store_attrib(j, quote, slice(start, j))) return nullptr;
+        goto between_attribs;
+    }
+    goto done;
+
+data:
+    if (i >= n_) goto done;
+    if (const char *lt = find_byte(s_, i, n_, '<')) {
+        j = static_cast<std::size_t>(lt - s_);
+        if (!text_node(j, slice(start, j))) return nullptr;
+        start = i = j + 1;
+        goto tag_name;
+    }
+    goto done; // text after the last tag is not kept
+
+comment:
+    if (i >= n_) goto done;
+    j = lex::comment_end(s_, n_, i);
+    if (j >= n_) goto done;
+    if (!comment_node(j, slice(start, j))) return nullptr;
+    start = i = j + 1;
+    goto data;
+
+done:
     XmlNode *root = root_;
     root_ = nullptr;
     return root;

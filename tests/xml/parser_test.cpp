@@ -170,6 +170,34 @@ TEST(XmlParse, AttributeValuesAndNames) {
     xmlFree(a);
 }
 
+// Short texts are copied 16 bytes at once where the input has 16 bytes from
+// the text on: every length around that size, with and without an entity,
+// with the input going on or ending right behind the text, keeps exactly the
+// text's bytes.
+TEST(XmlParse, TextsOfEveryShortLengthKeepTheirBytesExactly) {
+    const std::string letters = "abcdefghijklmnopqrstuv";
+    for (std::size_t size = 1; size <= 20; ++size) {
+        for (std::size_t amp = 0; amp <= size; amp += 3) { // amp == size: no entity
+            std::string raw = letters.substr(0, size), want = raw;
+            if (amp < size) {
+                raw.replace(amp, 1, "&lt;");
+                want[amp] = '<';
+            }
+            const std::string name = "n" + letters.substr(0, size - 1);
+            for (const std::string &tail : {std::string("</t>") + std::string(20, ' '), std::string("<")}) {
+                const std::string text = "<t " + name + "='" + raw + "'>" + raw + tail;
+                velk_handle t = parse(text);
+                ASSERT_NE(t, 0u) << text;
+                const XmlNode *node = node_of(t);
+                EXPECT_STREQ(node->attribs->name, name.c_str()) << text;
+                EXPECT_STREQ(node->attribs->value, want.c_str()) << text;
+                EXPECT_STREQ(node->firstChild->tag, want.c_str()) << text;
+                xmlFree(t);
+            }
+        }
+    }
+}
+
 TEST(XmlParse, SlashMarksCloseAnElement) {
     velk_handle a = parse("<r><b/><c x='1'/><d /><e / f='1'><g/ >x<h/\t/>y</e></r>");
     ASSERT_NE(a, 0u) << xml_error();
@@ -298,12 +326,15 @@ TEST(XmlParse, OutOfMemoryAtAnyAllocationReleasesEverything) {
 template <class Set> void expect_runs_end_at_every_stop() {
     for (int b = 0; b < 256; ++b) {
         for (std::size_t at = 0; at < 40; ++at) {
-            std::string text(40, 'a');
-            text[at] = static_cast<char>(b);
-            for (std::size_t from = 0; from <= at; from += 5) {
-                const std::size_t want = Set::kTable[static_cast<unsigned char>(b)] ? at : text.size();
-                ASSERT_EQ(velk::xml::lex::run_end<Set>(text.data(), from, text.size()), want)
-                    << "byte " << b << " at " << at << " from " << from;
+            // Letters, and digits: bytes below 0x40 that a name may hold.
+            for (const char filler : {'a', '1'}) {
+                std::string text(40, filler);
+                text[at] = static_cast<char>(b);
+                for (std::size_t from = 0; from <= at; from += 5) {
+                    const std::size_t want = Set::kTable[static_cast<unsigned char>(b)] ? at : text.size();
+                    ASSERT_EQ(velk::xml::lex::run_end<Set>(text.data(), from, text.size()), want)
+                        << "byte " << b << " at " << at << " from " << from << " among " << filler;
+                }
             }
         }
     }
