@@ -566,29 +566,31 @@ void BlockRelease::take(void *block) {
         std::free(block);
         return;
     }
-    Pending &p = pending_[(at >> kPageShift) % kPending];
-    if (p.page) settle_one(p);
-    p.page = at >> kPageShift;
-    for (std::uint64_t &word : p.marks)
-        word = 0;
-    p.marks[bit_of(block) >> 6] = std::uint64_t(1) << (bit_of(block) & 63);
+    const std::size_t entry = (at >> kPageShift) % kPending;
+    if (pages_[entry]) settle_one(entry);
+    pages_[entry] = at >> kPageShift;
+    std::uint64_t *marks = marks_ + entry * kMarkWords;
+    for (std::size_t w = 0; w < kMarkWords; ++w)
+        marks[w] = 0;
+    marks_[mark_word(at)] = std::uint64_t(1) << ((at >> 4) & 63);
 }
 
-void BlockRelease::settle_one(Pending &p) {
-    auto *page = reinterpret_cast<PageHeader *>(p.page << kPageShift);
+void BlockRelease::settle_one(std::size_t entry) {
+    auto *page = reinterpret_cast<PageHeader *>(pages_[entry] << kPageShift);
+    const std::uint64_t *marks = marks_ + entry * kMarkWords;
     std::uint32_t count = 0;
     for (std::size_t w = 0; w < kBitWords; ++w) {
-        if (!p.marks[w]) continue;
-        count += static_cast<std::uint32_t>(__builtin_popcountll(p.marks[w]));
-        page->released[w].fetch_or(p.marks[w], std::memory_order_release);
+        if (!marks[w]) continue;
+        count += static_cast<std::uint32_t>(__builtin_popcountll(marks[w]));
+        page->released[w].fetch_or(marks[w], std::memory_order_release);
     }
     settle_page(page, class_of_block(page), count);
-    p.page = 0;
+    pages_[entry] = 0;
 }
 
 void BlockRelease::settle() {
-    for (Pending &p : pending_)
-        if (p.page) settle_one(p);
+    for (std::size_t entry = 0; entry < kPending; ++entry)
+        if (pages_[entry]) settle_one(entry);
 }
 
 std::size_t block_cache_bytes() { return g_region_bytes.load(std::memory_order_relaxed); }

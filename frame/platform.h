@@ -75,8 +75,8 @@ class BlockRelease {
     BlockRelease() = default;
 #else
     BlockRelease() {
-        for (Pending &p : pending_)
-            p.page = 0;
+        for (std::uintptr_t &page : pages_)
+            page = 0;
     }
 #endif
     BlockRelease(const BlockRelease &) = delete;
@@ -90,9 +90,9 @@ class BlockRelease {
         // Inline for the common case: another block of a page that one of
         // the last blocks released was on.
         const auto at = reinterpret_cast<std::uintptr_t>(block);
-        Pending &p = pending_[(at >> kBlockPageShift) % kPending];
-        if (p.page != at >> kBlockPageShift) return take(block);
-        p.marks[(at >> 10) & (kMarkWords - 1)] |= std::uint64_t(1) << ((at >> 4) & 63);
+        const std::uintptr_t page = at >> kBlockPageShift;
+        if (pages_[page % kPending] != page) return take(block);
+        marks_[mark_word(at)] |= std::uint64_t(1) << ((at >> 4) & 63);
 #endif
     }
     void settle();
@@ -103,17 +103,20 @@ class BlockRelease {
 
   private:
 #if !defined(_WIN32)
-    // The marks of the blocks released on one page and not settled yet.
-    // Entries are chosen by the page's number; page 0 (never one of ours)
-    // marks an empty one.
-    struct Pending {
-        std::uintptr_t page; // the page's address >> kBlockPageShift
-        std::uint64_t marks[kMarkWords];
-    };
+    // The marks of the blocks released on up to kPending pages and not
+    // settled yet. A page has the entry of its number modulo kPending:
+    // pages_ holds its number (its address >> kBlockPageShift; 0, never one
+    // of ours, where the entry is empty), and marks_ its kMarkWords words,
+    // one entry after the other.
     static constexpr std::size_t kPending = 32;
+    // The word of marks_ that holds the mark of the block at: its page's
+    // entry and its word there are the address's bits above the 1024 bytes
+    // that one word covers.
+    static std::size_t mark_word(std::uintptr_t at) { return (at >> 10) % (kPending * kMarkWords); }
     void take(void *block);
-    void settle_one(Pending &pending);
-    Pending pending_[kPending];
+    void settle_one(std::size_t entry);
+    std::uintptr_t pages_[kPending];
+    std::uint64_t marks_[kPending * kMarkWords];
 #endif
 };
 // Bytes the platform has taken from the system to cut small blocks from, in

@@ -96,7 +96,9 @@ VELK_ALWAYS_INLINE TagName tag_name(const char *s, std::size_t n, std::size_t st
                 --end;
         return end;
     };
-    for (std::size_t i = start;;) {
+    // A first "/" or "?" ends nothing (that of an end tag, of an
+    // instruction): the scan begins behind it.
+    for (std::size_t i = start + (start < n && (s[start] == '/' || s[start] == '?'));;) {
         const std::size_t j = run_end<TagNameStops>(s, i, n);
         if (j == n) return {NameEnd::unfinished, n, n};
         const unsigned char c = byte_at(s, j);
