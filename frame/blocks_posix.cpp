@@ -77,6 +77,7 @@ __thread BlockCursor *t_block_cursor __attribute__((tls_model("initial-exec"))) 
 void *block_alloc(std::size_t size) { return std::calloc(1, size ? size : 1); }
 void block_free(void *block) { std::free(block); }
 std::size_t block_cache_bytes() { return 0; }
+bool blocks_watched() { return true; }
 void BlockRelease::take(void *block) { std::free(block); }
 void BlockRelease::settle() {}
 
@@ -594,6 +595,7 @@ void BlockRelease::settle() {
 }
 
 std::size_t block_cache_bytes() { return g_region_bytes.load(std::memory_order_relaxed); }
+bool blocks_watched() { return plain_blocks(); }
 
 #endif
 

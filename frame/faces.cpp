@@ -1,5 +1,6 @@
 #include "frame/faces.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -21,6 +22,16 @@ std::string_view z_arg(const char *s) noexcept {
 }
 
 velk_bstr plain_result(std::string_view bytes) noexcept { return bstr_of(bstr_new(bytes)); }
+
+velk_bstr plain_result(TextBuffer &built) noexcept {
+    const auto len = static_cast<std::uint32_t>(built.size());
+    char *block = built.release();
+    if (!block) return plain_result(std::string_view());
+    if (char *adopted = platform::bstr_adopt(block, len)) return bstr_of(adopted);
+    const velk_bstr copied = plain_result(std::string_view(block + platform::kBstrFront, len));
+    std::free(block);
+    return copied;
+}
 
 namespace {
 

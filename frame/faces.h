@@ -20,6 +20,7 @@
 #include <string_view>
 #include <utility>
 
+#include "frame/platform.h"
 #include "frame/text_buffer.h"
 
 #include "velk_xml.h"
@@ -58,6 +59,9 @@ std::string_view z_arg(const char *s) noexcept;
 
 // A plain-face text result: a new counted string; null for the empty text.
 velk_bstr plain_result(std::string_view bytes) noexcept;
+// The same for a text built with platform::kBstrFront bytes in front and
+// room for 2 bytes behind: a long one becomes the result without a copy.
+velk_bstr plain_result(TextBuffer &built) noexcept;
 
 // A z-face text result: the bytes and a NUL in the calling thread's return
 // buffer of the family. Never null; "" when memory runs out.
@@ -85,9 +89,10 @@ template <class F> void shield(F &&body) noexcept {
 // face's empty result.
 template <class Build> velk_bstr plain_text(Build &&build) noexcept {
     return shield<velk_bstr>(nullptr, [&] {
-        TextBuffer out;
+        TextBuffer out(platform::kBstrFront);
         build(out);
-        return plain_result(out.view());
+        out.reserve_more(2); // for the two NULs behind a counted string
+        return plain_result(out);
     });
 }
 

@@ -122,6 +122,11 @@ class BlockRelease {
 // Bytes the platform has taken from the system to cut small blocks from, in
 // use or kept for reuse; 0 where every block is the system's own.
 std::size_t block_cache_bytes();
+// Whether a memory tool may be watching every block's bounds (every block
+// is then the system's own, as under valgrind and AddressSanitizer): code
+// that reads a block's last aligned 16 bytes whole, past its end, asks
+// first. Always so on Windows.
+bool blocks_watched();
 
 // One value per thread (null until the thread sets one). When a thread that
 // set a value ends, the release function given with it runs on it, as a
@@ -176,6 +181,18 @@ constexpr bool kExitEndsOtherThreadsFirst = false;
 char *bstr_alloc(const char *bytes, std::uint32_t len);
 void bstr_free(char *s);
 std::uint32_t bstr_len(const char *s);
+// A long text that the library built in a block of malloc's, kBstrFront
+// bytes into it, made the counted string itself without a copy: the block
+// holds at least kBstrFront + len + 2 bytes. Answers the string, which now
+// owns the block, or null where strings are not such blocks (Windows) or
+// the text is short enough for a small block; the caller keeps the block
+// then.
+#if defined(_WIN32)
+constexpr std::size_t kBstrFront = 0;
+#else
+constexpr std::size_t kBstrFront = sizeof(std::uint32_t);
+#endif
+char *bstr_adopt(char *block, std::uint32_t len);
 
 // Files. Names are NUL-terminated and already checked by the frame (never
 // empty, never a pattern when opened). Each operation answers 0 on success or

@@ -45,6 +45,19 @@ char *bstr_alloc(const char *bytes, std::uint32_t len) {
     return data;
 }
 
+char *bstr_adopt(char *block, std::uint32_t len) {
+    static_assert(kBstrFront == kPrefix);
+    const std::size_t size = kPrefix + std::size_t(len) + 2;
+    if (size <= kSmallBlockMax) return nullptr; // bstr_alloc makes a small block of it
+    // A text built by doubling may leave up to half of its block unused.
+    if (void *fitted = std::realloc(block, size)) block = static_cast<char *>(fitted);
+    std::memcpy(block, &len, kPrefix);
+    char *data = block + kPrefix;
+    data[len] = 0;
+    data[len + 1] = 0;
+    return data;
+}
+
 void bstr_free(char *s) {
     if (s) block_free(s - kPrefix);
 }

@@ -15,6 +15,7 @@ void block_free(void *block) {
 }
 
 std::size_t block_cache_bytes() { return 0; }
+bool blocks_watched() { return true; }
 void BlockRelease::settle() {}
 
 namespace {
@@ -65,6 +66,8 @@ char *bstr_alloc(const char *bytes, std::uint32_t len) {
     BSTR s = SysAllocStringByteLen(bytes, len);
     return reinterpret_cast<char *>(s);
 }
+
+char *bstr_adopt(char *, std::uint32_t) { return nullptr; }
 
 void bstr_free(char *s) { SysFreeString(reinterpret_cast<BSTR>(s)); }
 

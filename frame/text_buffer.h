@@ -25,6 +25,13 @@ class TextBuffer {
                                                                    : std::size_t(0x7FFFFFFEu);
 
     TextBuffer() = default;
+    // A buffer whose text begins front bytes into its block, for a header
+    // that whoever takes the block (release()) writes there.
+    explicit TextBuffer(std::size_t front) : front_(front) {
+        if (front == 0) return;
+        grow(front);
+        size_ = front;
+    }
     ~TextBuffer() { std::free(data_); }
     TextBuffer(const TextBuffer &) = delete;
     TextBuffer &operator=(const TextBuffer &) = delete;
@@ -54,8 +61,17 @@ class TextBuffer {
     }
     void close_tail(std::size_t written) { size_ += written; }
 
-    std::string_view view() const { return {data_, size_}; }
-    std::size_t size() const { return size_; }
+    std::string_view view() const { return {data_ + front_, size_ - front_}; }
+    std::size_t size() const { return size_ - front_; }
+    // The block of std::malloc's that holds the text behind its front bytes
+    // (null while nothing was written), given up to the caller, who releases
+    // it with std::free; the buffer is empty then.
+    char *release() noexcept {
+        char *block = data_;
+        data_ = nullptr;
+        size_ = capacity_ = 0;
+        return block;
+    }
 
   private:
     void grow(std::size_t n) {
@@ -72,6 +88,7 @@ class TextBuffer {
         capacity_ = capacity;
     }
 
+    std::size_t front_ = 0;
     char *data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;

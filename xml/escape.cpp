@@ -2,7 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "frame/compiler.h"
+#include "frame/platform.h"
 
 namespace velk::xml {
 
@@ -84,8 +91,111 @@ void append_mapped(TextBuffer &out, std::string_view text, const Table &table) {
     if (!text.empty()) map_into(out, p, p + text.size(), table);
 }
 
-void append_mapped(TextBuffer &out, const char *stored, const Table &table) {
-    if (stored) map_into(out, reinterpret_cast<const unsigned char *>(stored), nullptr, table);
+#if defined(__SSE2__)
+// The replacements again, each in 8 bytes, so that one is copied with a
+// copy of fixed size.
+struct Padded {
+    char bytes[8];
+    std::size_t size;
+};
+constexpr std::array<Padded, std::size(kReplacement)> make_padded() {
+    std::array<Padded, std::size(kReplacement)> padded{};
+    for (std::size_t kind = 0; kind < padded.size(); ++kind) {
+        for (std::size_t i = 0; i < kReplacement[kind].size(); ++i)
+            padded[kind].bytes[i] = kReplacement[kind][i];
+        padded[kind].size = kReplacement[kind].size();
+    }
+    return padded;
+}
+constexpr auto kPadded = make_padded();
+static_assert(kLongestReplacement <= sizeof(Padded::bytes));
+
+// A table and the bytes it does not write as themselves, which find()
+// tells for 16 bytes at once.
+template <const Table &kTable, char... Mapped> struct Mapping {
+    static constexpr const Table &table = kTable;
+    static int find(__m128i bytes) {
+        __m128i hits = _mm_setzero_si128();
+        ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(Mapped)))), ...);
+        return _mm_movemask_epi8(hits);
+    }
+};
+using CleanZ = Mapping<kCleanZ, '&', '<', '>', '"', '\'', 0>;
+using CleanCrlfZ = Mapping<kCleanCrlfZ, '&', '<', '>', '"', '\'', '\r', '\n', 0>;
+using RawZ = Mapping<kRawZ, 0>;
+using RawCrlfZ = Mapping<kRawCrlfZ, '\r', '\n', 0>;
+
+// Writes the bytes of the 16 at chunk from the k-th on, at o: one copy of 16
+// bytes unless that would read into the next page, where the text may end.
+inline void put_rest(char *o, const unsigned char *chunk, int k) {
+    const unsigned char *from = chunk + k;
+    if ((reinterpret_cast<std::uintptr_t>(from) & 4095) <= 4096 - 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(from)));
+    } else {
+        for (; k < 16; ++k)
+            *o++ = static_cast<char>(chunk[k]);
+    }
+}
+
+// Whether a stored text may be read 16 aligned bytes at a time, past its
+// NUL: an aligned load never leaves the page of the text's last bytes, so
+// only a memory tool watching the block's bounds would object.
+bool whole_chunks() {
+    static const bool whole = !kAddressSanitizer && !platform::blocks_watched();
+    return whole;
+}
+
+// map_into for a stored text, 16 bytes at a time where it is aligned (every
+// block of the library's own pages is): the bytes the table maps are found
+// all at once, the runs between them are copied whole, and the NUL ends it.
+template <class M> void map_stored(TextBuffer &out, const unsigned char *p) {
+    if ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0 || !whole_chunks()) {
+        map_into(out, p, nullptr, M::table);
+        return;
+    }
+    for (;; p += 16) {
+        char *const start = out.open_tail(16 * kLongestReplacement + 16);
+        const __m128i chunk = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
+        int mapped = M::find(chunk);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(start), chunk);
+        if (!mapped) {
+            out.close_tail(16);
+            continue;
+        }
+        char *o = start;
+        for (int k = 0;;) { // bytes before k are written
+            const int at = mapped ? __builtin_ctz(static_cast<unsigned>(mapped)) : 16;
+            if (k > 0) put_rest(o, p, k);
+            o += at - k;
+            if (at == 16) break;
+            const unsigned char kind = M::table[p[at]];
+            if (kind == kStop) {
+                out.close_tail(static_cast<std::size_t>(o - start));
+                return;
+            }
+            std::memcpy(o, kPadded[kind].bytes, sizeof kPadded[kind].bytes);
+            o += kPadded[kind].size;
+            k = at + 1;
+            mapped &= mapped - 1;
+        }
+        out.close_tail(static_cast<std::size_t>(o - start));
+    }
+}
+#else
+template <const Table &kTable> struct Mapping { static constexpr const Table &table = kTable; };
+using CleanZ = Mapping<kCleanZ>;
+using CleanCrlfZ = Mapping<kCleanCrlfZ>;
+using RawZ = Mapping<kRawZ>;
+using RawCrlfZ = Mapping<kRawCrlfZ>;
+
+template <class M> void map_stored(TextBuffer &out, const unsigned char *p) {
+    map_into(out, p, nullptr, M::table);
+}
+#endif
+
+template <class M> void append_stored(TextBuffer &out, const char *stored) {
+    if (stored) map_stored<M>(out, reinterpret_cast<const unsigned char *>(stored));
 }
 
 } // namespace
@@ -102,11 +212,17 @@ void append_raw(TextBuffer &out, std::string_view text, LineEnds ends) {
 }
 
 void append_clean(TextBuffer &out, const char *stored, LineEnds ends) {
-    append_mapped(out, stored, ends == LineEnds::crlf ? kCleanCrlfZ : kCleanZ);
+    if (ends == LineEnds::crlf)
+        append_stored<CleanCrlfZ>(out, stored);
+    else
+        append_stored<CleanZ>(out, stored);
 }
 
 void append_raw(TextBuffer &out, const char *stored, LineEnds ends) {
-    append_mapped(out, stored, ends == LineEnds::crlf ? kRawCrlfZ : kRawZ);
+    if (ends == LineEnds::crlf)
+        append_stored<RawCrlfZ>(out, stored);
+    else
+        append_stored<RawZ>(out, stored);
 }
 
 } // namespace velk::xml

@@ -91,6 +91,71 @@ TEST(XmlWriter, TreeTextHasUniformLineEnds) {
     xmlFree(doc);
 }
 
+// Texts are written 16 bytes at a time where they can be: a byte to replace
+// at every place of the first 16 and across into the next, one or two in a
+// run, in texts of every length around 16, must come out as the plain
+// byte-by-byte escaping gives.
+TEST(XmlWriter, EveryByteToReplaceIsReplacedWhereverItLies) {
+    auto escaped = [](std::string_view s) {
+        std::string out;
+        for (char c : s) {
+            switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
+            }
+        }
+        return out;
+    };
+    for (const char special : std::string("&<>\"'\r\n")) {
+        for (std::size_t size = 1; size <= 34; ++size) {
+            for (std::size_t at = 0; at < size; ++at) {
+                for (std::size_t run = 1; run <= 2 && at + run <= size; ++run) {
+                    std::string text(size, 'x');
+                    for (std::size_t k = 0; k < run; ++k)
+                        text[at + k] = special;
+                    velk_handle doc = parse("<t>" + escaped(text) + "</t>");
+                    ASSERT_NE(doc, 0u);
+                    EXPECT_EQ(tree_text(doc), "<t>" + crlf(escaped(text)) + "</t>") << size << " " << at;
+                    EXPECT_EQ(node_text(xmlChild(doc)), escaped(text)) << size << " " << at;
+                    xmlFree(doc);
+                }
+            }
+        }
+    }
+}
+
+// A long text is handed over as the counted string it was built in: its
+// count, its bytes and the two NULs behind them are those of a copy.
+TEST(XmlWriter, LongResultsAreWholeCountedStrings) {
+    for (const std::size_t size : {490u, 505u, 506u, 507u, 520u, 100000u}) {
+        const std::string text(size, 'y');
+        velk_handle doc = parse("<a>" + text + "</a>");
+        velk_bstr s = xmlTreeToString(doc, 0);
+        const char *bytes = reinterpret_cast<const char *>(s);
+        ASSERT_EQ(SysStringByteLen(s), size + 7);
+        EXPECT_EQ(std::string(bytes, size + 7), "<a>" + text + "</a>");
+        EXPECT_EQ(bytes[size + 7], 0);
+        EXPECT_EQ(bytes[size + 8], 0);
+        SysFreeString(s);
+        xmlFree(doc);
+    }
+}
+
 TEST(XmlWriter, MillionLevelsParseWriteAndFree) {
     BlockWatch watch;
     const int depth = 1000000;
