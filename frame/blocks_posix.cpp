@@ -225,7 +225,6 @@ constexpr std::uint32_t kKeptPages = 64;
 // Trivially destructible, so that it stays usable while the thread's other
 // objects are destroyed after its pages went back.
 struct ThreadCache : BlockCursor {
-    char *limit[kClasses];                 // the end of the blocks of the class's page
     PageHeader *page[kClasses];            // the page of the class it cuts from; null when none
     char *cut_from[kClasses];              // where the run cut now began: the first block, or released ones
     std::uint32_t handed_before[kClasses]; // blocks handed out from the page before the run cut now

@@ -26,6 +26,13 @@ inline void *mem_get(std::size_t size) noexcept {
         return detail::mem_get_watched(size);
     return platform::block_alloc_inline(size);
 }
+// mem_get for a caller that writes each of the block's size bytes itself
+// before anything reads them: the block may come not zero-filled.
+inline void *mem_get_written(std::size_t size) noexcept {
+    if (__builtin_expect(detail::g_watched.load(std::memory_order_relaxed), 0))
+        return detail::mem_get_watched(size);
+    return platform::block_alloc_written(size);
+}
 // FreeMem: null is ignored.
 inline void mem_free(void *block) noexcept {
     if (!block) return;

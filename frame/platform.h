@@ -35,13 +35,14 @@ constexpr std::size_t block_class_size(int c) {
 }
 
 // What a thread cuts its next blocks from: for each class, the next block of
-// its page and the end of the blocks zero-filled so far. Null before the
-// thread's first block and after its pages went back. It sits in the static
-// TLS block (8 bytes of the room the loader keeps for libraries opened
-// later), so that reaching it is a single load.
+// its page, the end of the blocks zero-filled so far and the end of the
+// page's blocks. Null before the thread's first block and after its pages
+// went back. It sits in the static TLS block (8 bytes of the room the loader
+// keeps for libraries opened later), so that reaching it is a single load.
 struct BlockCursor {
     char *cut[kBlockClasses];
     char *end[kBlockClasses];
+    char *limit[kBlockClasses];
     // The next block of class c; there is one (cut[c] != end[c]).
     char *cut_next(int c) {
         char *block = cut[c];
@@ -62,8 +63,25 @@ inline void *block_alloc_inline(std::size_t size) {
     }
     return block_alloc(size);
 }
+
+// block_alloc_inline for a caller that writes each of the block's first size
+// bytes itself at once: a block not zero-filled yet is handed out as it is,
+// which spares filling memory that is about to be written.
+inline void *block_alloc_written(std::size_t size) {
+    BlockCursor *cursor = t_block_cursor;
+    if (__builtin_expect(cursor != nullptr && size - 1 < kSmallBlockMax, 1)) {
+        const int c = block_class(size);
+        if (__builtin_expect(cursor->cut[c] != cursor->end[c], 1)) return cursor->cut_next(c);
+        if (cursor->end[c] != cursor->limit[c]) {
+            cursor->end[c] += block_class_size(c);
+            return cursor->cut_next(c);
+        }
+    }
+    return block_alloc(size);
+}
 #else
 inline void *block_alloc_inline(std::size_t size) { return block_alloc(size); }
+inline void *block_alloc_written(std::size_t size) { return block_alloc(size); }
 #endif
 // Releases many blocks, each as block_free does: the library's chains (a
 // tree, a list) go through one, so that where blocks are cut from pages, a

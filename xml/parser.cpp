@@ -152,7 +152,7 @@ VELK_ALWAYS_INLINE char *Parser::store(std::string_view bytes, bool unescape, bo
     // from the text on, so the text is copied and its end cleared at once,
     // with no branch on its length.
     if (size < 16 && bytes.data() + 16 <= s_ + n_) {
-        block = static_cast<char *>(mem_get(16));
+        block = static_cast<char *>(mem_get_written(16)); // the 16 bytes are stored below
         if (!block) {
             *out_of_memory = true;
             return nullptr;
@@ -167,12 +167,14 @@ VELK_ALWAYS_INLINE char *Parser::store(std::string_view bytes, bool unescape, bo
         return block;
     }
 #endif
-    block = static_cast<char *>(mem_get(size + 1));
+    // Each of the block's bytes is written below.
+    block = static_cast<char *>(mem_get_written(size + 1));
     if (!block) {
         *out_of_memory = true;
         return nullptr;
     }
-    // The zero fill supplies the NUL behind a text that unescaping shortened.
+    block[size] = 0;
+    // The zeros behind a text that unescaping shortened are its NUL.
     const bool entities = size <= 16 ? copy_short(block, bytes.data(), size, '&') && unescape
                                      : unescape && std::memchr(bytes.data(), '&', size) != nullptr;
     if (entities) {
@@ -186,8 +188,10 @@ VELK_ALWAYS_INLINE char *Parser::store(std::string_view bytes, bool unescape, bo
 
 // Inlined where it is called: every node of the tree is made here.
 VELK_ALWAYS_INLINE XmlNode *Parser::new_node(std::int32_t type, std::int32_t closed) {
-    auto *node = make_record<XmlNode>();
+    // Every field is written here, so the block need not be zero-filled.
+    auto *node = static_cast<XmlNode *>(mem_get_written(sizeof(XmlNode)));
     if (!node) return nullptr;
+    *node = XmlNode{};
     node->nodeType = type;
     node->closed = closed;
     // Placement: beside the last node when at its depth, else its first child
@@ -270,8 +274,9 @@ bool Parser::comment_node(std::size_t at, std::string_view body) {
 }
 
 bool Parser::store_attrib(std::size_t at, char quote, std::string_view value) {
-    auto *attrib = make_record<XmlAttrib>();
+    auto *attrib = static_cast<XmlAttrib *>(mem_get_written(sizeof(XmlAttrib)));
     if (!attrib) return out_of_memory(at);
+    *attrib = XmlAttrib{};
     if (pending_tail_)
         pending_tail_->next = attrib;
     else
