@@ -379,7 +379,9 @@ TEST(Blocks, ChainsReleasedInRunsGiveEveryPageBackWhicheverThreadReleasesThem) {
     // Blocks of every size, some the system's own, are released in the
     // order made, shuffled, or on another thread, a few kept each round:
     // every block made after is zero-filled and separate, and the memory
-    // taken from the system stops growing.
+    // taken from the system stops growing. Every third block is one that its
+    // caller writes whole (not zero-filled when it comes from memory not
+    // filled yet): the blocks made beside it are zero-filled all the same.
     namespace platform = velk::platform;
     std::mt19937 rng(11);
     std::vector<Held> kept;
@@ -388,9 +390,12 @@ TEST(Blocks, ChainsReleasedInRunsGiveEveryPageBackWhicheverThreadReleasesThem) {
         std::vector<Held> chain;
         for (std::uint32_t i = 0; i < 20000; ++i) {
             std::size_t size = i % 97 == 0 ? 600 + i % 300 : 1 + rng() % 200;
-            auto *block = static_cast<unsigned char *>(platform::block_alloc(size));
+            const bool written = i % 3 == 2;
+            auto *block = static_cast<unsigned char *>(written ? platform::block_alloc_written(size)
+                                                       : i % 3 ? platform::block_alloc_inline(size)
+                                                               : platform::block_alloc(size));
             ASSERT_NE(block, nullptr);
-            ASSERT_TRUE(all_zero(block, size)) << size << " round " << round;
+            ASSERT_TRUE(written || all_zero(block, size)) << size << " round " << round;
             mark(block, size, round * 20000 + i);
             (i % 500 == 0 ? kept : chain).push_back({block, size, round * 20000 + i});
         }
