@@ -6,6 +6,7 @@
 
 #include "frame/compiler.h"
 #include "frame/memory.h"
+#include "frame/text.h"
 
 namespace velk::list {
 
@@ -68,34 +69,56 @@ std::string normalise_name(std::string_view name) {
     return out;
 }
 
-char *store_name(std::string_view name) noexcept {
+namespace {
+
+// The blocks below are written whole where they are made, so they need not
+// come zero-filled. Inlined into the appends, which make most of them.
+
+VELK_ALWAYS_INLINE char *name_block(std::string_view name) noexcept {
     std::string_view trimmed = trim_blanks(name);
     if (trimmed.empty()) return nullptr;
-    auto *block = static_cast<char *>(mem_get(trimmed.size() + 1));
-    if (block) lower_into(block, trimmed);
+    auto *block = static_cast<char *>(mem_get_written(trimmed.size() + 1));
+    if (!block) return nullptr;
+    lower_into(block, trimmed);
+    block[trimmed.size()] = 0;
     return block;
 }
 
-char *make_data_block(std::string_view data, DataForm form) noexcept {
-    std::size_t size = data.size() + (form == DataForm::text ? 1 : 0);
-    auto *block = static_cast<char *>(mem_get(size));
-    if (block && !data.empty()) std::memcpy(block, data.data(), data.size());
+VELK_ALWAYS_INLINE char *data_block(std::string_view data, DataForm form) noexcept {
+    if (data.empty()) return static_cast<char *>(mem_get(form == DataForm::text ? 1 : 0));
+    auto *block = static_cast<char *>(mem_get_written(data.size() + (form == DataForm::text ? 1 : 0)));
+    if (!block) return nullptr;
+    copy_bytes(block, data.data(), data.size());
+    if (form == DataForm::text) block[data.size()] = 0;
     return block;
 }
 
-ListNode *add(ListNode *list, std::string_view name, std::string_view data, DataForm form) noexcept {
+// A new node behind last (which may be null), or null when memory ran out.
+VELK_ALWAYS_INLINE ListNode *add_behind(ListNode *last, std::string_view name, std::string_view data,
+                                        DataForm form) noexcept {
     if (data.size() > INT32_MAX) return nullptr;
-    ListNode *node = make_record<ListNode>();
+    auto *node = static_cast<ListNode *>(mem_get_written(sizeof(ListNode)));
     if (!node) return nullptr;
-    node->data = make_data_block(data, form);
+    *node = ListNode{};
+    node->data = data_block(data, form);
     if (!node->data) {
         mem_free(node);
         return nullptr;
     }
     node->capacity = static_cast<std::int32_t>(data.size());
-    node->name = store_name(name); // a node without its name block is still added
-    if (ListNode *last = find_last(list)) last->next = node;
+    node->name = name_block(name); // a node without its name block is still added
+    if (last) last->next = node;
     return node;
+}
+
+} // namespace
+
+char *store_name(std::string_view name) noexcept { return name_block(name); }
+
+char *make_data_block(std::string_view data, DataForm form) noexcept { return data_block(data, form); }
+
+ListNode *add(ListNode *list, std::string_view name, std::string_view data, DataForm form) noexcept {
+    return add_behind(find_last(list), name, data, form);
 }
 
 std::int32_t count(const ListNode *node) noexcept {
@@ -146,7 +169,7 @@ void ListBuilder::clear() noexcept {
 }
 
 bool ListBuilder::add(std::string_view name, std::string_view data, DataForm form) noexcept {
-    ListNode *node = list::add(tail_, name, data, form);
+    ListNode *node = add_behind(tail_, name, data, form);
     if (!node) return false;
     if (!head_) head_ = node;
     tail_ = node;
