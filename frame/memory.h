@@ -2,11 +2,17 @@
 // library is a fixed, zero-filled block of its own.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
+#include "frame/compiler.h"
 #include "frame/platform.h"
 
 namespace velk {
@@ -98,9 +104,44 @@ class ScratchBlock {
 // GetAsciiz: the bytes followed by one NUL in a block of their own. The empty
 // text is stored as null, and null is also the answer when no block can be had.
 char *text_store(std::string_view text) noexcept;
+// Whether the 16 bytes at the start of a block of the library, and the
+// aligned 16 bytes that hold any of its bytes, may be read whole, past the
+// bytes in use: blocks cut from pages are at least 16 bytes and aligned to
+// 16, and an aligned load never leaves the page of the bytes it holds; only
+// a memory tool watching every block's bounds (the blocks are then the
+// system's own) would object.
+inline bool blocks_read_whole() noexcept {
+    static const bool whole = !kAddressSanitizer && !platform::blocks_watched();
+    return whole;
+}
+
+// The length of the bytes of a block before its first NUL, at most limit:
+// where a block's first 16 bytes may be read whole, one compare finds a NUL
+// among them.
+inline std::size_t block_text_length(const char *block, std::size_t limit) noexcept {
+#if defined(__SSE2__)
+    if (blocks_read_whole()) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block));
+        const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+        if (zeros) return std::min<std::size_t>(static_cast<std::size_t>(__builtin_ctz(zeros)), limit);
+        if (limit <= 16) return limit;
+    }
+#endif
+    const void *nul = std::memchr(block, 0, limit);
+    return nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - block) : limit;
+}
+
 // Stored-text reading: the bytes up to the first NUL; null reads as "".
 inline std::string_view text_read(const char *stored) noexcept {
-    return stored ? std::string_view(stored) : std::string_view();
+    if (!stored) return {};
+#if defined(__SSE2__)
+    if (blocks_read_whole()) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(stored));
+        if (const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())))
+            return {stored, static_cast<std::size_t>(__builtin_ctz(zeros))};
+    }
+#endif
+    return std::string_view(stored);
 }
 
 // A new counted string holding the bytes; null for the empty text, and null

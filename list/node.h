@@ -34,10 +34,7 @@ enum class DataForm { text, raw };
 // than capacity bytes; "" when the node has no data block.
 inline std::string_view data_text(const ListNode *node) noexcept {
     if (!node || !node->data || node->capacity <= 0) return {};
-    const auto capacity = static_cast<std::size_t>(node->capacity);
-    const void *nul = std::memchr(node->data, 0, capacity);
-    return {node->data,
-            nul ? static_cast<std::size_t>(static_cast<const char *>(nul) - node->data) : capacity};
+    return {node->data, block_text_length(node->data, static_cast<std::size_t>(node->capacity))};
 }
 // Exactly capacity bytes of the data block.
 inline std::string_view data_bytes(const ListNode *node) noexcept {

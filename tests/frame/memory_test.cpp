@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame/memory.h"
 #include "frame/text.h"
 #include "support.h"
 
@@ -83,4 +84,27 @@ TEST(Text, ShortCopiesHoldEveryByteAndFindTheByteWhereverItIs) {
             }
         }
     }
+}
+
+// A stored text and a data block end at their first NUL (a data block at its
+// count when it holds none), whatever the rest of the block holds: their
+// lengths are found 16 bytes at a time where blocks may be read whole.
+TEST(Text, BlocksEndAtTheirFirstNulWhateverLiesBehind) {
+    for (std::size_t size = 1; size <= 40; ++size) {
+        const std::size_t whole = (size + 16) / 16 * 16; // the block is ours to its last byte
+        auto *block = static_cast<char *>(velk::mem_get(whole));
+        ASSERT_NE(block, nullptr);
+        for (std::size_t nul = 0; nul <= size; ++nul) {
+            std::memset(block, 'y', whole);
+            std::memset(block, 'x', nul);
+            block[nul] = 0;
+            EXPECT_EQ(velk::text_read(block).size(), nul) << size;
+            EXPECT_EQ(velk::block_text_length(block, size), nul) << size;
+            EXPECT_EQ(velk::block_text_length(block, nul / 2), nul / 2) << size;
+        }
+        std::memset(block, 'x', whole); // no NUL at all: the count ends it
+        EXPECT_EQ(velk::block_text_length(block, size), size);
+        velk::mem_free(block);
+    }
+    EXPECT_EQ(velk::text_read(nullptr).size(), 0u);
 }
