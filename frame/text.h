@@ -5,8 +5,27 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace velk {
+
+// Where a short text is stored 16 bytes at once: its block is asked for as
+// 16 bytes, and the 16 bytes read from where the text begins are stored with
+// those behind the text cleared. Not on Windows, where every block is a
+// GlobalAlloc of the text's own size.
+#if defined(__SSE2__) && !defined(_WIN32)
+#define VELK_SHORT_TEXTS_AT_ONCE 1
+// The 16 bytes at p with those from the size-th on cleared (size <= 16); the
+// 16 bytes at p may be read.
+inline __m128i first_bytes(const char *p, std::size_t size) noexcept {
+    alignas(16) static constexpr unsigned char kKeep[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    return _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(kKeep + 16 - size)));
+}
+#endif
 
 // Whether one of the bytes of the word x is c: the bytes equal to c are the
 // zero bytes of x ^ c..c, which the borrow of a subtraction finds all at once.

@@ -48,8 +48,9 @@ class ListBuilder {
     ListBuilder &operator=(const ListBuilder &) = delete;
 
     // Appends an entry as add() does. False when memory ran out: the entry is
-    // then missing, or (as add() keeps it) there without its name.
-    bool add(std::string_view name, std::string_view data, DataForm form) noexcept;
+    // then missing, or (as add() keeps it) there without its name. Padded:
+    // 16 bytes may be read from where the name and the data begin.
+    bool add(std::string_view name, std::string_view data, DataForm form, bool padded = false) noexcept;
     // The entry appended last; null before the first.
     ListNode *last() const { return tail_; }
     // Hands the list to the caller; null when no entry was added.

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::string_view kSignature = "LINKED_LIST_TYPE";
 constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kPadding = 16; // readable bytes behind a field in its buffer
 
 // Length fields are little-endian 32-bit integers, -1 ending the list.
 void put_length(char *at, std::int32_t value) {
@@ -180,7 +181,7 @@ int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch, 
     if (length <= 0) return 0;
     const auto size = static_cast<std::size_t>(length);
     if (static_cast<std::uint64_t>(length) > reader.left()) return kEndOfFileNumber;
-    if (!scratch.reserve(size)) return kNoMemoryNumber;
+    if (!scratch.reserve(size + kPadding)) return kNoMemoryNumber;
     field = {scratch.data(), size};
     return reader.take(scratch.data(), size);
 }
@@ -236,7 +237,9 @@ ListNode *load_from_file(std::string_view file) {
     }
     std::uint64_t size = 0;
     ScratchBlock buffer, entry_name, data;
-    if (!(err = in.size(size)) && !buffer.reserve(kChunk)) err = kNoMemoryNumber;
+    // Every buffer a field is read from holds 16 bytes more than the field
+    // may need, so that short fields are stored 16 bytes at once.
+    if (!(err = in.size(size)) && !buffer.reserve(kChunk + kPadding)) err = kNoMemoryNumber;
     if (err) {
         set_list_error(messages::error_reading_list_file(file, err));
         return nullptr;
@@ -260,7 +263,7 @@ ListNode *load_from_file(std::string_view file) {
         }
         // An entry that memory cannot hold fails the load whole: a shorter
         // list would pass for the file's.
-        if (!loaded.add(name_field, data_field, DataForm::text)) {
+        if (!loaded.add(name_field, data_field, DataForm::text, true)) {
             err = kNoMemoryNumber;
             break;
         }

@@ -46,15 +46,6 @@ inline const char *find_byte(const char *s, std::size_t i, std::size_t n, char c
     return i < n ? static_cast<const char *>(std::memchr(s + i, c, n - i)) : nullptr;
 }
 
-// Where a short text is copied 16 bytes at once: the 16 bytes from
-// kFirstBytes + 16 - size keep a text's first size bytes and clear the rest.
-// Not on Windows, where every block is a GlobalAlloc of the text's own size.
-#if defined(__SSE2__) && !defined(_WIN32)
-#define VELK_SHORT_TEXTS_AT_ONCE 1
-alignas(16) constexpr unsigned char kFirstBytes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-#endif
-
 // Where the machine stopped, and why.
 struct Failure {
     bool failed = false;
@@ -157,9 +148,7 @@ VELK_ALWAYS_INLINE char *Parser::store(std::string_view bytes, bool unescape, bo
             *out_of_memory = true;
             return nullptr;
         }
-        const __m128i text =
-            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes.data())),
-                          _mm_loadu_si128(reinterpret_cast<const __m128i *>(kFirstBytes + 16 - size)));
+        const __m128i text = first_bytes(bytes.data(), size);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(block), text);
         if (!unescape || !_mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8('&')))) return block;
         std::memset(block, 0, size);

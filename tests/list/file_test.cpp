@@ -88,6 +88,43 @@ TEST(ListFile, DataIsSavedAsTextAndLoadsWithThatCapacity) {
     llFree(back);
 }
 
+// A file written elsewhere may hold names in any case and with blanks
+// around them: loaded, every name and data of every length around 16 bytes
+// (where short ones are stored 16 bytes at once) is stored as appending the
+// same entry stores it.
+TEST(ListFile, LoadedEntriesAreStoredAsAppendedOnesWhateverTheirLength) {
+    TempDir dir;
+    const std::string letters = "AzZa@[`{Q9q mM_~";
+    std::string file = kSig;
+    velk_handle appended = 0, last = 0;
+    for (std::size_t size = 0; size <= 20; ++size) {
+        for (const std::string &edge : {std::string(), std::string(" "), std::string("\x8E")}) {
+            std::string name, data;
+            for (std::size_t i = 0; i < size; ++i) {
+                name += letters[(i * 7 + size) % letters.size()];
+                data += static_cast<char>('A' + (i + size) % 26);
+            }
+            name = edge + name + edge;
+            if (size == 9) data[4] = '\0';
+            file += entry(name, data);
+            last = llbAdd(last, bs(name), bs(data));
+            if (!appended) appended = last;
+        }
+    }
+    write_file(dir.file("cases.lst"), file + le(-1));
+    velk_handle loaded = load(dir.file("cases.lst"));
+    const auto *a = velk::list::as_node(appended);
+    const auto *l = velk::list::as_node(loaded);
+    for (; a && l; a = a->next, l = l->next) {
+        EXPECT_EQ(velk::list::name_text(l), velk::list::name_text(a));
+        EXPECT_EQ(l->capacity, a->capacity);
+        EXPECT_EQ(velk::list::data_text(l), velk::list::data_text(a));
+    }
+    EXPECT_TRUE(!a && !l);
+    llFree(appended);
+    llFree(loaded);
+}
+
 TEST(ListFile, RoundTripOfManyEntries) {
     TempDir dir;
     velk_handle list = 0, last = 0;
