@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "frame/errors.h"
 #include "frame/files.h"
@@ -78,6 +81,22 @@ class ChunkWriter {
         copy_bytes(at + 4, data.data(), data.size());
         used_ += size;
     }
+#if defined(__SSE2__)
+    // One entry of a name and a data text of under 16 bytes each, given as
+    // the 16 bytes that begin each of them, when the buffer has room for
+    // both whole; false leaves it to put_entry.
+    bool put_short_entry(__m128i name, std::size_t name_size, __m128i data, std::size_t data_size) {
+        if (used_ + 8 + 32 > kChunk) return false;
+        char *at = buffer_ + used_;
+        list::put_length(at, static_cast<std::int32_t>(name_size));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 4), name);
+        at += 4 + name_size;
+        list::put_length(at, static_cast<std::int32_t>(data_size));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 4), data);
+        used_ += 8 + name_size + data_size;
+        return true;
+    }
+#endif
     void flush() {
         if (!failed_ && used_) failed_ = file_.write(buffer_, used_) != 0;
         used_ = 0;
@@ -186,6 +205,27 @@ int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch, 
     return reader.take(scratch.data(), size);
 }
 
+// Most entries have a short name and a short data text: where a block's
+// first 16 bytes may be read whole, both are read 16 bytes at once, their
+// ends found among them, and written as they were read.
+bool put_short_entry(ChunkWriter &writer, const ListNode *node) {
+#if defined(__SSE2__)
+    if (!blocks_read_whole() || !node->name || !node->data || node->capacity <= 0 || node->capacity >= 16)
+        return false;
+    const __m128i name = _mm_loadu_si128(reinterpret_cast<const __m128i *>(node->name));
+    const int name_end = _mm_movemask_epi8(_mm_cmpeq_epi8(name, _mm_setzero_si128()));
+    if (!name_end) return false;
+    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i *>(node->data));
+    const int data_end = _mm_movemask_epi8(_mm_cmpeq_epi8(data, _mm_setzero_si128())) | (1 << node->capacity);
+    return writer.put_short_entry(name, static_cast<std::size_t>(__builtin_ctz(name_end)), data,
+                                  static_cast<std::size_t>(__builtin_ctz(data_end)));
+#else
+    (void)writer;
+    (void)node;
+    return false;
+#endif
+}
+
 } // namespace
 
 bool save_to_file(const ListNode *list, std::string_view file) {
@@ -208,7 +248,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
     ChunkWriter writer(out, buffer.data());
     writer.put(kSignature.data(), kSignature.size());
     for (const ListNode *node = list; node && !writer.failed(); node = node->next)
-        writer.put_entry(name_text(node), data_text(node));
+        if (!put_short_entry(writer, node)) writer.put_entry(name_text(node), data_text(node));
     writer.put_length(-1);
     writer.flush();
     if (writer.failed() || out.close() != 0) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -90,8 +91,8 @@ TEST(ListFile, DataIsSavedAsTextAndLoadsWithThatCapacity) {
 
 // A file written elsewhere may hold names in any case and with blanks
 // around them: loaded, every name and data of every length around 16 bytes
-// (where short ones are stored 16 bytes at once) is stored as appending the
-// same entry stores it.
+// (where short ones are stored and saved 16 bytes at once) is stored as
+// appending the same entry stores it, and saved as the format says.
 TEST(ListFile, LoadedEntriesAreStoredAsAppendedOnesWhateverTheirLength) {
     TempDir dir;
     const std::string letters = "AzZa@[`{Q9q mM_~";
@@ -115,12 +116,20 @@ TEST(ListFile, LoadedEntriesAreStoredAsAppendedOnesWhateverTheirLength) {
     velk_handle loaded = load(dir.file("cases.lst"));
     const auto *a = velk::list::as_node(appended);
     const auto *l = velk::list::as_node(loaded);
+    std::string saved = kSig; // what saving either list must write
     for (; a && l; a = a->next, l = l->next) {
         EXPECT_EQ(velk::list::name_text(l), velk::list::name_text(a));
         EXPECT_EQ(l->capacity, a->capacity);
         EXPECT_EQ(velk::list::data_text(l), velk::list::data_text(a));
+        saved += entry(std::string(velk::list::name_text(a)), std::string(velk::list::data_text(a)));
     }
     EXPECT_TRUE(!a && !l);
+    for (velk_handle list : {appended, loaded}) {
+        const std::string again = dir.file("again.lst");
+        ASSERT_EQ(llzListToFile(list, again.c_str()), 1);
+        EXPECT_TRUE(read_file(again) == saved + le(-1));
+        std::remove(again.c_str());
+    }
     llFree(appended);
     llFree(loaded);
 }
