@@ -111,7 +111,7 @@ class Scanner {
     ScanObserver *observer_;
     bool stopped_ = false;
     bool root_seen_ = false;
-    std::vector<Open> open_; // elements open here, outermost first
+    std::vector<Open> open_;         // elements open here, outermost first
     std::vector<Attribute> attribs_; // attributes of the start tag in hand
     Namespaces namespaces_;
     std::array<std::size_t, kKinds> counts_{};
@@ -141,8 +141,7 @@ bool Scanner::chars_in(std::size_t from, std::size_t to) {
 }
 
 void Scanner::check_name(std::size_t at, std::string_view name, const char *what) {
-    if (!chars::is_name(name))
-        add(kName, at, std::string(what) + " " + quoted(name) + " is not an XML name");
+    if (!chars::is_name(name)) add(kName, at, std::string(what) + " " + quoted(name) + " is not an XML name");
 }
 
 // An "&" in character data or an attribute value; the index after the
@@ -169,7 +168,8 @@ std::size_t Scanner::reference(std::size_t amp) {
         else
             add(kCharReference, amp,
                 "character references are not read: the parser keeps " + quoted(ref) +
-                    " as literal text (and writes it back as " + quoted("&amp;" + std::string(ref.substr(1))) + ")",
+                    " as literal text (and writes it back as " +
+                    quoted("&amp;" + std::string(ref.substr(1))) + ")",
                 true);
         return k + 1;
     }
@@ -188,7 +188,8 @@ std::size_t Scanner::reference(std::size_t amp) {
         add(kReference, amp,
             "entity " + quoted(name) +
                 " is not declared: a document without a document type declaration has only amp, lt, gt, "
-                "quot and apos (the parser keeps " + quoted("&" + std::string(name) + ";") + " as literal text)");
+                "quot and apos (the parser keeps " +
+                quoted("&" + std::string(name) + ";") + " as literal text)");
     return k + 1;
 }
 
@@ -201,7 +202,8 @@ std::size_t Scanner::data(std::size_t i) {
         if (outside) {
             if (c == '<') break;
             if (!chars::is_space(c)) {
-                add(kOther, i, root_seen_ ? "text after the top-level element" : "text before the top-level element");
+                add(kOther, i,
+                    root_seen_ ? "text after the top-level element" : "text before the top-level element");
                 while (i < n_ && s_[i] != '<')
                     ++i;
                 break;
@@ -250,14 +252,16 @@ std::size_t Scanner::comment(std::size_t lt) {
     const std::size_t dashes = s_.find("--", body);
     if (dashes == std::string_view::npos) return stop(lt, "the input ends inside this comment");
     if (dashes + 2 >= n_ || s_[dashes + 2] != '>') {
-        add(kOther, dashes, "'--' inside a comment (XML ends a comment at its first '--', which '>' must follow)");
+        add(kOther, dashes,
+            "'--' inside a comment (XML ends a comment at its first '--', which '>' must follow)");
         const std::size_t end = lex::comment_end(s_.data(), n_, body);
         return end < n_ ? end + 1 : stop(lt, "the input ends inside this comment");
     }
     const std::size_t gt = dashes + 2;
     if (lex::comment_end(s_.data(), n_, body) != gt)
-        return stop(lt, "comment that begins '<!-->' or '<!--->': the parser ends it at that '>', XML at the "
-                        "next '-->'",
+        return stop(lt,
+                    "comment that begins '<!-->' or '<!--->': the parser ends it at that '>', XML at the "
+                    "next '-->'",
                     true);
     chars_in(body, dashes);
     if (observer_) observer_->comment(s_.substr(body, dashes - body));
@@ -272,13 +276,14 @@ std::size_t Scanner::instruction(std::size_t lt) {
     if (t.end != lex::NameEnd::blank && t.end != lex::NameEnd::question_gt)
         return stop(lt, "processing instruction without a target name");
     if (target.empty()) return stop(lt, "processing instruction without a target name");
-    if (target == "xml")
-        return stop(lt, "XML declaration that is not at the very start of the document");
-    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l')
+    if (target == "xml") return stop(lt, "XML declaration that is not at the very start of the document");
+    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
+        (target[2] | 0x20) == 'l')
         add(kName, lt, "processing instruction target " + quoted(target) + " is reserved");
     check_name(lt + 2, target, "processing instruction target");
     if (target.find(':') != std::string_view::npos)
-        add(kNamespace, lt + 2, "processing instruction target " + quoted(target) + " holds a ':' (namespaces in XML)");
+        add(kNamespace, lt + 2,
+            "processing instruction target " + quoted(target) + " holds a ':' (namespaces in XML)");
     chars_in(t.name_end, close);
     if (observer_) observer_->instruction(target);
     std::string why;
@@ -322,7 +327,8 @@ std::size_t Scanner::start_tag(std::size_t lt) {
         return stop(t.name_end, "'/' in a tag that '>' does not follow");
     const std::string_view name = s_.substr(lt + 1, t.name_end - lt - 1);
     check_name(lt + 1, name, "element name");
-    if (open_.empty() && root_seen_) add(kOther, lt, "another top-level element " + quoted(name) + " (a document has one)");
+    if (open_.empty() && root_seen_)
+        add(kOther, lt, "another top-level element " + quoted(name) + " (a document has one)");
     root_seen_ = true;
     if (observer_) observer_->start_tag(name);
     attribs_.clear();
@@ -475,7 +481,8 @@ StrictReport Scanner::run() {
     if (!stopped_) {
         for (const Open &e : open_) {
             if (!shown(kOther)) break;
-            findings_.push_back({e.at, true, false, "element " + quoted(e.name) + " is not closed at the end of the input"});
+            findings_.push_back(
+                {e.at, true, false, "element " + quoted(e.name) + " is not closed at the end of the input"});
         }
     }
     StrictReport report;
@@ -491,6 +498,8 @@ StrictReport Scanner::run() {
 
 } // namespace
 
-StrictReport strict_scan(std::string_view text, ScanObserver *observer) { return Scanner(text, observer).run(); }
+StrictReport strict_scan(std::string_view text, ScanObserver *observer) {
+    return Scanner(text, observer).run();
+}
 
 } // namespace velkxml

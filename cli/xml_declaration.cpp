@@ -18,7 +18,8 @@ struct Pair {
 
 // Reads the pairs; false with *why set where the parser would read them
 // otherwise than XML does.
-bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vector<Pair> *pairs, std::string *why) {
+bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vector<Pair> *pairs,
+                std::string *why) {
     const char *p = s.data();
     const std::size_t n = s.size();
     const std::string_view data = s.substr(0, close); // blanks are skipped up to the "?>"
@@ -57,8 +58,8 @@ bool read_pairs(std::string_view s, std::size_t k, std::size_t close, std::vecto
 bool is_encoding_name(std::string_view name) {
     if (name.empty() || !chars::is_letter(static_cast<unsigned char>(name[0]))) return false;
     for (char c : name)
-        if (!chars::is_letter(static_cast<unsigned char>(c)) && !chars::is_digit(static_cast<unsigned char>(c)) &&
-            c != '.' && c != '_' && c != '-')
+        if (!chars::is_letter(static_cast<unsigned char>(c)) &&
+            !chars::is_digit(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '-')
             return false;
     return true;
 }

@@ -56,8 +56,9 @@ constexpr int kInternalErrorNumber = 51; // invalid handle, format, access, data
 constexpr int kFileNotFoundNumber = 53;  // also: no more files
 constexpr int kDiskFullNumber = 61;      // both disk-full codes
 constexpr int kEndOfFileNumber = 62;     // a file that ends before its data
-constexpr int kBadFileNameNumber = 64;   // empty, holding "*", "?" or NUL, or too long: refused before the platform is asked
-constexpr int kTooManyFilesNumber = 67;  // too many open files
+constexpr int kBadFileNameNumber =
+    64; // empty, holding "*", "?" or NUL, or too long: refused before the platform is asked
+constexpr int kTooManyFilesNumber = 67;        // too many open files
 constexpr int kDeviceUnavailableNumber = 68;   // invalid drive, bad unit
 constexpr int kPermissionDeniedNumber = 70;    // access denied, write-protected, sharing and lock violations
 constexpr int kDiskNotReadyNumber = 71;        // not ready
