@@ -115,15 +115,23 @@ inline bool blocks_read_whole() noexcept {
     return whole;
 }
 
+#if defined(__SSE2__)
+// The NULs among the first 16 bytes of a block, a bit each (bit i: byte i);
+// only where blocks_read_whole().
+inline unsigned first_nuls(const char *block) noexcept {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())));
+}
+#endif
+
 // The length of the bytes of a block before its first NUL, at most limit:
 // where a block's first 16 bytes may be read whole, one compare finds a NUL
 // among them.
 inline std::size_t block_text_length(const char *block, std::size_t limit) noexcept {
 #if defined(__SSE2__)
     if (blocks_read_whole()) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block));
-        const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
-        if (zeros) return std::min<std::size_t>(static_cast<std::size_t>(__builtin_ctz(zeros)), limit);
+        if (const unsigned nuls = first_nuls(block))
+            return std::min<std::size_t>(static_cast<std::size_t>(__builtin_ctz(nuls)), limit);
         if (limit <= 16) return limit;
     }
 #endif
@@ -135,11 +143,9 @@ inline std::size_t block_text_length(const char *block, std::size_t limit) noexc
 inline std::string_view text_read(const char *stored) noexcept {
     if (!stored) return {};
 #if defined(__SSE2__)
-    if (blocks_read_whole()) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(stored));
-        if (const int zeros = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())))
-            return {stored, static_cast<std::size_t>(__builtin_ctz(zeros))};
-    }
+    if (blocks_read_whole())
+        if (const unsigned nuls = first_nuls(stored))
+            return {stored, static_cast<std::size_t>(__builtin_ctz(nuls))};
 #endif
     return std::string_view(stored);
 }

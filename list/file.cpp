@@ -208,16 +208,16 @@ int read_field(ChunkReader &reader, std::int32_t length, ScratchBlock &scratch, 
 // Most entries have a short name and a short data text: where a block's
 // first 16 bytes may be read whole, both are read 16 bytes at once, their
 // ends found among them, and written as they were read.
-bool put_short_entry(ChunkWriter &writer, const ListNode *node) {
+bool write_short_entry(ChunkWriter &writer, const ListNode *node) {
 #if defined(__SSE2__)
     if (!blocks_read_whole() || !node->name || !node->data || node->capacity <= 0 || node->capacity >= 16)
         return false;
-    const __m128i name = _mm_loadu_si128(reinterpret_cast<const __m128i *>(node->name));
-    const int name_end = _mm_movemask_epi8(_mm_cmpeq_epi8(name, _mm_setzero_si128()));
+    const unsigned name_end = first_nuls(node->name);
     if (!name_end) return false;
-    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i *>(node->data));
-    const int data_end = _mm_movemask_epi8(_mm_cmpeq_epi8(data, _mm_setzero_si128())) | (1 << node->capacity);
-    return writer.put_short_entry(name, static_cast<std::size_t>(__builtin_ctz(name_end)), data,
+    const unsigned data_end = first_nuls(node->data) | (1u << node->capacity);
+    return writer.put_short_entry(_mm_loadu_si128(reinterpret_cast<const __m128i *>(node->name)),
+                                  static_cast<std::size_t>(__builtin_ctz(name_end)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i *>(node->data)),
                                   static_cast<std::size_t>(__builtin_ctz(data_end)));
 #else
     (void)writer;
@@ -248,7 +248,7 @@ bool save_to_file(const ListNode *list, std::string_view file) {
     ChunkWriter writer(out, buffer.data());
     writer.put(kSignature.data(), kSignature.size());
     for (const ListNode *node = list; node && !writer.failed(); node = node->next)
-        if (!put_short_entry(writer, node)) writer.put_entry(name_text(node), data_text(node));
+        if (!write_short_entry(writer, node)) writer.put_entry(name_text(node), data_text(node));
     writer.put_length(-1);
     writer.flush();
     if (writer.failed() || out.close() != 0) {

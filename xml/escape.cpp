@@ -8,8 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "frame/compiler.h"
-#include "frame/platform.h"
+#include "frame/memory.h"
 
 namespace velk::xml {
 
@@ -138,19 +137,13 @@ inline void put_rest(char *o, const unsigned char *chunk, int k) {
     }
 }
 
-// Whether a stored text may be read 16 aligned bytes at a time, past its
-// NUL: an aligned load never leaves the page of the text's last bytes, so
-// only a memory tool watching the block's bounds would object.
-bool whole_chunks() {
-    static const bool whole = !kAddressSanitizer && !platform::blocks_watched();
-    return whole;
-}
-
 // map_into for a stored text, 16 bytes at a time where it is aligned (every
-// block of the library's own pages is): the bytes the table maps are found
-// all at once, the runs between them are copied whole, and the NUL ends it.
+// block of the library's own pages is) and blocks may be read whole: an
+// aligned load never leaves the page of the text's last bytes, so reading
+// past the NUL is harmless. The bytes the table maps are found all at once,
+// the runs between them are copied whole, and the NUL ends it.
 template <class M> void map_stored(TextBuffer &out, const unsigned char *p) {
-    if ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0 || !whole_chunks()) {
+    if ((reinterpret_cast<std::uintptr_t>(p) & 15) != 0 || !blocks_read_whole()) {
         map_into(out, p, nullptr, M::table);
         return;
     }
