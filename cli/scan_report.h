@@ -6,9 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "strict_scan.h"
+#include "check/strict_scan.h"
 
 namespace velkxml {
+
+using velk::check::Finding;
+using velk::check::StrictReport;
 
 // Every finding of the scan of text, in the scan's order: "FILE:LINE:COL:
 // text" for a placed one, "FILE: text" for one about the whole text, then

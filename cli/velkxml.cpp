@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "arguments.h"
+#include "check/strict_scan.h"
 #include "document.h"
 #include "query.h"
 #include "scan_report.h"
-#include "strict_scan.h"
 #include "temp_file.h"
 #include "text_io.h"
 #include "velk_strings.h"
@@ -20,6 +20,7 @@
 namespace {
 
 using namespace velkxml;
+using velk::check::strict_scan;
 using velk_strings::make_string;
 using velk_strings::take_string;
 

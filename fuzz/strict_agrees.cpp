@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/strict_scan.h"
+#include "check/strict_scan.h"
 #include "fuzz_support.h"
 
 using namespace velk_fuzz;
@@ -47,7 +47,7 @@ std::string undo_entities(std::string_view s) {
 // "text DATA".
 using Items = std::vector<std::string>;
 
-class Seen : public velkxml::ScanObserver {
+class Seen : public velk::check::ScanObserver {
   public:
     Items items;
 
@@ -101,7 +101,8 @@ Items in_tree(const XmlNode *first) {
 void print_items(const char *title, const Items &items, std::size_t first_difference) {
     std::fprintf(stderr, "%s (%zu items):\n", title, items.size());
     for (std::size_t i = 0; i < items.size(); ++i)
-        std::fprintf(stderr, "%s%4zu %s\n", i == first_difference ? "=>" : "  ", i, printable(items[i]).c_str());
+        std::fprintf(stderr, "%s%4zu %s\n", i == first_difference ? "=>" : "  ", i,
+                     printable(items[i]).c_str());
 }
 
 } // namespace
@@ -109,7 +110,7 @@ void print_items(const char *title, const Items &items, std::size_t first_differ
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string_view text(reinterpret_cast<const char *>(data), size);
     Seen seen;
-    if (!velkxml::strict_scan(text, &seen).clean()) return 0;
+    if (!velk::check::strict_scan(text, &seen).clean()) return 0;
     velk_handle root = parse(text);
     Items tree = root ? in_tree(velk::xml::as_node(root)) : Items{};
     std::string error = root ? std::string() : take(xmlLastError());

@@ -27,7 +27,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "cli/strict_scan.h"
+#include "check/strict_scan.h"
 #include "document_maker.h"
 #include "fuzz_support.h"
 
@@ -43,7 +43,8 @@ struct ExpatVerdict {
 };
 
 ExpatVerdict expat_verdict(std::string_view document) {
-    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS(nullptr, '\x01'), XML_ParserFree);
+    std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS(nullptr, '\x01'),
+                                                                        XML_ParserFree);
     require(parser != nullptr);
     ExpatVerdict verdict;
     verdict.ok = XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) ==
@@ -61,7 +62,11 @@ ExpatVerdict expat_verdict(std::string_view document) {
 long char_at(std::string_view s, std::size_t at) {
     if (at >= s.size()) return -1;
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    int length = byte(at) >= 0xF5 ? 0 : byte(at) >= 0xF0 ? 4 : byte(at) >= 0xE0 ? 3 : byte(at) >= 0xC2 ? 2 : 0;
+    int length = byte(at) >= 0xF5   ? 0
+                 : byte(at) >= 0xF0 ? 4
+                 : byte(at) >= 0xE0 ? 3
+                 : byte(at) >= 0xC2 ? 2
+                                    : 0;
     if (length == 0 || at + length > s.size()) return -1;
     std::uint32_t c = byte(at) & (0x7F >> length);
     for (int k = 1; k < length; ++k) {
@@ -76,10 +81,10 @@ long char_at(std::string_view s, std::size_t at) {
 // The non-ASCII characters that the fifth edition allows in names
 // (NameStartChar and NameChar together).
 bool fifth_edition_name_char(long c) {
-    static constexpr long kRanges[][2] = {{0xB7, 0xB7},       {0xC0, 0xD6},       {0xD8, 0xF6},     {0xF8, 0x37D},
-                                          {0x37F, 0x1FFF},    {0x200C, 0x200D},   {0x203F, 0x2040}, {0x2070, 0x218F},
-                                          {0x2C00, 0x2FEF},   {0x3001, 0xD7FF},   {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD},
-                                          {0x10000, 0xEFFFF}};
+    static constexpr long kRanges[][2] = {
+        {0xB7, 0xB7},     {0xC0, 0xD6},     {0xD8, 0xF6},      {0xF8, 0x37D},    {0x37F, 0x1FFF},
+        {0x200C, 0x200D}, {0x203F, 0x2040}, {0x2070, 0x218F},  {0x2C00, 0x2FEF}, {0x3001, 0xD7FF},
+        {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
     for (const auto &range : kRanges)
         if (c >= range[0] && c <= range[1]) return true;
     return false;
@@ -90,13 +95,13 @@ bool older_name_tables(std::string_view document, const ExpatVerdict &expat) {
            fifth_edition_name_char(char_at(document, static_cast<std::size_t>(expat.at)));
 }
 
-[[noreturn]] void fail(const char *what, std::string_view document, const velkxml::StrictReport &strict,
+[[noreturn]] void fail(const char *what, std::string_view document, const velk::check::StrictReport &strict,
                        const ExpatVerdict &expat) {
     std::fprintf(stderr, "%s\ndocument: %s\nstrict: %s\n", what, printable(document).c_str(),
                  strict.clean() ? "clean" : "refused");
-    for (const velkxml::Finding &f : strict.findings)
-        std::fprintf(stderr, "  %s%s %zu: %s\n", f.limit ? "limit" : "fault", f.placed ? " at byte" : ", whole text",
-                     f.placed ? f.offset : 0, f.text.c_str());
+    for (const velk::check::Finding &f : strict.findings)
+        std::fprintf(stderr, "  %s%s %zu: %s\n", f.limit ? "limit" : "fault",
+                     f.placed ? " at byte" : ", whole text", f.placed ? f.offset : 0, f.text.c_str());
     if (expat.ok)
         std::fprintf(stderr, "expat: accepted\n");
     else
@@ -120,13 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         document = DocumentMaker(in).document();
         mutate(in, &document, changes);
     }
-    velkxml::StrictReport strict = velkxml::strict_scan(document);
+    velk::check::StrictReport strict = velk::check::strict_scan(document);
     ExpatVerdict expat = expat_verdict(document);
     if (strict.clean() && !expat.ok && !older_name_tables(document, expat))
         fail("The strict scan passes a document that expat refuses.", document, strict, expat);
     if (as_given || changes > 0) return 0;
     if (!expat.ok) fail("Expat refuses a document made well-formed.", document, strict, expat);
-    for (const velkxml::Finding &f : strict.findings)
-        if (!f.limit) fail("The strict scan refuses a well-formed document as a fault.", document, strict, expat);
+    for (const velk::check::Finding &f : strict.findings)
+        if (!f.limit)
+            fail("The strict scan refuses a well-formed document as a fault.", document, strict, expat);
     return 0;
 }

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "catalog.h"
-#include "cli/strict_scan.h"
+#include "check/strict_scan.h"
 
 using namespace velk_w3c;
 
@@ -30,7 +30,7 @@ bool read_bytes(const std::string &path, std::string *bytes) {
     return !in.bad();
 }
 
-std::string describe(const velkxml::Finding &finding) {
+std::string describe(const velk::check::Finding &finding) {
     std::string where = finding.placed ? "byte " + std::to_string(finding.offset) : "whole text";
     return where + (finding.limit ? " (limit): " : ": ") + finding.text;
 }
@@ -40,11 +40,11 @@ struct SuiteRun {
     int not_wf = 0, valid = 0, invalid = 0;
     int not_wf_refused = 0, not_wf_limits = 0; // refused; by limit findings alone
     int wf_passed = 0, wf_limits = 0;
-    std::vector<std::string> not_wf_passed;    // "ID FILE"
-    std::vector<std::string> older_names;      // IDs, passed
+    std::vector<std::string> not_wf_passed;      // "ID FILE"
+    std::vector<std::string> older_names;        // IDs, passed
     std::vector<std::string> without_namespaces; // IDs, well-formed, refused
-    std::vector<std::string> wf_faults;        // "ID FILE: FIRST FINDING"
-    std::vector<std::string> unreadable;       // "ID FILE"
+    std::vector<std::string> wf_faults;          // "ID FILE: FIRST FINDING"
+    std::vector<std::string> unreadable;         // "ID FILE"
 };
 
 void print_ids(const char *title, const std::vector<std::string> &ids) {
@@ -63,7 +63,8 @@ SuiteRun run_suite() {
     std::vector<CatalogEntry> entries;
     std::vector<SuiteCase> cases;
     if (!read_bytes(catalog, &text)) {
-        run.error = "cannot read " + catalog + " (the fixture w3c_suite_fetch unpacks it; ctest runs it first)";
+        run.error =
+            "cannot read " + catalog + " (the fixture w3c_suite_fetch unpacks it; ctest runs it first)";
         return run;
     }
     if (!read_catalog(text, &entries, &run.error) || !xml10_cases(entries, &cases, &run.error)) return run;
@@ -74,9 +75,9 @@ SuiteRun run_suite() {
             run.unreadable.push_back(name);
             continue;
         }
-        const velkxml::StrictReport report = velkxml::strict_scan(bytes);
+        const velk::check::StrictReport report = velk::check::strict_scan(bytes);
         bool fault = false, limit = false;
-        for (const velkxml::Finding &f : report.findings)
+        for (const velk::check::Finding &f : report.findings)
             (f.limit ? limit : fault) = true;
         if (c.type == "not-wf") {
             ++run.not_wf;
@@ -104,9 +105,9 @@ SuiteRun run_suite() {
                 "%zu passed that only older editions' names refuse; well-formed %d: %d passed, %d refused by "
                 "limits, %zu refused as faults, %zu meant for processors without namespaces refused by their "
                 "rules\n",
-                run.not_wf, run.not_wf_refused, run.not_wf_limits, run.not_wf_passed.size(), run.older_names.size(),
-                run.valid + run.invalid, run.wf_passed, run.wf_limits, run.wf_faults.size(),
-                run.without_namespaces.size());
+                run.not_wf, run.not_wf_refused, run.not_wf_limits, run.not_wf_passed.size(),
+                run.older_names.size(), run.valid + run.invalid, run.wf_passed, run.wf_limits,
+                run.wf_faults.size(), run.without_namespaces.size());
     print_ids("Passed, not well-formed by older editions' names only", run.older_names);
     print_ids("Well-formed without namespaces, refused by their rules", run.without_namespaces);
     return run;
@@ -132,7 +133,8 @@ TEST(XmlConformance, HoldsTheXml10DocumentsWithoutExternalEntitiesToTheirVerdict
     EXPECT_EQ(run.invalid, 175);
     EXPECT_TRUE(run.unreadable.empty()) << "cases whose file cannot be read:\n" << lines(run.unreadable);
     EXPECT_TRUE(run.not_wf_passed.empty())
-        << run.not_wf_passed.size() << " not well-formed documents passed:\n" << lines(run.not_wf_passed);
+        << run.not_wf_passed.size() << " not well-formed documents passed:\n"
+        << lines(run.not_wf_passed);
     EXPECT_TRUE(run.wf_faults.empty())
         << run.wf_faults.size() << " well-formed documents refused as faults (first finding):\n"
         << lines(run.wf_faults);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace velkxml::chars {
+namespace velk::check::chars {
 
 // The code point of the UTF-8 sequence at s[i], its length in *length; zero
 // length when the bytes there are no shortest-form sequence of a scalar
@@ -64,8 +64,9 @@ inline bool is_name_start(std::uint32_t cp) {
     if (cp < 0x80) return is_letter(cp) || cp == ':' || cp == '_';
     return (cp >= 0xC0 && cp <= 0xD6) || (cp >= 0xD8 && cp <= 0xF6) || (cp >= 0xF8 && cp <= 0x2FF) ||
            (cp >= 0x370 && cp <= 0x37D) || (cp >= 0x37F && cp <= 0x1FFF) || cp == 0x200C || cp == 0x200D ||
-           (cp >= 0x2070 && cp <= 0x218F) || (cp >= 0x2C00 && cp <= 0x2FEF) || (cp >= 0x3001 && cp <= 0xD7FF) ||
-           (cp >= 0xF900 && cp <= 0xFDCF) || (cp >= 0xFDF0 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0xEFFFF);
+           (cp >= 0x2070 && cp <= 0x218F) || (cp >= 0x2C00 && cp <= 0x2FEF) ||
+           (cp >= 0x3001 && cp <= 0xD7FF) || (cp >= 0xF900 && cp <= 0xFDCF) ||
+           (cp >= 0xFDF0 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0xEFFFF);
 }
 
 inline bool is_name_char(std::uint32_t cp) {
@@ -83,11 +84,11 @@ inline bool is_name(std::string_view s) {
     return true;
 }
 
-} // namespace velkxml::chars
+} // namespace velk::check::chars
 
-namespace velkxml {
+namespace velk::check {
 
 // A name or value as the check's messages show it: in single quotes.
 inline std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
-} // namespace velkxml
+} // namespace velk::check

@@ -7,9 +7,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-namespace velkxml {
+namespace velk::check {
 
 struct Attribute {
     std::string_view name;
@@ -22,20 +23,27 @@ class Namespaces {
     // Takes the declarations of a start tag into scope and checks its names;
     // false with *fault set at the first fault.
     bool enter(std::string_view element, const std::vector<Attribute> &attribs, std::string *fault);
-    // Drops the declarations made after size() was `bindings`.
-    void leave(std::size_t bindings) { bindings_.resize(bindings); }
+    // Drops the declarations made after size() was `bindings`, bringing back
+    // those they hid.
+    void leave(std::size_t bindings);
     std::size_t size() const { return bindings_.size(); }
 
   private:
+    static constexpr std::size_t kNone = ~std::size_t(0);
     struct Binding {
         std::string_view prefix; // empty for the default namespace
         std::string_view uri;
+        std::size_t hidden; // the binding of the same prefix it hides, or kNone
     };
     // The namespace a prefix is bound to; false when none is.
     bool lookup(std::string_view prefix, std::string_view *uri) const;
     bool declare(const Attribute &a, std::string *fault);
 
+    // Every declaration in scope, innermost last, and for each prefix the
+    // one that holds now: a lookup and a declaration take constant time
+    // however many are in scope.
     std::vector<Binding> bindings_;
+    std::unordered_map<std::string_view, std::size_t> holding_;
 };
 
-} // namespace velkxml
+} // namespace velk::check

@@ -1,16 +1,16 @@
-#include "strict_scan.h"
+#include "check/strict_scan.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
-#include "namespaces.h"
+#include "check/namespaces.h"
+#include "check/xml_chars.h"
+#include "check/xml_declaration.h"
 #include "xml/lexing.h"
-#include "xml_chars.h"
-#include "xml_declaration.h"
 
-namespace velkxml {
+namespace velk::check {
 
 namespace {
 
@@ -502,4 +502,4 @@ StrictReport strict_scan(std::string_view text, ScanObserver *observer) {
     return Scanner(text, observer).run();
 }
 
-} // namespace velkxml
+} // namespace velk::check

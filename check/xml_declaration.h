@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "strict_scan.h"
+#include "check/strict_scan.h"
 
-namespace velkxml {
+namespace velk::check {
 
 // The parser reads the data of a processing instruction as name="value"
 // pairs, as it reads attributes. Checks that the data from `from` to the "?>"
@@ -25,4 +25,4 @@ bool read_pseudo_attributes(std::string_view s, std::size_t from, std::size_t cl
 std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *observer, std::string *fault,
                             bool *limit);
 
-} // namespace velkxml
+} // namespace velk::check

@@ -1,11 +1,11 @@
-#include "xml_declaration.h"
+#include "check/xml_declaration.h"
 
 #include <vector>
 
+#include "check/xml_chars.h"
 #include "xml/lexing.h"
-#include "xml_chars.h"
 
-namespace velkxml {
+namespace velk::check {
 
 namespace {
 
@@ -144,4 +144,4 @@ std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *ob
     return close + 2;
 }
 
-} // namespace velkxml
+} // namespace velk::check

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velkxml {
+namespace velk::check {
 
 struct Finding {
     std::size_t offset = 0; // the byte it is about
@@ -57,4 +57,4 @@ class ScanObserver {
 
 StrictReport strict_scan(std::string_view text, ScanObserver *observer = nullptr);
 
-} // namespace velkxml
+} // namespace velk::check

@@ -1,10 +1,10 @@
-#include "namespaces.h"
+#include "check/namespaces.h"
 
 #include <algorithm>
 
-#include "xml_chars.h"
+#include "check/xml_chars.h"
 
-namespace velkxml {
+namespace velk::check {
 
 namespace {
 
@@ -32,12 +32,21 @@ bool Namespaces::lookup(std::string_view prefix, std::string_view *uri) const {
         *uri = kXmlUri;
         return true;
     }
-    for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b)
-        if (b->prefix == prefix) {
-            *uri = b->uri;
-            return !uri->empty();
-        }
-    return false;
+    const auto holding = holding_.find(prefix);
+    if (holding == holding_.end()) return false;
+    *uri = bindings_[holding->second].uri;
+    return !uri->empty();
+}
+
+void Namespaces::leave(std::size_t bindings) {
+    while (bindings_.size() > bindings) {
+        const Binding &b = bindings_.back();
+        if (b.hidden == kNone)
+            holding_.erase(b.prefix);
+        else
+            holding_[b.prefix] = b.hidden;
+        bindings_.pop_back();
+    }
 }
 
 bool Namespaces::declare(const Attribute &a, std::string *fault) {
@@ -59,7 +68,9 @@ bool Namespaces::declare(const Attribute &a, std::string *fault) {
         *fault = "prefix " + quoted(prefix) + " cannot be undeclared";
         return false;
     }
-    bindings_.push_back({prefix, a.value});
+    auto [holding, first] = holding_.try_emplace(prefix, bindings_.size());
+    bindings_.push_back({prefix, a.value, first ? kNone : holding->second});
+    holding->second = bindings_.size() - 1;
     return true;
 }
 
@@ -100,4 +111,4 @@ bool Namespaces::enter(std::string_view element, const std::vector<Attribute> &a
     return true;
 }
 
-} // namespace velkxml
+} // namespace velk::check
