@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "xml/position.h"
+
 namespace velkxml {
 
 namespace {
@@ -27,22 +29,10 @@ bool split_positioned(std::string_view message, long &line, long &column, std::s
 }
 
 bool library_offset(std::string_view text, long line, long column, std::size_t &offset) {
-    const char *s = text.data();
-    const void *lt = std::memchr(s, '<', text.size());
-    if (!lt || line < 1 || column < 0) return false;
-    // Line 1 counts columns from the first "<"; each later line begins at its
-    // carriage return, which is column 1.
-    std::size_t start = static_cast<std::size_t>(static_cast<const char *>(lt) - s);
-    std::size_t base = 0;
-    for (long l = 1; l < line; ++l) {
-        const void *cr = std::memchr(s + start + 1, '\r', text.size() - start - 1);
-        if (!cr) return false;
-        start = static_cast<std::size_t>(static_cast<const char *>(cr) - s);
-        base = 1;
-    }
-    if (static_cast<std::size_t>(column) < base) return false;
-    offset = start + static_cast<std::size_t>(column) - base;
-    return offset < text.size();
+    const void *lt = std::memchr(text.data(), '<', text.size());
+    if (!lt || column < 0) return false;
+    const auto origin = static_cast<std::size_t>(static_cast<const char *>(lt) - text.data());
+    return velk::xml::message_offset(text, origin, {line, static_cast<std::size_t>(column)}, &offset);
 }
 
 std::vector<Position> editor_positions(std::string_view text, const std::vector<std::size_t> &offsets) {

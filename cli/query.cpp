@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "velk_strings.h"
+#include "xml/comment_body.h"
 
 namespace velkxml {
 
@@ -14,26 +15,19 @@ using velk_strings::take_string;
 std::string tag_of(velk_handle node) { return take_string(xmlGetTag(node)); }
 
 // The tree writer's line ends for one node's markup: carriage returns
-// dropped, line feeds as CR LF; where dropping one would end a comment early
-// ("-\r->"), a blank is written for it, as the writer does.
+// dropped, line feeds as CR LF; a comment's body as the writer writes it.
 void append_tree_text(std::string &out, const std::string &text, bool comment) {
-    std::size_t body_start = comment ? 4 : 0, body_end = comment ? text.size() - 3 : text.size();
+    const std::size_t body_start = comment ? 4 : 0, body_end = comment ? text.size() - 3 : text.size();
     out.append(text, 0, body_start);
-    for (std::size_t i = body_start; i < body_end; ++i) {
-        char c = text[i];
-        if (c == '\n') {
-            out += "\r\n";
-        } else if (c != '\r') {
-            out += c;
-        } else if (comment) {
-            std::size_t k = i + 1;
-            while (k < body_end && text[k] == '\r')
-                ++k;
-            char next = k < text.size() ? text[k] : 0, after = k + 1 < text.size() ? text[k + 1] : 0;
-            std::size_t n = out.size();
-            bool two_dashes = n >= 2 && out[n - 1] == '-' && out[n - 2] == '-';
-            bool one_dash = n >= 1 && out[n - 1] == '-';
-            if ((two_dashes && next == '>') || (one_dash && next == '-' && after == '>')) out += ' ';
+    const std::string_view body = std::string_view(text).substr(body_start, body_end - body_start);
+    if (comment) {
+        velk::xml::put_comment_body(body, [&](char c) { out += c; });
+    } else {
+        for (const char c : body) {
+            if (c == '\n')
+                out += "\r\n";
+            else if (c != '\r')
+                out += c;
         }
     }
     out.append(text, body_end, std::string::npos);

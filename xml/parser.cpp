@@ -16,6 +16,7 @@
 #include "frame/messages.h"
 #include "frame/text.h"
 #include "xml/lexing.h"
+#include "xml/position.h"
 #include "xml/tree.h"
 #include "xml/unescape.h"
 
@@ -53,27 +54,6 @@ struct Failure {
     std::size_t at = 0;  // the byte the message is about
     std::string message; // without its position; empty for memory
 };
-
-// The message's position of the byte at. Line: one more for every carriage
-// return; a line feed is an ordinary byte. Column: distance from the first
-// "<" (origin) on the first line, from the last carriage return (which is
-// column 1) after that.
-void position(std::string_view text, std::size_t origin, std::size_t at, long *line, std::size_t *column) {
-    const char *s = text.data();
-    *line = 1;
-    std::size_t line_start = origin;
-    std::size_t column_base = 0;
-    const char *p = s + origin + 1;
-    const char *end = s + at + 1;
-    while (const auto *cr =
-               static_cast<const char *>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) {
-        ++*line;
-        line_start = static_cast<std::size_t>(cr - s);
-        column_base = 1;
-        p = cr + 1;
-    }
-    *column = at - line_start + column_base;
-}
 
 class Parser {
   public:
@@ -471,9 +451,7 @@ XmlNode *parse(std::string_view text) {
         if (!root) failure = parser.failure();
     } // a tree left half made is released here, before the message is made
     if (!failure.failed) return root;
-    long line;
-    std::size_t column;
-    position(text, origin, failure.at, &line, &column);
+    const auto [line, column] = message_position(text, origin, failure.at);
     if (failure.out_of_memory) {
         // Made without a block of memory: memory may still be short.
         char room[64];

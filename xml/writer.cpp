@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame/compiler.h"
+#include "xml/comment_body.h"
 
 namespace velk::xml {
 
@@ -14,37 +15,6 @@ std::size_t indentation(const XmlNode *node) {
 }
 
 bool has_end_tag(const XmlNode *node) { return node->nodeType == kElement && !node->closed; }
-
-// A comment's body with the tree text's line ends (carriage returns dropped,
-// line feeds written as CR LF). Where dropping a carriage return would let
-// "--" meet ">" and end the comment early ("<!--\r>", "-\r->"), that one is
-// written as a blank instead, so that the text reads back as one comment.
-void append_comment_body(TextBuffer &out, std::string_view body) {
-    char last[2] = {'-', '-'}; // the opener "<!--" ends in two dashes
-    auto put = [&](char c) {
-        out.append(&c, 1);
-        last[0] = last[1];
-        last[1] = c;
-    };
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        char c = body[i];
-        if (c == '\n') {
-            put('\r');
-            put('\n');
-        } else if (c != '\r') {
-            put(c);
-        } else {
-            std::size_t k = i + 1;
-            while (k < body.size() && body[k] == '\r')
-                ++k;
-            char next = k < body.size() ? body[k] : 0;
-            char after = k + 1 < body.size() ? body[k + 1] : 0;
-            bool would_close = (last[0] == '-' && last[1] == '-' && next == '>') ||
-                               (last[1] == '-' && next == '-' && after == '>');
-            if (would_close) put(' ');
-        }
-    }
-}
 
 void write_body(TextBuffer &out, const XmlNode *node, bool indent, LineEnds ends) {
     if (!node->tag) return;
@@ -68,7 +38,7 @@ void write_body(TextBuffer &out, const XmlNode *node, bool indent, LineEnds ends
         if (node->comment) {
             out.append("<!--", 4);
             if (ends == LineEnds::crlf)
-                append_comment_body(out, node->comment);
+                put_comment_body(node->comment, [&](char c) { out.append(&c, 1); });
             else
                 append_raw(out, node->comment, ends);
             out.append("-->", 3);
