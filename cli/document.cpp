@@ -38,7 +38,7 @@ void Document::drop_bytes() {
 bool Document::read(const std::string &file) {
     std::string error;
     if (file == kStdinName) {
-        if (!read_all(stdin, bytes_, error)) return fail(file, "cannot read standard input: " + error);
+        if (!read_all(in_, bytes_, error)) return fail(file, "cannot read standard input: " + error);
         has_bytes_ = true;
         if (bytes_.empty()) return fail(file, "standard input is empty");
         return true;

@@ -3,6 +3,7 @@
 // editors place them.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "velk_xml.h"
@@ -11,7 +12,8 @@ namespace velkxml {
 
 class Document {
   public:
-    Document() = default;
+    // in: the stream a file named "-" is read from.
+    explicit Document(std::FILE *in) : in_(in) {}
     ~Document() { xmlFree(root_); }
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;
@@ -38,6 +40,7 @@ class Document {
   private:
     bool fail(const std::string &file, const std::string &message);
     void drop_bytes();
+    std::FILE *in_;
     velk_handle root_ = 0;
     std::string bytes_;
     bool has_bytes_ = false;

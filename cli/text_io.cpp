@@ -42,12 +42,6 @@ bool read_all(std::FILE *in, std::string &text, std::string &error) {
     return true;
 }
 
-std::string read_stdin() {
-    std::string text, error;
-    read_all(stdin, text, error);
-    return text;
-}
-
 bool read_file(const std::string &name, std::string &text, std::string &error) {
     File f(std::fopen(name.c_str(), "rb"));
     if (!f) {
@@ -69,18 +63,22 @@ bool is_folder(const std::string &name) {
     return stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void write_text(std::FILE *out, std::string_view text) {
+bool write_bytes(std::FILE *out, std::string_view bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+}
+
+bool write_text(std::FILE *out, std::string_view text) {
 #if defined(_WIN32)
-    std::fwrite(text.data(), 1, text.size(), out);
+    return write_bytes(out, text);
 #else
     std::size_t start = 0;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
         if (text[i] == '\r' && text[i + 1] == '\n') {
-            std::fwrite(text.data() + start, 1, i - start, out);
+            if (!write_bytes(out, text.substr(start, i - start))) return false;
             start = i + 1; // the LF is written with the next piece
         }
     }
-    std::fwrite(text.data() + start, 1, text.size() - start, out);
+    return write_bytes(out, text.substr(start));
 #endif
 }
 

@@ -18,9 +18,6 @@ void binary_streams();
 // a read fails.
 bool read_all(std::FILE *in, std::string &text, std::string &error);
 
-// Reads standard input to its end (split's text, where a failed read ends it).
-std::string read_stdin();
-
 // Reads a whole file; false, with the system's reason in error, when it
 // cannot be opened or read.
 bool read_file(const std::string &name, std::string &text, std::string &error);
@@ -33,7 +30,12 @@ bool readable_or_missing(const std::string &name, std::string &error);
 // Whether the name is a folder.
 bool is_folder(const std::string &name);
 
-// Writes text to a stream, turning each CR LF into the platform's line end.
-void write_text(std::FILE *out, std::string_view text);
+// Writes bytes to a stream as they are; false when a write fails (errno
+// tells why).
+bool write_bytes(std::FILE *out, std::string_view bytes);
+
+// Writes text to a stream, turning each CR LF into the platform's line end;
+// false when a write fails (errno tells why).
+bool write_text(std::FILE *out, std::string_view text);
 
 } // namespace velkxml

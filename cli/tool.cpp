@@ -1,5 +1,9 @@
-// velkxml: checks and formats XML files, shows and packs list files, and
-// splits delimited text, all through the library's exported functions.
+// velkxml's commands: check and format XML files, show and pack list files,
+// split delimited text, all through the library's exported functions. Each
+// reads and writes only the streams it is given.
+#include "tool.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -17,29 +21,24 @@
 #include "velk_strings.h"
 #include "velk_xml.h"
 
+namespace velkxml {
+
 namespace {
 
-using namespace velkxml;
 using velk::check::strict_scan;
 using velk_strings::make_string;
 using velk_strings::take_string;
 
 constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 
-const char kToolHelp[] = "usage: velkxml COMMAND [ARGS]\n"
-                         "\n"
-                         "Commands:\n"
-                         "  check [--lenient] [-q] FILE...  check that each file is well-formed XML\n"
-                         "  format [--compact] FILE         print the document indented (or compact)\n"
-                         "  list show [--name NAME] FILE    print a list file as the XML list form\n"
-                         "  list pack FILE.xml OUT.lst      save the XML list form as a new list file\n"
-                         "  split DELIM [TEXT]              split TEXT (or standard input) at DELIM\n"
-                         "  find [OPTIONS] FILE TAG         print the path and text of each TAG element\n"
-                         "  get [--attr NAME] FILE TAG      print the text of the top element's TAG child\n"
-                         "\n"
-                         "A FILE given as '-' is standard input. '--version' prints the version, also\n"
-                         "after a command. 'velkxml COMMAND --help' tells more. Exit status: 0 done,\n"
-                         "1 failed, 2 usage error.\n";
+// The tool's help around its list of commands.
+const char kToolHelpHead[] = "usage: velkxml COMMAND [ARGS]\n"
+                             "\n"
+                             "Commands:\n";
+const char kToolHelpTail[] = "\n"
+                             "A FILE given as '-' is standard input. '--version' prints the version, also\n"
+                             "after a command. 'velkxml COMMAND --help' tells more. Exit status: 0 done,\n"
+                             "1 failed, 2 usage error.\n";
 
 const char kCheckHelp[] = "usage: velkxml check [--strict] [-q] FILE...\n"
                           "       velkxml check --lenient [-q] FILE...\n"
@@ -123,96 +122,6 @@ const char kGetHelp[] = "usage: velkxml get [--attr NAME] FILE TAG\n"
                         "nothing trimmed. With --attr, prints the value of that element's attribute\n"
                         "NAME instead. Exit status 1 when there is no such element or attribute.\n";
 
-int usage_error(const char *command, const std::string &what) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "velkxml%s%s: %s\nTry 'velkxml%s%s --help'.\n", *command ? " " : "", command,
-                 what.c_str(), *command ? " " : "", command);
-    return kUsage;
-}
-
-int help(const char *text, const char *more = "") {
-    std::fputs(text, stdout);
-    std::fputs(more, stdout);
-    return kOk;
-}
-
-int version() { return help("velkxml " VELK_XML_VERSION_STRING "\n"); }
-
-// The answer to --help (help_text, then more) or --version, or the usage
-// error, when the arguments hold one; -1 when the command goes on.
-int answered(const Arguments &a, const char *command, const char *help_text, const char *more = "") {
-    if (a.help) return help(help_text, more);
-    if (a.version) return version();
-    if (!a.error.empty()) return usage_error(command, a.error);
-    return -1;
-}
-
-// A line on standard error, after whatever standard output holds so far, so
-// that the two read in order where they meet.
-void report(const std::string &line) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", line.c_str());
-}
-
-int failure(const std::string &message) {
-    report("velkxml: " + message);
-    return kFailed;
-}
-
-// Whether the file is well-formed XML that the library reads as XML means
-// it: the strict scan first, then the library's parse, which must then
-// succeed (a failure is told all the same). Each failure is reported.
-bool checked(const std::string &file) {
-    Document doc;
-    if (!doc.read(file)) {
-        report(doc.failure());
-        return false;
-    }
-    const std::vector<std::string> findings = finding_lines(file, doc.bytes(), strict_scan(doc.bytes()));
-    for (const std::string &line : findings)
-        report(line);
-    if (!findings.empty()) return false;
-    if (doc.parse(file)) return true;
-    report(doc.failure());
-    return false;
-}
-
-// Whether the library parses the file; its failure is reported.
-bool parsed(const std::string &file) {
-    Document doc;
-    if (doc.load(file, false)) return true;
-    report(doc.failure());
-    return false;
-}
-
-int check(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {"--strict", "--lenient", "-q", "--quiet"});
-    if (int done = answered(a, "check", kCheckHelp); done >= 0) return done;
-    if (a.has("--strict") && a.has("--lenient"))
-        return usage_error("check", "--strict and --lenient exclude each other");
-    if (a.operands.empty()) return usage_error("check", "no file given");
-    const bool lenient = a.has("--lenient"), quiet = a.has("-q") || a.has("--quiet");
-    int status = kOk;
-    for (const std::string &file : a.operands) {
-        if (!(lenient ? parsed(file) : checked(file)))
-            status = kFailed;
-        else if (!quiet)
-            std::printf("%s: ok%s\n", file.c_str(),
-                        lenient ? " (the library parses it; well-formedness not checked)" : "");
-    }
-    return status;
-}
-
-// Loads a document for a command that shows what the library reads, and
-// warns once on standard error when the text is not well-formed XML or
-// beyond the library's limits. False on failure, with doc.failure() set.
-bool load_shown(Document &doc, const std::string &file) {
-    if (!doc.load(file, true)) return false;
-    const std::string warning = warning_line(file, doc.bytes(), strict_scan(doc.bytes()));
-    if (!warning.empty()) report("velkxml: warning: " + warning);
-    return true;
-}
-
 // The indented form puts the white space between tags on lines of its own;
 // for reading, those lines are left out.
 std::string without_blank_lines(std::string_view text) {
@@ -226,24 +135,6 @@ std::string without_blank_lines(std::string_view text) {
         start = next;
     }
     return out;
-}
-
-int format(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {"--compact"});
-    if (int done = answered(a, "format", kFormatHelp, kWarningHelp); done >= 0) return done;
-    if (a.operands.size() != 1)
-        return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
-    bool compact = a.has("--compact");
-    Document doc;
-    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
-    std::string text = take_string(xmlTreeToString(doc.root(), compact ? 0 : 1));
-    if (compact) {
-        write_text(stdout, text);
-        if (!text.empty()) std::fputs("\n", stdout);
-    } else {
-        write_text(stdout, without_blank_lines(text));
-    }
-    return kOk;
 }
 
 // The name a list takes after its file: the base name without extension.
@@ -267,12 +158,229 @@ bool load_list(const std::string &file, velk_handle &list, std::string &error) {
     return false;
 }
 
+// One run of the tool over its streams. Standard output is written only
+// through out(), which keeps the first failure of a write; run() reports it.
+class Tool {
+  public:
+    explicit Tool(const Streams &io) : io_(io) {}
+    int run(const std::vector<std::string> &args);
+
+  private:
+    using Run = int (Tool::*)(const std::vector<std::string> &);
+    struct Command {
+        const char *synopsis; // its first word names it
+        const char *summary;
+        Run run;
+    };
+    static const Command kCommands[];
+
+    // Bytes to standard output as they are; as_lines turns each CR LF into
+    // the platform's line end (the library's texts).
+    void out(std::string_view bytes, bool as_lines = false);
+    void report(const std::string &line);
+    int failure(const std::string &message);
+    int usage_error(const char *command, const std::string &what);
+    int help(const char *text, const char *more = "");
+    int tool_help();
+    int version() { return help("velkxml " VELK_XML_VERSION_STRING "\n"); }
+    int answered(const Arguments &a, const char *command, const char *help_text, const char *more = "");
+    int finish(int status);
+
+    bool checked(const std::string &file);
+    bool parsed(const std::string &file);
+    bool load_shown(Document &doc, const std::string &file);
+    bool load_list_from_stdin(velk_handle &list, std::string &error);
+
+    int check(const std::vector<std::string> &args);
+    int format(const std::vector<std::string> &args);
+    int list(const std::vector<std::string> &args);
+    int list_show(const std::vector<std::string> &args);
+    int list_pack(const std::vector<std::string> &args);
+    int split(const std::vector<std::string> &args);
+    int find(const std::vector<std::string> &args);
+    int get(const std::vector<std::string> &args);
+
+    Streams io_;
+    int write_errno_ = 0; // the reason the first failed write gave
+};
+
+const Tool::Command Tool::kCommands[] = {
+    {"check [--lenient] [-q] FILE...", "check that each file is well-formed XML", &Tool::check},
+    {"format [--compact] FILE", "print the document indented (or compact)", &Tool::format},
+    {"list show [--name NAME] FILE", "print a list file as the XML list form", &Tool::list},
+    {"list pack FILE.xml OUT.lst", "save the XML list form as a new list file", &Tool::list},
+    {"split DELIM [TEXT]", "split TEXT (or standard input) at DELIM", &Tool::split},
+    {"find [OPTIONS] FILE TAG", "print the path and text of each TAG element", &Tool::find},
+    {"get [--attr NAME] FILE TAG", "print the text of the top element's TAG child", &Tool::get},
+};
+
+void Tool::out(std::string_view bytes, bool as_lines) {
+    if (write_errno_) return;
+    errno = 0;
+    if (!(as_lines ? write_text(io_.out, bytes) : write_bytes(io_.out, bytes)))
+        write_errno_ = errno ? errno : EIO;
+}
+
+// A line on standard error, after whatever standard output holds so far, so
+// that the two read in order where they meet.
+void Tool::report(const std::string &line) {
+    if (std::fflush(io_.out) != 0 && !write_errno_) write_errno_ = errno ? errno : EIO;
+    std::fprintf(io_.err, "%s\n", line.c_str());
+}
+
+int Tool::failure(const std::string &message) {
+    report("velkxml: " + message);
+    return kFailed;
+}
+
+int Tool::usage_error(const char *command, const std::string &what) {
+    const std::string name = *command ? std::string(" ") + command : "";
+    report("velkxml" + name + ": " + what + "\nTry 'velkxml" + name + " --help'.");
+    return kUsage;
+}
+
+int Tool::help(const char *text, const char *more) {
+    out(text);
+    out(more);
+    return kOk;
+}
+
+int Tool::tool_help() {
+    std::string text = kToolHelpHead;
+    for (const Command &c : kCommands) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-30s  %s\n", c.synopsis, c.summary);
+        text += line;
+    }
+    return help(text.c_str(), kToolHelpTail);
+}
+
+// The answer to --help (help_text, then more) or --version, or the usage
+// error, when the arguments hold one; -1 when the command goes on.
+int Tool::answered(const Arguments &a, const char *command, const char *help_text, const char *more) {
+    if (a.help) return help(help_text, more);
+    if (a.version) return version();
+    if (!a.error.empty()) return usage_error(command, a.error);
+    return -1;
+}
+
+// The exit status once everything is written: a failed write of standard
+// output fails the run, whatever the command found.
+int Tool::finish(int status) {
+    if (std::fflush(io_.out) != 0 && !write_errno_) write_errno_ = errno ? errno : EIO;
+    if (!write_errno_) return status;
+    std::fprintf(io_.err, "velkxml: cannot write standard output: %s\n", std::strerror(write_errno_));
+    return kFailed;
+}
+
+int Tool::run(const std::vector<std::string> &args) {
+    int status;
+    try {
+        if (args.empty()) return finish(usage_error("", "no command given"));
+        const std::string &command = args[0];
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (command == "--help" || command == "-h") return finish(tool_help());
+        if (command == "--version") return finish(version());
+        for (const Command &c : kCommands) {
+            const std::string_view synopsis = c.synopsis;
+            if (synopsis.substr(0, synopsis.find(' ')) == command) return finish((this->*c.run)(rest));
+        }
+        if (command.size() > 1 && command[0] == '-')
+            status = usage_error("", "unknown option '" + command + "'");
+        else
+            status = usage_error("", "unknown command '" + command + "'");
+    } catch (const std::bad_alloc &) {
+        // A document too large for the memory the tool may have: the tool's
+        // own copies of it run out, not only the library's.
+        status = failure("out of memory");
+    }
+    return finish(status);
+}
+
+// Whether the file is well-formed XML that the library reads as XML means
+// it: the strict scan first, then the library's parse, which must then
+// succeed (a failure is told all the same). Each failure is reported.
+bool Tool::checked(const std::string &file) {
+    Document doc(io_.in);
+    if (!doc.read(file)) {
+        report(doc.failure());
+        return false;
+    }
+    const std::vector<std::string> findings = finding_lines(file, doc.bytes(), strict_scan(doc.bytes()));
+    for (const std::string &line : findings)
+        report(line);
+    if (!findings.empty()) return false;
+    if (doc.parse(file)) return true;
+    report(doc.failure());
+    return false;
+}
+
+// Whether the library parses the file; its failure is reported.
+bool Tool::parsed(const std::string &file) {
+    Document doc(io_.in);
+    if (doc.load(file, false)) return true;
+    report(doc.failure());
+    return false;
+}
+
+int Tool::check(const std::vector<std::string> &args) {
+    Arguments a = sort_arguments(args, {"--strict", "--lenient", "-q", "--quiet"});
+    if (int done = answered(a, "check", kCheckHelp); done >= 0) return done;
+    if (a.has("--strict") && a.has("--lenient"))
+        return usage_error("check", "--strict and --lenient exclude each other");
+    if (a.operands.empty()) return usage_error("check", "no file given");
+    const bool lenient = a.has("--lenient"), quiet = a.has("-q") || a.has("--quiet");
+    int status = kOk;
+    for (const std::string &file : a.operands) {
+        if (!(lenient ? parsed(file) : checked(file)))
+            status = kFailed;
+        else if (!quiet)
+            out(file + ": ok" + (lenient ? " (the library parses it; well-formedness not checked)" : "") +
+                "\n");
+    }
+    return status;
+}
+
+// Loads a document for a command that shows what the library reads, and
+// warns once on standard error when the text is not well-formed XML or
+// beyond the library's limits. False on failure, with doc.failure() set.
+bool Tool::load_shown(Document &doc, const std::string &file) {
+    if (!doc.load(file, true)) return false;
+    const std::string warning = warning_line(file, doc.bytes(), strict_scan(doc.bytes()));
+    if (!warning.empty()) report("velkxml: warning: " + warning);
+    return true;
+}
+
+int Tool::format(const std::vector<std::string> &args) {
+    Arguments a = sort_arguments(args, {"--compact"});
+    if (int done = answered(a, "format", kFormatHelp, kWarningHelp); done >= 0) return done;
+    if (a.operands.size() != 1)
+        return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
+    bool compact = a.has("--compact");
+    Document doc(io_.in);
+    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
+    // Every document the parser makes has markup to write; no text means
+    // that the library could not make it.
+    velk_bstr written = xmlTreeToString(doc.root(), compact ? 0 : 1);
+    if (!written)
+        return failure(a.operands[0] + ": cannot make the document's " + (compact ? "compact" : "indented") +
+                       " text: it would pass 4 GiB or the memory at hand");
+    const std::string text = take_string(written);
+    if (compact) {
+        out(text, true);
+        out("\n");
+    } else {
+        out(without_blank_lines(text), true);
+    }
+    return kOk;
+}
+
 // Loads a list file given on standard input. The library loads list files by
 // name only, so the bytes pass through a private temporary file, which the
 // library's messages name as "-".
-bool load_list_from_stdin(velk_handle &list, std::string &error) {
+bool Tool::load_list_from_stdin(velk_handle &list, std::string &error) {
     std::string bytes;
-    if (!read_all(stdin, bytes, error)) {
+    if (!read_all(io_.in, bytes, error)) {
         error = std::string(kStdinName) + ": cannot read standard input: " + error;
         return false;
     }
@@ -287,7 +395,7 @@ bool load_list_from_stdin(velk_handle &list, std::string &error) {
     return false;
 }
 
-int list_show(const std::vector<std::string> &args) {
+int Tool::list_show(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {}, {{"--name", "NAME"}});
     if (int done = answered(a, "list show", kListHelp, kWarningHelp); done >= 0) return done;
     const std::vector<std::string> &files = a.operands;
@@ -305,15 +413,15 @@ int list_show(const std::vector<std::string> &args) {
     std::string name = a.has("--name") ? a.value("--name") : file == kStdinName ? "list" : list_name_of(file);
     std::string text = take_string(xmlFromList(list, make_string(name)));
     llFree(list);
-    write_text(stdout, text + "\r\n");
+    out(text + "\r\n", true);
     return kOk;
 }
 
-int list_pack(const std::vector<std::string> &args) {
+int Tool::list_pack(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {});
     if (int done = answered(a, "list pack", kListHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("list pack", "needs FILE.xml and OUT.lst");
-    Document doc;
+    Document doc(io_.in);
     if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
     velk_handle element = xmlzFindNode(doc.root(), -1, "list", "", "");
     velk_handle list = xmlToList(doc.root()); // sets the message when there is no list element
@@ -322,11 +430,11 @@ int list_pack(const std::vector<std::string> &args) {
     int entries = llCount(list);
     llFree(list);
     if (!saved) return failure(llzLastError());
-    std::printf("%s: %d %s\n", a.operands[1].c_str(), entries, entries == 1 ? "entry" : "entries");
+    out(a.operands[1] + ": " + std::to_string(entries) + (entries == 1 ? " entry" : " entries") + "\n");
     return kOk;
 }
 
-int list(const std::vector<std::string> &args) {
+int Tool::list(const std::vector<std::string> &args) {
     if (args.empty()) return usage_error("list", "needs 'show' or 'pack'");
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "show") return list_show(rest);
@@ -336,23 +444,27 @@ int list(const std::vector<std::string> &args) {
     return usage_error("list", "unknown command '" + args[0] + "'");
 }
 
-int split(const std::vector<std::string> &args) {
+int Tool::split(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {}, {}, true);
     if (int done = answered(a, "split", kSplitHelp); done >= 0) return done;
     const std::vector<std::string> &ops = a.operands;
     if (ops.empty() || ops.size() > 2)
         return usage_error("split", ops.empty() ? "no DELIM given" : "too many arguments");
-    std::string text = ops.size() == 2 ? ops[1] : read_stdin();
+    std::string text, error;
+    if (ops.size() == 2)
+        text = ops[1];
+    else if (!read_all(io_.in, text, error))
+        return failure(std::string(kStdinName) + ": cannot read standard input: " + error);
     velk_handle list = llDelimToList(make_string(text), make_string(ops[0]));
-    for (velk_handle node = list; node; node = llNext(node)) {
-        std::string line = take_string(llName(node)) + "\t" + take_string(llData(node)) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-    }
+    std::string lines;
+    for (velk_handle node = list; node; node = llNext(node))
+        lines += take_string(llName(node)) + "\t" + take_string(llData(node)) + "\n";
     llFree(list);
+    out(lines);
     return kOk;
 }
 
-int find(const std::vector<std::string> &args) {
+int Tool::find(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {"--xml"}, {{"--attr", "NAME[=VALUE]"}, {"--depth", "N"}});
     if (int done = answered(a, "find", kFindHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("find", "needs FILE and TAG");
@@ -371,7 +483,7 @@ int find(const std::vector<std::string> &args) {
         attr.erase(equals);
     }
     if (a.has("--attr") && attr.empty()) return usage_error("find", "--attr needs a NAME");
-    Document doc;
+    Document doc(io_.in);
     if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
     Finder finder(doc.root(), a.operands[1], depth, attr, has_value, attr_value);
     const bool as_xml = a.has("--xml");
@@ -383,19 +495,19 @@ int find(const std::vector<std::string> &args) {
         std::string line = as_xml ? compact_subtree(match)
                                   : finder.path() + "\t" +
                                         (show_attr ? one_line_attribute(match, attr) : one_line_text(match));
-        write_text(stdout, line + "\r\n");
+        out(line + "\r\n", true);
     }
     return found ? kOk : kFailed;
 }
 
-int get(const std::vector<std::string> &args) {
+int Tool::get(const std::vector<std::string> &args) {
     Arguments a = sort_arguments(args, {}, {{"--attr", "NAME"}});
     if (int done = answered(a, "get", kGetHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 2) return usage_error("get", "needs FILE and TAG");
     const std::string attr = a.value("--attr");
     if (a.has("--attr") && attr.empty()) return usage_error("get", "--attr needs a NAME");
     const std::string &file = a.operands[0], &tag = a.operands[1];
-    Document doc;
+    Document doc(io_.in);
     if (!load_shown(doc, file)) return failure(doc.failure());
     velk_handle top = doc.root();
     while (top && xmlNodeType(top) != VELK_NODE_ELEMENT)
@@ -411,43 +523,12 @@ int get(const std::vector<std::string> &args) {
     } else {
         return failure(file + ": element '" + tag + "' has no attribute '" + attr + "'");
     }
-    text += "\n";
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    out(text + "\n");
     return kOk;
-}
-
-// Runs the command the arguments name; its exit status.
-int run(const std::string &command, const std::vector<std::string> &args) {
-    if (command == "--help" || command == "-h") return help(kToolHelp);
-    if (command == "--version") return version();
-    if (command == "check") return check(args);
-    if (command == "format") return format(args);
-    if (command == "list") return list(args);
-    if (command == "split") return split(args);
-    if (command == "find") return find(args);
-    if (command == "get") return get(args);
-    if (command.size() > 1 && command[0] == '-') return usage_error("", "unknown option '" + command + "'");
-    return usage_error("", "unknown command '" + command + "'");
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
-    binary_streams();
-    int status;
-    try {
-        std::vector<std::string> args(argv + 1, argv + argc);
-        if (args.empty()) return usage_error("", "no command given");
-        const std::string command = args[0];
-        args.erase(args.begin());
-        status = run(command, args);
-    } catch (const std::bad_alloc &) {
-        // A document too large for the memory the tool may have: the tool's
-        // own copies of it run out, not only the library's.
-        std::fflush(stdout);
-        std::fputs("velkxml: out of memory\n", stderr);
-        status = kFailed;
-    }
-    std::fflush(stdout);
-    return status;
-}
+int run(const std::vector<std::string> &args, const Streams &io) { return Tool(io).run(args); }
+
+} // namespace velkxml

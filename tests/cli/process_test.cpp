@@ -1,0 +1,86 @@
+// The tool as a program, where a process differs from a call of run(): its
+// exit status, standard input from a pipe, the temporary folder it is given,
+// and a standard output that the system cannot write. Native builds only:
+// the test starts the tool through the shell.
+#ifdef VELK_TOOL_FILE
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "tool_support.h"
+#include "velk_xml_version.h"
+
+namespace {
+
+struct Ran {
+    int status;
+    std::string out, err;
+};
+
+// Runs "velkxml ARGS" through the shell in the work folder, after the
+// words before (settings, or a pipe into it); args are shell words as
+// written. Standard output goes to a file, or to out.
+Ran shell(const std::string &args, const std::string &before = "",
+          const std::string &out = "process-out.tmp") {
+    const std::string command =
+        before + " '" VELK_TOOL_FILE "' " + args + " > " + out + " 2> process-err.tmp";
+    const int raw = std::system(command.c_str());
+    Ran ran{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, tool_test::file_bytes("process-out.tmp"),
+            tool_test::file_bytes("process-err.tmp")};
+    std::remove("process-out.tmp");
+    std::remove("process-err.tmp");
+    return ran;
+}
+
+class Process : public testing::Test {
+  protected:
+    void SetUp() override { tool_test::enter_work_folder(); }
+};
+
+TEST_F(Process, ExitStatusAndVersion) {
+    const Ran none = shell("");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err, "velkxml: no command given\nTry 'velkxml --help'.\n");
+    const Ran version = shell("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "velkxml " VELK_XML_VERSION_STRING "\n");
+    EXPECT_EQ(shell("check examples/broken.xml").status, 1);
+}
+
+TEST_F(Process, StandardInputFromAPipe) {
+    const Ran ran = shell("format --compact -", "cat examples/colours.xml |");
+    EXPECT_EQ(ran.status, 0);
+    EXPECT_EQ(ran.out.rfind("<list name=\"colours\">\n", 0), 0u) << ran.out << ran.err;
+}
+
+TEST_F(Process, AListOnStandardInputPassesThroughTheTemporaryFolder) {
+    // The temporary file is made in TMPDIR and removed whether the load
+    // succeeds or fails.
+    std::filesystem::create_directory("own-temp");
+    const Ran shown = shell("list show - < examples/sizes.lst", "TMPDIR=own-temp");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out.rfind("<list name=\"list\">\n", 0), 0u);
+    const Ran refused = shell("list show - < find.xml", "TMPDIR=own-temp");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "velkxml: File - doesn't contain a properly formatted linked list.\n");
+    EXPECT_TRUE(std::filesystem::is_empty("own-temp"));
+    std::filesystem::remove_all("own-temp");
+    const Ran no_folder = shell("list show - < examples/sizes.lst", "TMPDIR=empty.txt");
+    EXPECT_EQ(no_folder.status, 1);
+    EXPECT_EQ(no_folder.err, "velkxml: -: cannot keep standard input in a temporary file: Not a directory\n");
+}
+
+TEST_F(Process, AFullDeviceIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    for (const char *args : {"format examples/catalog.xml", "check examples/catalog.xml"}) {
+        const Ran ran = shell(args, "", "/dev/full");
+        EXPECT_EQ(ran.status, 1) << args;
+        EXPECT_EQ(ran.err, "velkxml: cannot write standard output: No space left on device\n") << args;
+    }
+}
+
+} // namespace
+#endif
