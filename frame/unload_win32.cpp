@@ -36,7 +36,7 @@ namespace {
 // What is still taken: semaphore handles, or TLS slots. The runtime takes a
 // handful; one past the room is simply not noted.
 template <typename T> class Taken {
-public:
+  public:
     void add(T item) {
         AcquireSRWLockExclusive(&lock_);
         if (count_ < kRoom) items_[count_++] = item;
@@ -55,11 +55,12 @@ public:
     // Hands each item to give_back, newest first, and forgets them all.
     template <typename F> void give_back_all(F give_back) {
         AcquireSRWLockExclusive(&lock_);
-        while (count_ > 0) give_back(items_[--count_]);
+        while (count_ > 0)
+            give_back(items_[--count_]);
         ReleaseSRWLockExclusive(&lock_);
     }
 
-private:
+  private:
     static constexpr int kRoom = 64;
     SRWLOCK lock_ = SRWLOCK_INIT;
     T items_[kRoom] = {};
@@ -95,8 +96,7 @@ extern TlsFreeFn real_tls_free __asm__(VELK_IMPORT_SLOT(real, TlsFree, 4));
 
 namespace {
 
-HANDLE WINAPI noted_create_semaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG most,
-                                     LPCWSTR name) {
+HANDLE WINAPI noted_create_semaphore(LPSECURITY_ATTRIBUTES security, LONG initial, LONG most, LPCWSTR name) {
     HANDLE semaphore = real_create_semaphore(security, initial, most, name);
     if (semaphore) g_semaphores.add(semaphore);
     return semaphore;
@@ -121,8 +121,8 @@ BOOL WINAPI noted_tls_free(DWORD slot) {
 } // namespace
 
 extern "C" {
-CreateSemaphoreFn wrap_create_semaphore __asm__(VELK_IMPORT_SLOT(wrap, CreateSemaphoreW, 16)) =
-    noted_create_semaphore;
+CreateSemaphoreFn wrap_create_semaphore __asm__(VELK_IMPORT_SLOT(wrap, CreateSemaphoreW,
+                                                                 16)) = noted_create_semaphore;
 CloseHandleFn wrap_close_handle __asm__(VELK_IMPORT_SLOT(wrap, CloseHandle, 4)) = noted_close_handle;
 TlsAllocFn wrap_tls_alloc __asm__(VELK_IMPORT_SLOT(wrap, TlsAlloc, 0)) = noted_tls_alloc;
 TlsFreeFn wrap_tls_free __asm__(VELK_IMPORT_SLOT(wrap, TlsFree, 4)) = noted_tls_free;

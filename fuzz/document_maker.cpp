@@ -14,8 +14,8 @@ constexpr int kMaxItems = 400;
 // only joins a declared prefix to a name (qualified()). No target made of
 // them spells "xml" in any case (no "m"), which instructions may not be named.
 constexpr std::string_view kNameStarts[] = {"a", "b", "x", "Z", "_", "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD"};
-constexpr std::string_view kNameChars[] = {"a", "q", "Z", "0", "9", "-", ".", "_",
-                                           "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD", "\xC2\xB7"};
+constexpr std::string_view kNameChars[] = {
+    "a", "q", "Z", "0", "9", "-", ".", "_", "\xC3\xA9", "\xCE\xB1", "\xE4\xB8\xAD", "\xC2\xB7"};
 constexpr std::string_view kBlanks[] = {" ", "\t", "\n", "\r", "\r\n"};
 constexpr std::string_view kWords[] = {"x", "Sea", "12.50", "a b", "MIXED case"};
 constexpr std::string_view kEntities[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};

@@ -226,7 +226,6 @@ void free_bstr(Library lib, velk_bstr s) {
     reinterpret_cast<void (*)(velk_bstr)>(find(lib, "SysFreeString"))(s);
 }
 
-
 // The global symbols of the .so's dynamic symbol table: those it defines (its
 // exports), each with its version node ("" for none, and a leading "@" for a
 // version that is not the default one, read from the version sections beside
@@ -243,13 +242,21 @@ struct DynamicSymbols {
 
 #if VELK_READS_ELF
 struct Elf32 {
-    using Ehdr = Elf32_Ehdr; using Shdr = Elf32_Shdr; using Sym = Elf32_Sym; using Half = Elf32_Half;
-    using Verdef = Elf32_Verdef; using Verdaux = Elf32_Verdaux;
+    using Ehdr = Elf32_Ehdr;
+    using Shdr = Elf32_Shdr;
+    using Sym = Elf32_Sym;
+    using Half = Elf32_Half;
+    using Verdef = Elf32_Verdef;
+    using Verdaux = Elf32_Verdaux;
     static int bind(const Sym &s) { return ELF32_ST_BIND(s.st_info); }
 };
 struct Elf64 {
-    using Ehdr = Elf64_Ehdr; using Shdr = Elf64_Shdr; using Sym = Elf64_Sym; using Half = Elf64_Half;
-    using Verdef = Elf64_Verdef; using Verdaux = Elf64_Verdaux;
+    using Ehdr = Elf64_Ehdr;
+    using Shdr = Elf64_Shdr;
+    using Sym = Elf64_Sym;
+    using Half = Elf64_Half;
+    using Verdef = Elf64_Verdef;
+    using Verdaux = Elf64_Verdaux;
     static int bind(const Sym &s) { return ELF64_ST_BIND(s.st_info); }
 };
 
@@ -291,7 +298,8 @@ template <class Elf> DynamicSymbols read_dynamic_symbols(const std::vector<char>
 
     const char *strings = file.data() + sections[dynsym->sh_link].sh_offset;
     auto *syms = reinterpret_cast<const typename Elf::Sym *>(file.data() + dynsym->sh_offset);
-    auto *versions = versym ? reinterpret_cast<const typename Elf::Half *>(file.data() + versym->sh_offset) : nullptr;
+    auto *versions =
+        versym ? reinterpret_cast<const typename Elf::Half *>(file.data() + versym->sh_offset) : nullptr;
     std::size_t n = dynsym->sh_size / sizeof(typename Elf::Sym);
     for (std::size_t s = 1; s < n; ++s) {
         int bind = Elf::bind(syms[s]);
@@ -336,13 +344,14 @@ DynamicSymbols dynamic_symbols() {
     ASSERT_TRUE(symbols.read) << "the ELF symbol table of " VELK_LIBRARY_FILE " was not read"
 #else
 #define READ_SYMBOLS(symbols)                                                                                \
-    GTEST_SKIP() << "this platform's library format is not read";                                           \
+    GTEST_SKIP() << "this platform's library format is not read";                                            \
     DynamicSymbols symbols
 #endif
 
 std::set<std::string> exported_names(const DynamicSymbols &symbols) {
     std::set<std::string> out;
-    for (const auto &symbol : symbols.exported) out.insert(symbol.first);
+    for (const auto &symbol : symbols.exported)
+        out.insert(symbol.first);
     return out;
 }
 #endif

@@ -132,10 +132,13 @@ void round_trip(bool call) {
         ASSERT_TRUE(FreeLibrary(dll));
         return;
     }
-    const Exports x{bind<llzAdd_fn>(dll, "llzAdd"),         bind<llzName_fn>(dll, "llzName"),
-                    bind<llFree_fn>(dll, "llFree"),         bind<xmlzParse_fn>(dll, "xmlzParse"),
+    const Exports x{bind<llzAdd_fn>(dll, "llzAdd"),
+                    bind<llzName_fn>(dll, "llzName"),
+                    bind<llFree_fn>(dll, "llFree"),
+                    bind<xmlzParse_fn>(dll, "xmlzParse"),
                     bind<xmlzTreeToString_fn>(dll, "xmlzTreeToString"),
-                    bind<xmlFree_fn>(dll, "xmlFree"),      bind<xmlzLastError_fn>(dll, "xmlzLastError")};
+                    bind<xmlFree_fn>(dll, "xmlFree"),
+                    bind<xmlzLastError_fn>(dll, "xmlzLastError")};
     Worker ended, outlives;
     HANDLE first = start(&ended, &x);
     HANDLE second = start(&outlives, &x);
@@ -162,10 +165,12 @@ void print(const char *when, const ProcessTaken &t) {
 
 void expect_rounds_give_back(bool call) {
     ASSERT_EQ(GetModuleHandleA(VELK_LIBRARY_FILE), nullptr) << "the DLL is already loaded";
-    for (int i = 0; i < 20; ++i) round_trip(call); // the process's own first-use costs
+    for (int i = 0; i < 20; ++i)
+        round_trip(call); // the process's own first-use costs
     const ProcessTaken before = taken();
     const int n = rounds();
-    for (int i = 0; i < n && !testing::Test::HasFatalFailure(); ++i) round_trip(call);
+    for (int i = 0; i < n && !testing::Test::HasFatalFailure(); ++i)
+        round_trip(call);
     const ProcessTaken after = taken();
     print("before", before);
     std::printf("%d rounds\n", n);

@@ -97,8 +97,8 @@ std::set<std::string> catalogue() {
 TEST(ReferenceMessages, EveryListedMessageIsOneTheCatalogueMakes) {
     const std::set<std::string> made = catalogue();
     for (const std::string &listed : listed_messages(kReference))
-        EXPECT_TRUE(made.count(listed)) << "api/velk_xml.h lists \"" << listed
-                                        << "\", which the catalogue does not make";
+        EXPECT_TRUE(made.count(listed))
+            << "api/velk_xml.h lists \"" << listed << "\", which the catalogue does not make";
 }
 
 TEST(ReferenceMessages, EveryMessageOfTheCatalogueIsListed) {

@@ -92,7 +92,8 @@ TEST(Ends, ThreadsCallFromTheirEndsAndGiveEverythingBack) {
 void start_workers(int count) {
     for (int i = 0; i < count; ++i) {
         std::thread([] {
-            for (;;) use_library();
+            for (;;)
+                use_library();
         }).detach();
     }
 }
@@ -145,7 +146,8 @@ void fork_under_busy_threads() {
 TEST(Ends, ForkWhileThreadsAreInsideTheLibrary) {
     // AddressSanitizer's own allocator may be locked by a busy thread at the
     // fork, and a child's first malloc then never returns, library or not.
-    if (VELK_ADDRESS_SANITIZER) GTEST_SKIP() << "a child of a busy process hangs in AddressSanitizer's malloc";
+    if (VELK_ADDRESS_SANITIZER)
+        GTEST_SKIP() << "a child of a busy process hangs in AddressSanitizer's malloc";
     EXPECT_EQ(run_child(fork_under_busy_threads), 0);
 }
 

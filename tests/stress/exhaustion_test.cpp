@@ -104,7 +104,9 @@ const char *why_not_here() {
 }
 
 // "null: MESSAGE" when the export failed, "made" when it did not.
-std::string outcome(bool made, const char *message) { return made ? "made" : std::string("null: ") + message; }
+std::string outcome(bool made, const char *message) {
+    return made ? "made" : std::string("null: ") + message;
+}
 
 } // namespace
 
@@ -140,7 +142,8 @@ TEST(Exhaustion, ParsingTellsOutOfMemoryWithItsPlace) {
 
 // Little-endian 32-bit length fields, as list files hold them.
 std::string le(std::uint32_t v) {
-    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
 }
 
 TEST(Exhaustion, ListFileLoadFailsWhole) {

@@ -15,8 +15,8 @@ bool fail(std::string *error, std::size_t offset, std::string_view what) {
 
 // Reads the attributes of a start tag from i, just behind its name, through
 // its end; i ends behind the ">". *empty tells "/>" from ">".
-bool read_attributes(std::string_view t, std::size_t &i, std::vector<std::pair<std::string, std::string>> &out,
-                     bool *empty) {
+bool read_attributes(std::string_view t, std::size_t &i,
+                     std::vector<std::pair<std::string, std::string>> &out, bool *empty) {
     auto skip_blanks = [&] {
         while (i < t.size() && is_blank(t[i]))
             ++i;
@@ -72,14 +72,16 @@ bool read_catalog(std::string_view text, std::vector<CatalogEntry> *entries, std
             continue;
         }
         std::size_t name_end = i + 1 < text.size() && text[i + 1] == '/' ? i + 2 : i + 1;
-        while (name_end < text.size() && !is_blank(text[name_end]) && text[name_end] != '>' && text[name_end] != '/')
+        while (name_end < text.size() && !is_blank(text[name_end]) && text[name_end] != '>' &&
+               text[name_end] != '/')
             ++name_end;
         std::string_view name = text.substr(i + 1, name_end - i - 1);
         i = name_end;
         if (name == "/TESTCASES") {
             while (i < text.size() && is_blank(text[i]))
                 ++i;
-            if (i >= text.size() || text[i] != '>') return fail(error, at, "a TESTCASES end tag is not finished");
+            if (i >= text.size() || text[i] != '>')
+                return fail(error, at, "a TESTCASES end tag is not finished");
             if (bases.empty()) return fail(error, at, "a TESTCASES end tag closes none");
             bases.pop_back();
             ++i;
@@ -99,13 +101,16 @@ bool read_catalog(std::string_view text, std::vector<CatalogEntry> *entries, std
             }
         }
     }
-    if (!bases.empty()) return fail(error, text.size(), std::to_string(bases.size()) + " TESTCASES not closed");
+    if (!bases.empty())
+        return fail(error, text.size(), std::to_string(bases.size()) + " TESTCASES not closed");
     return true;
 }
 
-bool xml10_cases(const std::vector<CatalogEntry> &entries, std::vector<SuiteCase> *cases, std::string *error) {
+bool xml10_cases(const std::vector<CatalogEntry> &entries, std::vector<SuiteCase> *cases,
+                 std::string *error) {
     for (const CatalogEntry &entry : entries) {
-        const std::string *id = entry.attribute("ID"), *type = entry.attribute("TYPE"), *uri = entry.attribute("URI");
+        const std::string *id = entry.attribute("ID"), *type = entry.attribute("TYPE"),
+                          *uri = entry.attribute("URI");
         if (!id || !type || !uri) return fail(error, entry.offset, "a TEST without ID, TYPE or URI");
         if (*type != "not-wf" && *type != "valid" && *type != "invalid") continue;
         const std::string *version = entry.attribute("VERSION");
