@@ -11,10 +11,8 @@
 # finds the library by $ORIGIN (unless the library's folder is one the system
 # searches), velk_xml.pc and the CMake package find the prefix from their own
 # place.
-# With VELK_DEB the Linux install is laid out as the Debian packages hold it
-# (package/debian.cmake). Every rule belongs to one component, what one of
-# those packages holds: library (the versioned .so files), development
-# (headers, libvelk_xml.so, velk_xml.pc, the CMake package, the
+# Every rule belongs to one component: library (the versioned .so files),
+# development (headers, libvelk_xml.so, velk_xml.pc, the CMake package, the
 # documentation and examples) or tool (velkxml, its man page).
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
 # its import library, its .def and velkxml.exe in a folder per architecture
@@ -113,15 +111,12 @@ if(TARGET velkxml)
     set_target_properties(velkxml PROPERTIES INSTALL_RPATH "$ORIGIN/${velk_tool_to_lib}")
   endif()
 endif()
-# The Debian packages put the man page and the documentation elsewhere.
-if(NOT VELK_DEB)
-  if(TARGET velkxml)
-    install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
-  endif()
-  install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
-  # The examples as a project of their own, built against the installed package.
-  install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT development)
+if(TARGET velkxml)
+  install(FILES cli/velkxml.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
 endif()
+install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
+# The examples as a project of their own, built against the installed package.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples COMPONENT development)
 
 # The CMake package: find_package(velk_xml 1.0) gives velk_xml::velk_xml.
 set(velk_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/velk_xml)
@@ -168,7 +163,3 @@ configure_file("${velk_pc_template}" "${velk_pc_file}" @ONLY)
 ]] COMPONENT development)
 install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
         COMPONENT development)
-
-if(VELK_DEB)
-  include(package/debian.cmake)
-endif()

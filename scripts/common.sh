@@ -33,13 +33,11 @@ need_packages() {
 }
 
 # The Linux build of this machine; then the cross builds: Windows (32- and
-# 64-bit), 64-bit ARM and the big-endian s390x; then the library and tool
-# of the Debian packages (deb). dpkg-dev and file: CPack's dependency search
-# for the Debian packages (dpkg-shlibdeps, and file to tell programs and
-# libraries).
+# 64-bit), 64-bit ARM and the big-endian s390x; then the Debian packages
+# (deb), which dpkg-buildpackage (dpkg-dev) makes with debhelper.
 NATIVE_PACKAGES=(cmake make g++ googletest libpugixml-dev libtinyxml2-dev libxml2-dev)
 CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-aarch64-linux-gnu g++-s390x-linux-gnu)
-BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" dpkg-dev file)
+BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" dpkg-dev debhelper)
 TARGETS=(native win32 win64 aarch64 s390x deb)
 
 build_presets() {

@@ -16,8 +16,7 @@
 #                 library, run under Wine with the packaged DLL of ARCH (x86,
 #                 x64); the files of x64/ too when X64_BUILD, the 64-bit
 #                 build that the 32-bit ZIP takes them from, has made its DLL
-#   deb           the Debian packages in DEB_DIR (made with CPACK from the
-#                 build when it is not given): each one's files, the
+#   deb           the Debian packages in DEB_DIR: each one's files, the
 #                 dependencies on the library package of exactly this
 #                 version; then the three unpacked into one tree: the library
 #                 as callers find it, the -dev package's examples built with
@@ -269,10 +268,6 @@ library="libvelk-xml$major"
 development=libvelk-xml-dev
 tool=velkxml
 find_debs() {
-    if [ -z "${DEB_DIR:-}" ]; then # made here from the build
-        run "$CPACK" --config "$BUILD_DIR/CPackConfig.cmake" -B "$work/cpack" >/dev/null
-        DEB_DIR="$work/cpack"
-    fi
     local made
     made="$(cd "$DEB_DIR" && ls -- *.deb 2>/dev/null | LC_ALL=C sort)"
     deb_version="$(printf '%s\n' "$made" | sed -n "s/^${library}_\\(${VERSION//./\\.}-[^_]*\\)_[^_]*\\.deb\$/\\1/p")"
@@ -306,7 +301,7 @@ deb_mode() {
             "$tool") printf '%s\n' "usr/$BINDIR/velkxml" "usr/$MANDIR/man1/velkxml.1.gz" ;;
             *)
                 development_files "usr/$INCLUDEDIR" "$lib" "$doc"
-                printf '%s\n' "$doc/README.md"
+                printf '%s\n' "$doc/README.md.gz"
                 ;;
             esac
         } | LC_ALL=C sort)"
