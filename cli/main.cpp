@@ -4,6 +4,6 @@
 #include "tool.h"
 
 int main(int argc, char **argv) {
-    velkxml::binary_streams();
+    velkxml::prepare_streams();
     return velkxml::run({argv + 1, argv + argc}, {stdin, stdout, stderr});
 }

@@ -1,6 +1,7 @@
 #include "text_io.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
@@ -21,11 +22,13 @@ using File = std::unique_ptr<std::FILE, Closer>;
 
 } // namespace
 
-void binary_streams() {
+void prepare_streams() {
 #if defined(_WIN32)
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+#else
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 

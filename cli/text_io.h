@@ -11,8 +11,10 @@
 
 namespace velkxml {
 
-// Standard streams in binary mode, so that no byte is changed on the way.
-void binary_streams();
+// Standard streams in binary mode, so that no byte is changed on the way;
+// on POSIX, a write to a closed pipe fails (EPIPE) instead of ending the
+// process, so that it is reported as any failed write.
+void prepare_streams();
 
 // Reads a stream to its end; false, with the system's reason in error, when
 // a read fails.

@@ -170,7 +170,7 @@ class Tool {
     struct Command {
         const char *synopsis; // its first word names it
         const char *summary;
-        Run run;
+        Run run; // null for a line of help of the command before
     };
     static const Command kCommands[];
 
@@ -185,6 +185,7 @@ class Tool {
     int version() { return help("velkxml " VELK_XML_VERSION_STRING "\n"); }
     int answered(const Arguments &a, const char *command, const char *help_text, const char *more = "");
     int finish(int status);
+    void flush_out();
 
     bool checked(const std::string &file);
     bool parsed(const std::string &file);
@@ -208,7 +209,7 @@ const Tool::Command Tool::kCommands[] = {
     {"check [--lenient] [-q] FILE...", "check that each file is well-formed XML", &Tool::check},
     {"format [--compact] FILE", "print the document indented (or compact)", &Tool::format},
     {"list show [--name NAME] FILE", "print a list file as the XML list form", &Tool::list},
-    {"list pack FILE.xml OUT.lst", "save the XML list form as a new list file", &Tool::list},
+    {"list pack FILE.xml OUT.lst", "save the XML list form as a new list file", nullptr}, // list runs it
     {"split DELIM [TEXT]", "split TEXT (or standard input) at DELIM", &Tool::split},
     {"find [OPTIONS] FILE TAG", "print the path and text of each TAG element", &Tool::find},
     {"get [--attr NAME] FILE TAG", "print the text of the top element's TAG child", &Tool::get},
@@ -221,10 +222,15 @@ void Tool::out(std::string_view bytes, bool as_lines) {
         write_errno_ = errno ? errno : EIO;
 }
 
+// Writes what standard output holds so far, keeping the first failure.
+void Tool::flush_out() {
+    if (std::fflush(io_.out) != 0 && !write_errno_) write_errno_ = errno ? errno : EIO;
+}
+
 // A line on standard error, after whatever standard output holds so far, so
 // that the two read in order where they meet.
 void Tool::report(const std::string &line) {
-    if (std::fflush(io_.out) != 0 && !write_errno_) write_errno_ = errno ? errno : EIO;
+    flush_out();
     std::fprintf(io_.err, "%s\n", line.c_str());
 }
 
@@ -267,7 +273,7 @@ int Tool::answered(const Arguments &a, const char *command, const char *help_tex
 // The exit status once everything is written: a failed write of standard
 // output fails the run, whatever the command found.
 int Tool::finish(int status) {
-    if (std::fflush(io_.out) != 0 && !write_errno_) write_errno_ = errno ? errno : EIO;
+    flush_out();
     if (!write_errno_) return status;
     std::fprintf(io_.err, "velkxml: cannot write standard output: %s\n", std::strerror(write_errno_));
     return kFailed;
@@ -283,7 +289,8 @@ int Tool::run(const std::vector<std::string> &args) {
         if (command == "--version") return finish(version());
         for (const Command &c : kCommands) {
             const std::string_view synopsis = c.synopsis;
-            if (synopsis.substr(0, synopsis.find(' ')) == command) return finish((this->*c.run)(rest));
+            if (c.run && synopsis.substr(0, synopsis.find(' ')) == command)
+                return finish((this->*c.run)(rest));
         }
         if (command.size() > 1 && command[0] == '-')
             status = usage_error("", "unknown option '" + command + "'");

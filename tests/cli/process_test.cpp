@@ -1,10 +1,11 @@
 // The tool as a program, where a process differs from a call of run(): its
 // exit status, standard input from a pipe, the temporary folder it is given,
-// and a standard output that the system cannot write. Native builds only:
-// the test starts the tool through the shell.
-#ifdef VELK_TOOL_FILE
+// and a standard output that the system cannot write or that nobody reads.
+// Native POSIX builds only: the test starts the tool through the shell.
+#if defined(VELK_TOOL_FILE) && !defined(_WIN32)
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -71,6 +72,23 @@ TEST_F(Process, AListOnStandardInputPassesThroughTheTemporaryFolder) {
     const Ran no_folder = shell("list show - < examples/sizes.lst", "TMPDIR=empty.txt");
     EXPECT_EQ(no_folder.status, 1);
     EXPECT_EQ(no_folder.err, "velkxml: -: cannot keep standard input in a temporary file: Not a directory\n");
+}
+
+TEST_F(Process, AClosedPipeIsReported) {
+    // More output than a pipe holds, into a pipe whose reader has gone.
+    std::string big = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        big += "<item n='" + std::to_string(i) + "'>text</item>";
+    { std::ofstream("big.xml", std::ios::binary) << big << "</r>"; }
+    const std::string command =
+        "{ '" VELK_TOOL_FILE "' format big.xml 2> process-err.tmp; echo $? > process-status.tmp; } | true";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(tool_test::file_bytes("process-status.tmp"), "1\n");
+    EXPECT_EQ(tool_test::file_bytes("process-err.tmp"),
+              "velkxml: cannot write standard output: Broken pipe\n");
+    std::remove("process-err.tmp");
+    std::remove("process-status.tmp");
+    std::remove("big.xml");
 }
 
 TEST_F(Process, AFullDeviceIsReported) {

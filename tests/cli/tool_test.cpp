@@ -382,16 +382,20 @@ TEST_F(Tool, ReadmeExamples) {
     std::istringstream readme(tool_test::file_bytes(tool_test::source_path("README.md")));
     ASSERT_FALSE(readme.str().empty());
     std::vector<std::pair<std::string, std::string>> examples; // command, what it shows
-    bool in_block = false;
+    // In a console block: whether a "$ velkxml" line came in it yet.
+    bool in_block = false, command_seen = false;
     for (std::string line; std::getline(readme, line);) {
-        if (line.rfind("```console", 0) == 0)
+        if (line.rfind("```console", 0) == 0) {
             in_block = true;
-        else if (in_block && line.rfind("```", 0) == 0)
+            command_seen = false;
+        } else if (in_block && line.rfind("```", 0) == 0) {
             in_block = false;
-        else if (in_block && line.rfind("$ velkxml", 0) == 0)
+        } else if (in_block && line.rfind("$ velkxml", 0) == 0) {
             examples.push_back({line.substr(2), ""});
-        else if (in_block && !examples.empty())
+            command_seen = true;
+        } else if (in_block && command_seen) {
             examples.back().second += line + "\n";
+        }
     }
     ASSERT_GE(examples.size(), 10u);
     for (const auto &[command, shows] : examples) {

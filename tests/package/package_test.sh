@@ -41,11 +41,14 @@ fail() {
     exit 1
 }
 
-# Runs a command; a failure ends the test with what it printed.
+# Runs a command and prints its standard output, with CR LF line ends as LF;
+# a failure ends the test with what it printed on both. Standard error is
+# left out of the output (an emulator may write there).
 run() {
     local out
-    out="$("$@" 2>&1)" || fail "$* ended with $?:"$'\n'"$out"
-    printf '%s' "$out" | tr -d '\r'
+    out="$("$@" 2>"$work/errors")" || fail "$* ended with $?:"$'\n'"$out"$'\n'"$(cat "$work/errors")"
+    out="${out//$'\r\n'/$'\n'}"
+    printf '%s' "${out%$'\r'}" # the last line end's LF went with the command's output
 }
 
 expect_equal() { # what actual expected
@@ -87,13 +90,15 @@ run_examples() { # list_program xml_program, run under the emulator
 }
 
 expect_no_search_path() { # file
-    if run "$READELF" -d "$1" | grep -Eq 'R(UN)?PATH'; then
-        fail "$1 carries a search path:"$'\n'"$(run "$READELF" -d "$1")"
-    fi
+    local dynamic
+    dynamic="$(run "$READELF" -d "$1")"
+    if grep -Eq 'R(UN)?PATH' <<<"$dynamic"; then fail "$1 carries a search path:"$'\n'"$dynamic"; fi
 }
 
 expect_no_debug_sections() { # file
-    if run "$READELF" -S -W "$1" | grep -q '\.debug_'; then fail "$1 carries debug sections"; fi
+    local sections
+    sections="$(run "$READELF" -S -W "$1")"
+    if grep -q '\.debug_' <<<"$sections"; then fail "$1 carries debug sections"; fi
 }
 
 # The library the loader picks for a program: ldd's answer, or under
@@ -117,9 +122,9 @@ expect_library_from() { # program folder [NAME=value...]
 expect_installed_library() { # libdir
     expect_equal "libvelk_xml.so points at" "$(readlink "$1/libvelk_xml.so")" libvelk_xml.so.1
     expect_equal "libvelk_xml.so.1 points at" "$(readlink "$1/libvelk_xml.so.1")" "libvelk_xml.so.$VERSION"
-    local library="$1/libvelk_xml.so.$VERSION"
-    run "$READELF" -d "$library" | grep -q '(SONAME).*\[libvelk_xml\.so\.1\]' ||
-        fail "the library's SONAME is not libvelk_xml.so.1"
+    local library="$1/libvelk_xml.so.$VERSION" dynamic
+    dynamic="$(run "$READELF" -d "$library")"
+    grep -q '(SONAME).*\[libvelk_xml\.so\.1\]' <<<"$dynamic" || fail "the library's SONAME is not libvelk_xml.so.1"
     expect_no_search_path "$library"
     expect_no_debug_sections "$library"
 }
@@ -259,6 +264,16 @@ zip_mode() {
     run_examples "$package/$arch/velk_demo.exe" "$package/$arch/velk_xml_demo.exe"
     expect_equal "the packaged tool's check" "$(run "${emulator[@]}" "$package/$arch/velkxml.exe" check catalog.xml)" \
         "catalog.xml: ok"
+    # The tool's standard output takes the bytes as they are: the library's
+    # CR LF line ends, each once.
+    cp "$SOURCE_DIR/examples/colours.xml" .
+    "${emulator[@]}" "$package/$arch/velkxml.exe" format --compact colours.xml >written 2>/dev/null ||
+        fail "the packaged tool's format failed"
+    printf '%s\r\n' '<list name="colours">' '<listitem name="sky">blue</listitem>' \
+        '<listitem name="grass">green</listitem>' '<listitem name="Fire &amp; Ice">red &amp; white</listitem>' \
+        '</list>' | head -c -2 >expected
+    printf '\n' >>expected
+    cmp -s expected written || fail "the packaged tool wrote other bytes:"$'\n'"$(od -c written | head)"
 }
 
 # The Debian packages: libvelk-xml<major>, libvelk-xml-dev and velkxml, of
