@@ -1,0 +1,104 @@
+// The texts that velkxml --help and each command's --help print.
+#pragma once
+
+namespace velkxml {
+
+// The tool's help around its list of commands.
+inline constexpr char kToolHelpHead[] = "usage: velkxml COMMAND [ARGS]\n"
+                                        "\n"
+                                        "Commands:\n";
+inline constexpr char kToolHelpTail[] =
+    "\n"
+    "A FILE given as '-' is standard input. '--version' prints the version, also\n"
+    "after a command. 'velkxml COMMAND --help' tells more. Exit status: 0 done,\n"
+    "1 failed, 2 usage error.\n";
+
+inline constexpr char kCheckHelp[] =
+    "usage: velkxml check [--strict] [-q] FILE...\n"
+    "       velkxml check --lenient [-q] FILE...\n"
+    "\n"
+    "Checks that each file (or standard input, '-') is well-formed XML, as XML 1.0\n"
+    "has it for a document without a document type declaration, and that the\n"
+    "library reads it as XML means it; then parses it with the library, and prints\n"
+    "'FILE: ok'. Each finding goes to standard error as 'FILE:LINE:COL: text'\n"
+    "('FILE: text' for one about the whole file), where LINE counts LF, CR LF and a\n"
+    "lone CR each as one line end and COL is the byte column from 1. Ten findings of\n"
+    "a kind are shown, then their count; a finding after which the rest cannot be\n"
+    "read is the last. The rules of namespaces in XML are checked too.\n"
+    "\n"
+    "What XML allows and the library does not read as XML means it is refused with\n"
+    "the reason: document type declarations, CDATA sections, character references\n"
+    "('&#169;'), processing instructions whose data is not name=\"value\" pairs,\n"
+    "encodings other than UTF-8, and UTF-16.\n"
+    "\n"
+    "--strict     the same check (the default; kept for scripts that ask for it)\n"
+    "--lenient    only parse each file with the library, as the other commands do,\n"
+    "             and report the parser's message when it fails; 'ok' then says\n"
+    "             that well-formedness was not checked\n"
+    "-q, --quiet  print failures only, no 'ok' lines\n"
+    "\n"
+    "Exit status 1 when any file failed.\n";
+
+// The end of the help of format, find, get and list: the warning they give
+// for a document that is not well-formed XML or beyond the library's limits.
+inline constexpr char kWarningHelp[] =
+    "\n"
+    "A document that is not well-formed XML, or beyond the library's limits, is\n"
+    "shown as the library reads it after one warning on standard error, which\n"
+    "names the first fault that 'velkxml check' finds, or else its first limit.\n"
+    "The warning leaves the exit status as it is.\n";
+
+inline constexpr char kFormatHelp[] =
+    "usage: velkxml format [--compact] FILE\n"
+    "\n"
+    "Prints the document (or standard input, '-') one node a line, indented by depth,\n"
+    "leaving out the lines that hold only white space. The indented form adds line\n"
+    "breaks and indentation around text, so text read back from it has changed. With\n"
+    "--compact, it is printed as the library writes it to files, with nothing added\n"
+    "around its text, and a line end after it; the library's CR LF line ends are\n"
+    "printed as LF on Linux.\n";
+
+inline constexpr char kListHelp[] =
+    "usage: velkxml list show [--name NAME] FILE.lst\n"
+    "       velkxml list pack FILE.xml OUT.lst\n"
+    "\n"
+    "show  prints the entries of a list file (from standard input for '-') as the\n"
+    "      XML list form; the list is named NAME, or after the file when --name is\n"
+    "      not given ('list' for standard input).\n"
+    "pack  reads the XML list form (from standard input for '-') and saves its\n"
+    "      entries as the list file OUT.lst, which must not exist yet: nothing is\n"
+    "      ever overwritten.\n";
+
+inline constexpr char kSplitHelp[] =
+    "usage: velkxml split DELIM [TEXT]\n"
+    "\n"
+    "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
+    "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
+
+inline constexpr char kFindHelp[] =
+    "usage: velkxml find [--attr NAME[=VALUE]] [--depth N] [--xml] FILE TAG\n"
+    "\n"
+    "Prints each element named TAG in the document (or standard input, '-'), in\n"
+    "document order, one a line: its path from the top, such as\n"
+    "/catalog/book[2]/title (a position where siblings share the tag), a tab, and\n"
+    "its text, the blanks at its ends left out and its line ends shown as blanks.\n"
+    "\n"
+    "--attr NAME          only elements with that attribute, and its value printed\n"
+    "                     in place of the text (its line ends shown as blanks)\n"
+    "--attr NAME=VALUE    only elements whose attribute NAME has that value\n"
+    "--depth N            only elements N levels below the top (the top-level\n"
+    "                     element is at depth 0)\n"
+    "--xml                print each element with its contents in the compact form\n"
+    "                     instead\n"
+    "\n"
+    "Exit status 1 when no element matched.\n";
+
+inline constexpr char kGetHelp[] =
+    "usage: velkxml get [--attr NAME] FILE TAG\n"
+    "\n"
+    "Prints the text of the first child element named TAG of the top-level element\n"
+    "of the document (or standard input, '-'), as it is stored: entities undone,\n"
+    "nothing trimmed. With --attr, prints the value of that element's attribute\n"
+    "NAME instead. Exit status 1 when there is no such element or attribute.\n";
+
+} // namespace velkxml
