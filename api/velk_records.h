@@ -10,9 +10,11 @@
  *
  * READ-ONLY. The records belong to the library: never write a field, never
  * free a record or a text with anything but the exports (llFree, llDelete,
- * xmlFree ...). Every record and every text is a fixed, zero-filled block of
- * its own from the library's GetMem; texts are NUL-terminated, and an empty
- * text is always a null pointer, never an empty block.
+ * xmlFree ...). The one other code that writes records is api/velk_edit.h,
+ * which edits documents in place through functions of its own. Every record
+ * and every text is a fixed, zero-filled block of its own from the library's
+ * GetMem; texts are NUL-terminated, and an empty text is always a null
+ * pointer, never an empty block.
  *
  * Field widths. Texts and links are pointers, as wide as the target's: 4 bytes
  * in the 32-bit Windows DLL, 8 bytes in the 64-bit Windows DLL and on 64-bit

@@ -4,7 +4,13 @@
  * This header is the library's reference: every export is described where
  * it is declared. api/velk_records.h describes the records behind the
  * handles for callers that read them directly; api/velk_strings.h has C++
- * helpers for the counted strings.
+ * helpers for the counted strings; api/velk_edit.h edits documents in place
+ * (set an element's text, insert and remove elements, append many children).
+ *
+ * A parsed document is the handle of its FIRST NODE, often the XML
+ * declaration ("<?xml ...?>"), not its top-level element: take that with
+ * velk_root_element(doc) (api/velk_edit.h), or with xmlNextSibling from doc
+ * to the first node whose xmlNodeType is VELK_NODE_ELEMENT.
  *
  * CALLING. Every export has C linkage; in the 32-bit Windows DLL it is
  * __stdcall (VELK_CALL) with an undecorated name, elsewhere (the 64-bit
@@ -817,6 +823,10 @@ VELK_API velk_handle VELK_CALL xmlNextSibling(velk_handle node);
  * release it, and xmlFree of the child's own document leaves the parent
  * pointing at released memory. Release both documents together, when
  * neither is used any more.
+ *
+ * COST. The call walks parent's children to the last one: adding n children
+ * to one parent takes time in proportion to n². A VelkAppender
+ * (api/velk_edit.h) appends each child in constant time.
  */
 VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child);
 
@@ -1177,8 +1187,10 @@ VELK_API int32_t VELK_CALL xmlzNodeToFile(velk_handle node, const char *file);
  * start's SUBTREE, so it also finds elements below start's later siblings
  * and below its parent's later siblings. It never sees nodes that were
  * added after parsing (xmlAddSimpleChild, xmlAddChild), except start
- * itself. Returns the element, or 0. xmlFindNode releases tag, attr_name
- * and attr_value.
+ * itself; it sees the elements of api/velk_edit.h, which join the chain.
+ * Returns the element, or 0. xmlFindNode releases tag, attr_name and
+ * attr_value. COST: one step per node from start to the match, or to the
+ * end of the document.
  */
 VELK_API velk_handle VELK_CALL xmlFindNode(velk_handle start, int32_t depth, velk_bstr tag,
                                            velk_bstr attr_name, velk_bstr attr_value);
@@ -1201,7 +1213,7 @@ VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t de
  * xmlFindChild, xmlzFindChild: the first ELEMENT among parent's direct
  * children whose tag equals tag without its outer blanks. Text, comment
  * and instruction children are skipped. 0 when none, and for parent 0.
- * xmlFindChild releases tag.
+ * xmlFindChild releases tag. COST: one step per child before the match.
  */
 VELK_API velk_handle VELK_CALL xmlFindChild(velk_handle parent, velk_bstr tag);
 VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag);
@@ -1304,6 +1316,11 @@ VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char 
  * DOES NOT RELEASE THEM. The caller releases them itself, after it has done
  * with the tree:
  *     xmlFree(xmlChild(element)); xmlFree(element);
+ *
+ * COST. The call walks parent's children to the last one, as xmlAddChild
+ * does: n children added to one parent take time in proportion to n². The
+ * elements of api/velk_edit.h (velk_new_element, a VelkAppender) join the
+ * document's chain instead, and an appender adds each in constant time.
  */
 VELK_API velk_handle VELK_CALL xmlAddSimpleChild(velk_handle parent, velk_bstr tag, velk_bstr data);
 VELK_API velk_handle VELK_CALL xmlzAddSimpleChild(velk_handle parent, const char *tag, const char *data);

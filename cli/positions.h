@@ -1,6 +1,5 @@
-// Places in a text as editors count them: LINE counts LF, CR LF and a lone CR
-// each as one line end, and COLUMN is the byte column from 1. The library's
-// messages count differently (a line for every carriage return after the
+// Places in a text as editors count them (check/editor_positions.h). The
+// library's messages count differently (a line for every carriage return after the
 // first "<", columns from that "<" on the first line), so its positions are
 // turned back into byte offsets first.
 #pragma once
@@ -10,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "check/editor_positions.h"
+
 namespace velkxml {
 
-struct Position {
-    long line = 0;
-    long column = 0;
-};
+using velk::check::editor_positions;
+using velk::check::Position;
 
 // A library message "(LINE:COL) text" split into its position and its text;
 // false for a message without that prefix.
@@ -24,9 +23,6 @@ bool split_positioned(std::string_view message, long &line, long &column, std::s
 // The byte offset that the library's (line:column) names in the text it
 // parsed; false when the text has no such place.
 bool library_offset(std::string_view text, long line, long column, std::size_t &offset);
-
-// Editor positions of byte offsets given in ascending order, in one pass.
-std::vector<Position> editor_positions(std::string_view text, const std::vector<std::size_t> &offsets);
 
 // "FILE:LINE:COL: text": a message placed in a file.
 std::string placed_message(const std::string &file, Position at, std::string_view text);

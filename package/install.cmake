@@ -51,7 +51,12 @@ install(TARGETS velk_xml EXPORT velk_xmlTargets
   LIBRARY DESTINATION ${velk_lib_dir} COMPONENT library NAMELINK_COMPONENT development
   ARCHIVE DESTINATION ${velk_lib_dir} COMPONENT development
   INCLUDES DESTINATION ${velk_include_dir})
-install(FILES api/velk_xml.h api/velk_records.h api/velk_strings.h ${VELK_GENERATED_API}/velk_xml_version.h
+# The check and strict parse (velk_xml::velk_check): a static library that
+# calls the library's exports.
+install(TARGETS velk_check EXPORT velk_xmlTargets ARCHIVE DESTINATION ${velk_lib_dir} COMPONENT development
+  INCLUDES DESTINATION ${velk_include_dir})
+install(FILES api/velk_xml.h api/velk_records.h api/velk_strings.h api/velk_edit.h api/velk_check.h api/velk_xml.hpp
+        ${VELK_GENERATED_API}/velk_xml_version.h
         DESTINATION ${velk_include_dir} COMPONENT development)
 
 if(TARGET velkxml)
@@ -128,7 +133,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cma
 install(FILES ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake ${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
         DESTINATION ${velk_cmake_dir} COMPONENT development)
 
-# velk_xml.pc finds the prefix from its own place, <prefix>/<libdir>/pkgconfig
+# velk_xml.pc and velk_check.pc find the prefix from their own place, <prefix>/<libdir>/pkgconfig
 # (${pcfiledir}/../.. for lib, ../../.. for lib/<multiarch>), so that the
 # installed tree works wherever it is moved. An absolute CMAKE_INSTALL_LIBDIR
 # says nothing of the prefix: then the .pc names the prefix given at install
@@ -139,8 +144,8 @@ else()
   file(RELATIVE_PATH velk_pc_up /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
   string(REGEX REPLACE "/$" "" velk_pc_up "${velk_pc_up}")
 endif()
-install(CODE "set(velk_pc_template [[${PROJECT_SOURCE_DIR}/package/velk_xml.pc.in]])
-set(velk_pc_file [[${PROJECT_BINARY_DIR}/package-files/velk_xml.pc]])
+install(CODE "set(velk_pc_templates [[${PROJECT_SOURCE_DIR}/package]])
+set(velk_pc_files [[${PROJECT_BINARY_DIR}/package-files]])
 set(velk_pc_up [[${velk_pc_up}]])
 set(velk_pc_libdir [[${CMAKE_INSTALL_LIBDIR}]])
 set(velk_pc_includedir [[${CMAKE_INSTALL_INCLUDEDIR}]])
@@ -159,7 +164,9 @@ foreach(dir libdir includedir)
     set(VELK_PC_${upper} "\${prefix}/${velk_pc_${dir}}")
   endif()
 endforeach()
-configure_file("${velk_pc_template}" "${velk_pc_file}" @ONLY)
+foreach(name velk_xml velk_check)
+  configure_file("${velk_pc_templates}/${name}.pc.in" "${velk_pc_files}/${name}.pc" @ONLY)
+endforeach()
 ]] COMPONENT development)
-install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
-        COMPONENT development)
+install(FILES ${PROJECT_BINARY_DIR}/package-files/velk_xml.pc ${PROJECT_BINARY_DIR}/package-files/velk_check.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)

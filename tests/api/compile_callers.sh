@@ -32,6 +32,16 @@ awk '
     END { print "int main(void) { return 0; }"; if (n == 0) exit 1 }
 ' "$README" >"$readme_c" || { echo "no C blocks found in $README" >&2; exit 1; }
 
+# The README's ```cpp blocks, each as the body of a function.
+readme_cpp="$workdir/readme_blocks.cpp"
+awk '
+    BEGIN { print "// The C++ blocks of the README, each as the body of a function.\n#include \"velk_xml.hpp\"\n" }
+    /^```cpp$/ { n++; printf "void readme_cpp_block_%d() {\n", n; inside = 1; next }
+    inside && /^```/ { print "}\n"; inside = 0; next }
+    inside { print }
+    END { print "int main() { return 0; }"; if (n == 0) exit 1 }
+' "$README" >"$readme_cpp" || { echo "no C++ blocks found in $README" >&2; exit 1; }
+
 compile() { # what, command...
     local what="$1" out
     shift
@@ -50,6 +60,8 @@ for source in "$readme_c" "$DEMO" "$CALLER" "$MISTAKEN"; do
     compile "$name as C99" "$CC" -std=c99 "${warnings[@]}" "${includes[@]}" -fsyntax-only "$source"
     compile "$name as C++" "$CXX" -x c++ -std=c++17 "${warnings[@]}" "${includes[@]}" -fsyntax-only "$source"
 done
+compile "readme_blocks.cpp as C++17" "$CXX" -std=c++17 -pedantic-errors "${warnings[@]}" "${includes[@]}" \
+    -fsyntax-only "$readme_cpp"
 # The mistaken caller, compiled above as written correctly, is refused with
 # each of its mistakes.
 for mistake in 1 2; do
@@ -63,6 +75,12 @@ printf '#include "velk_xml.h"\n#include "velk_records.h"\nint main(void) { retur
     >"$workdir/headers_c89.c"
 compile "headers as C89" "$CC" -std=c89 -pedantic-errors "${warnings[@]}" "${includes[@]}" -fsyntax-only \
     "$workdir/headers_c89.c"
+# The editing header is C99 and C++.
+printf '#include "velk_edit.h"\nint main(void) { return velk_root_element(0) != 0; }\n' >"$workdir/edit_caller.c"
+compile "velk_edit.h as C99" "$CC" -std=c99 -pedantic-errors "${warnings[@]}" "${includes[@]}" -fsyntax-only \
+    "$workdir/edit_caller.c"
+compile "velk_edit.h as C++" "$CXX" -x c++ -std=c++17 -pedantic-errors "${warnings[@]}" "${includes[@]}" \
+    -fsyntax-only "$workdir/edit_caller.c"
 # velk_strings.h is C++17, and says so to a caller that compiles it as older
 # C++ or as C.
 printf '#include "velk_strings.h"\nint main() { return 0; }\n' >"$workdir/strings_caller.cpp"

@@ -24,7 +24,7 @@
 #   lintian       lintian on the Debian packages: no error (its report is
 #                 shown)
 # What the build knows comes in the environment: SOURCE_DIR, BUILD_DIR,
-# VERSION, C_COMPILER, EMULATOR (a cross build's programs run under it),
+# VERSION, C_COMPILER, CXX_COMPILER, EMULATOR (a cross build's programs run under it),
 # CMAKE, and per mode GENERATOR, BUILD_TYPE, READELF, PKG_CONFIG, BINDIR,
 # LIBDIR, INCLUDEDIR, MANDIR, DOCDIR, TOOL_RPATH, CPACK, ARCH, X64_BUILD,
 # DEB_DIR, DPKG_DEB, LINTIAN. Everything happens in a new folder under the
@@ -144,10 +144,11 @@ expect_tool_works() { # tool libdir [NAME=value...]
 development_files() { # include lib doc
     local config
     config="$(printf '%s' "${BUILD_TYPE:-noconfig}" | tr '[:upper:]' '[:lower:]')"
-    printf '%s\n' "$1/velk_xml_version.h" "$2/libvelk_xml.so" "$2/pkgconfig/velk_xml.pc" \
+    printf '%s\n' "$1/velk_xml_version.h" "$2/libvelk_xml.so" "$2/libvelk_check.a" "$2/pkgconfig/velk_xml.pc" \
+        "$2/pkgconfig/velk_check.pc" \
         "$2/cmake/velk_xml/velk_xmlConfig.cmake" "$2/cmake/velk_xml/velk_xmlConfigVersion.cmake" \
         "$2/cmake/velk_xml/velk_xmlTargets.cmake" "$2/cmake/velk_xml/velk_xmlTargets-$config.cmake"
-    (cd "$SOURCE_DIR/api" && for h in *.h; do printf '%s\n' "$1/$h"; done)
+    (cd "$SOURCE_DIR/api" && for h in *.h *.hpp; do printf '%s\n' "$1/$h"; done)
     (cd "$SOURCE_DIR/examples" && for f in *; do printf '%s\n' "$3/examples/$f"; done)
 }
 
@@ -176,6 +177,15 @@ examples_with_pkg_config() {
     done
     expect_library_from "$work/velk_demo" "$libdir" "LD_LIBRARY_PATH=$libdir"
     LD_LIBRARY_PATH="$libdir" run_examples "$work/velk_demo" "$work/velk_xml_demo"
+    # The check library, with the flags of velk_check.pc: the configuration
+    # example reads strictly and edits in place.
+    read -r -a flags <<<"$(run "${pc[@]}" --cflags --libs velk_check)"
+    run "$C_COMPILER" "${WARNINGS[@]}" "$examples/config_edit.c" "${flags[@]}" -o velk_config_edit >/dev/null
+    cp "$examples/config.xml" .
+    case "$(LD_LIBRARY_PATH="$libdir" run "${emulator[@]}" "$work/velk_config_edit" config.xml)" in
+    *'<server port="8443">'*'<timeout>30</timeout><log>info</log>'*) ;;
+    *) fail "the configuration example did not edit config.xml" ;;
+    esac
 }
 
 # The installed examples built as a CMake project with find_package(velk_xml)
@@ -183,6 +193,7 @@ examples_with_pkg_config() {
 # $libdir, and search neither the build tree nor the sources.
 examples_with_find_package() {
     run "$CMAKE" -S "$examples" -B "$work/build" -G "$GENERATOR" "-DCMAKE_C_COMPILER=$C_COMPILER" \
+        "-DCMAKE_CXX_COMPILER=$CXX_COMPILER" \
         "-DCMAKE_PREFIX_PATH=$prefix" -DCMAKE_BUILD_TYPE=Release "-DCMAKE_C_FLAGS=${WARNINGS[*]}" >/dev/null
     run "$CMAKE" --build "$work/build" >/dev/null
     local example dynamic
@@ -248,9 +259,10 @@ zip_mode() {
         printf '%s\n' "$name/CHANGELOG.md" "$name/LICENSE.txt" "$name/README.txt" "$name/include/velk_xml_version.h"
         local a
         for a in "$arch" $([ -n "${X64_BUILD:-}" ] && [ -f "$X64_BUILD/bin/VELK_XML.dll" ] && echo x64); do
-            printf '%s\n' "$name/$a/VELK_XML.def" "$name/$a/VELK_XML.dll" "$name/$a/VELK_XML.dll.a" "$name/$a/velkxml.exe"
+            printf '%s\n' "$name/$a/VELK_XML.def" "$name/$a/VELK_XML.dll" "$name/$a/VELK_XML.dll.a" "$name/$a/velkxml.exe" \
+                "$name/$a/libvelk_check.a"
         done
-        (cd "$SOURCE_DIR/api" && for h in *.h; do printf '%s\n' "$name/include/$h"; done)
+        (cd "$SOURCE_DIR/api" && for h in *.h *.hpp; do printf '%s\n' "$name/include/$h"; done)
     } | LC_ALL=C sort)"
     expect_equal "the ZIP's files" "$(run "$CMAKE" -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort)" "$expected"
     run "$CMAKE" -E tar xf "$zip" >/dev/null
