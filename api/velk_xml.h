@@ -480,7 +480,7 @@ VELK_API velk_handle VELK_CALL llGetByNumber(velk_handle node, int32_t position)
  *
  * Returns 0 when node is list itself (the first entry has none before it),
  * when node is not in the chain, and when list is 0. With node 0 it returns
- * the list's LAST entry (the one whose next is 0).
+ * the list's LAST entry (the one whose next is 0). Walks from list.
  */
 VELK_API velk_handle VELK_CALL llFindPrev(velk_handle list, velk_handle node);
 
@@ -521,7 +521,7 @@ VELK_API void VELK_CALL llFree(velk_handle node);
  * llFindByName, llzFindByName: the first entry, from list on, whose name
  * equals name after normalisation (so "  ALPHA " finds an entry added as
  * "alpha"). Returns 0 when there is none; an empty or blank name never
- * matches. llFindByName releases name.
+ * matches. llFindByName releases name. Walks from list to the match.
  */
 VELK_API velk_handle VELK_CALL llFindByName(velk_handle list, velk_bstr name);
 VELK_API velk_handle VELK_CALL llzFindByName(velk_handle list, const char *name);
@@ -534,7 +534,7 @@ VELK_API velk_handle VELK_CALL llzFindByName(velk_handle list, const char *name)
  * case without outer blanks is found whatever the case and blanks of the
  * key, while data that holds a capital or outer blanks is never found. An
  * empty key finds the first entry whose data text is empty. Returns 0 when
- * none matches. llFindByData releases data.
+ * none matches. llFindByData releases data. Walks from list to the match.
  */
 VELK_API velk_handle VELK_CALL llFindByData(velk_handle list, velk_bstr data);
 VELK_API velk_handle VELK_CALL llzFindByData(velk_handle list, const char *data);
@@ -598,7 +598,7 @@ VELK_API const char *VELK_CALL llzName(velk_handle node);
  *
  * Empty when no entry has the name: indistinguishable from an entry with
  * empty data (use llFindByName to tell them apart). The plain and b faces
- * release name.
+ * release name. Walks from list to the match.
  */
 VELK_API velk_bstr VELK_CALL llDataByName(velk_handle list, velk_bstr name);
 VELK_API const char *VELK_CALL llzDataByName(velk_handle list, const char *name);
@@ -632,7 +632,7 @@ VELK_API int32_t VELK_CALL llDelete(velk_handle list, velk_handle node);
  * name belongs to the first entry the caller's list handle is released: a
  * caller that may delete the first entry compares llFindByName(list, name)
  * with its handle first and keeps llNext of it. llDeleteByName releases
- * name.
+ * name. Walks from list to the match.
  */
 VELK_API int32_t VELK_CALL llDeleteByName(velk_handle list, velk_bstr name);
 VELK_API int32_t VELK_CALL llzDeleteByName(velk_handle list, const char *name);
@@ -659,7 +659,7 @@ VELK_API int32_t VELK_CALL llzDeleteByName(velk_handle list, const char *name);
  * optional sign), or "&H" with hexadecimal digits, "&O" or "&Q" with octal,
  * "&B" with binary digits, or "&" directly followed by octal digits (letters
  * in either case); reading stops at the first byte that does not fit. A text
- * that does not begin with a number counts as 0.
+ * that does not begin with a number counts as 0. Walks the whole list.
  */
 VELK_API velk_handle VELK_CALL llFindSmallest(velk_handle list, int32_t mode, velk_handle *before);
 
@@ -1007,7 +1007,7 @@ VELK_API velk_handle VELK_CALL xmlzParseFile(const char *file);
  * xmlAttribExists, xmlzAttribExists: whether the node has an attribute of
  * that name. Returns the attribute's handle (an XmlAttrib address; no
  * export takes one) as a true value, 0 when there is none and for node 0.
- * xmlAttribExists releases name.
+ * xmlAttribExists releases name. Walks the node's attributes.
  */
 VELK_API velk_handle VELK_CALL xmlAttribExists(velk_handle node, velk_bstr name);
 VELK_API velk_handle VELK_CALL xmlzAttribExists(velk_handle node, const char *name);
@@ -1020,7 +1020,7 @@ VELK_API int32_t VELK_CALL xmlAttribCount(velk_handle node);
 /*
  * xmlAttribName, xmlzAttribName: the name of the attribute at a position
  * (1 = first), without outer blanks. Empty when the position is below 1 or
- * past the last attribute, and for node 0.
+ * past the last attribute, and for node 0. Walks to the position.
  */
 VELK_API velk_bstr VELK_CALL xmlAttribName(velk_handle node, int32_t position);
 VELK_API const char *VELK_CALL xmlzAttribName(velk_handle node, int32_t position);
@@ -1030,6 +1030,7 @@ VELK_API const char *VELK_CALL xmlzAttribName(velk_handle node, int32_t position
  * name, exactly as stored (entities already undone by the parser, outer
  * blanks kept). Empty when there is no such attribute: indistinguishable
  * from an empty value (xmlAttribExists tells). xmlAttribValue releases name.
+ * Walks the node's attributes.
  */
 VELK_API velk_bstr VELK_CALL xmlAttribValue(velk_handle node, velk_bstr name);
 VELK_API const char *VELK_CALL xmlzAttribValue(velk_handle node, const char *name);
@@ -1051,7 +1052,8 @@ VELK_API const char *VELK_CALL xmlzAttribValue(velk_handle node, const char *nam
  * A node of any kind takes the attribute, but only elements and
  * instructions are written with theirs: on a text or comment node the call
  * returns 1 and the attribute reads back (xmlAttribValue, xmlAttribCount,
- * xmlAttribToString), but no writer ever writes it.
+ * xmlAttribToString), but no writer ever writes it. Walks the node's
+ * attributes.
  */
 VELK_API int32_t VELK_CALL xmlSetAttrib(velk_handle node, velk_bstr name, velk_bstr value);
 VELK_API int32_t VELK_CALL xmlzSetAttrib(velk_handle node, const char *name, const char *value);
@@ -1204,7 +1206,7 @@ VELK_API velk_handle VELK_CALL xmlzFindNode(velk_handle start, int32_t depth, co
  * depth other than VELK_ANY_DEPTH only elements at that depth match, and
  * the search does not go below it. Sees nodes linked in after parsing.
  * Returns the element, or 0 (also when memory runs out). Releases tag,
- * attr_name and attr_value.
+ * attr_name and attr_value. COST: one step per node searched.
  */
 VELK_API velk_handle VELK_CALL xmlFindNodeRecursive(velk_handle node, int32_t depth, velk_bstr tag,
                                                     velk_bstr attr_name, velk_bstr attr_value);
@@ -1226,7 +1228,8 @@ VELK_API velk_handle VELK_CALL xmlzFindChild(velk_handle parent, const char *tag
  * when attr_value is "". With attr_name and attr_value both empty the
  * search is by tag alone; with attr_name empty and attr_value not, nothing
  * matches. 0 when none, and for parent 0. xmlFindSpecificChild releases
- * tag, attr_name and attr_value.
+ * tag, attr_name and attr_value. COST: one step per child before the match,
+ * and for each child the walk of its attributes.
  */
 VELK_API velk_handle VELK_CALL xmlFindSpecificChild(velk_handle parent, velk_bstr tag, velk_bstr attr_name,
                                                     velk_bstr attr_value);
@@ -1285,7 +1288,7 @@ VELK_API const char *VELK_CALL xmlzExtractSimpleChildData(velk_handle node, cons
  * with that tag at any depth from node on, found by xmlFindNode(node,
  * VELK_ANY_DEPTH, tag, "", ""): node itself when its tag matches, else the
  * first such element after it in the document at node's depth or deeper.
- * xmlGetChildTagData releases tag.
+ * xmlGetChildTagData releases tag. COST: that of xmlFindNode.
  */
 VELK_API velk_bstr VELK_CALL xmlGetChildTagData(velk_handle node, velk_bstr tag);
 VELK_API const char *VELK_CALL xmlzGetChildTagData(velk_handle node, const char *tag);
