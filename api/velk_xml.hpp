@@ -89,6 +89,7 @@ namespace detail {
 // The next record of a chain: a node's next sibling, an attribute's next.
 inline const XmlNode *next_of(const XmlNode *n) { return n->nextSibling; }
 inline const XmlAttrib *next_of(const XmlAttrib *a) { return a->next; }
+inline const ListNode *next_of(const ListNode *e) { return e->next; }
 } // namespace detail
 
 // A forward range over a chain of records: children, or attributes.
@@ -299,25 +300,7 @@ class List {
       private:
         const ListNode *record_;
     };
-    class iterator {
-      public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = Entry;
-        using difference_type = std::ptrdiff_t;
-        using pointer = void;
-        using reference = Entry;
-        explicit iterator(velk_handle at = 0) : at_(at) {}
-        Entry operator*() const { return Entry(VELK_LIST_NODE(at_)); }
-        iterator &operator++() {
-            at_ = llNext(at_);
-            return *this;
-        }
-        bool operator==(const iterator &other) const { return at_ == other.at_; }
-        bool operator!=(const iterator &other) const { return at_ != other.at_; }
-
-      private:
-        velk_handle at_;
-    };
+    using Entries = Range<ListNode, Entry>;
 
     List() = default;
     ~List() { llFree(first_); }
@@ -390,11 +373,12 @@ class List {
 
     std::size_t size() const { return first_ ? static_cast<std::size_t>(llCount(first_)) : 0; }
     bool empty() const { return first_ == 0; }
-    iterator begin() const { return iterator(first_); }
-    iterator end() const { return iterator(); }
+    Entries::iterator begin() const { return entries().begin(); }
+    Entries::iterator end() const { return entries().end(); }
     velk_handle handle() const { return first_; }
 
   private:
+    Entries entries() const { return Entries(VELK_LIST_NODE(first_)); }
     velk_handle first_ = 0, last_ = 0;
 };
 
