@@ -133,12 +133,15 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cma
 install(FILES ${PROJECT_BINARY_DIR}/velk_xmlConfig.cmake ${PROJECT_BINARY_DIR}/velk_xmlConfigVersion.cmake
         DESTINATION ${velk_cmake_dir} COMPONENT development)
 
-# velk_xml.pc and velk_check.pc find the prefix from their own place, <prefix>/<libdir>/pkgconfig
-# (${pcfiledir}/../.. for lib, ../../.. for lib/<multiarch>), so that the
-# installed tree works wherever it is moved. An absolute CMAKE_INSTALL_LIBDIR
-# says nothing of the prefix: then the .pc names the prefix given at install
-# time (cmake --install --prefix), not the one the build was configured with.
-if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+# velk_xml.pc and velk_check.pc find the prefix from their own place,
+# <prefix>/<libdir>/pkgconfig (${pcfiledir}/../.. for lib, ../../.. for
+# lib/<multiarch>), so that the installed tree works wherever it is moved.
+# An absolute CMAKE_INSTALL_LIBDIR says nothing of the prefix, and a
+# distribution's package is never moved (VELK_PC_RELOCATABLE OFF, as
+# debian/rules sets it): then the .pc names the prefix given at install time
+# (cmake --install --prefix, prefix=/usr for a package).
+option(VELK_PC_RELOCATABLE "velk_xml.pc finds its prefix from its own place (OFF: names the install prefix)" ON)
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR NOT VELK_PC_RELOCATABLE)
   set(velk_pc_up "")
 else()
   file(RELATIVE_PATH velk_pc_up /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)

@@ -159,15 +159,18 @@ WARNINGS=(-Wall -Wextra -Werror)
 # The installed examples compiled with pkg-config's flags from the .pc in
 # $libdir/pkgconfig, with no search path, and run with the library of
 # $libdir. The .pc names $prefix, $libdir and $includedir, wherever the tree
-# was installed.
+# was installed; or, for a package unpacked under $sysroot, the folders of
+# the installed package (prefix=/usr), which pkg-config finds under it.
 examples_with_pkg_config() {
     [ -n "${PKG_CONFIG:-}" ] || fail "pkg-config was not found when the build was configured"
-    local pc=(env "PKG_CONFIG_PATH=$libdir/pkgconfig" "$PKG_CONFIG")
+    local pc=(env "PKG_CONFIG_PATH=$libdir/pkgconfig" "PKG_CONFIG_SYSROOT_DIR=${sysroot:-}" "$PKG_CONFIG")
     expect_equal "pkg-config --modversion velk_xml" "$(run "${pc[@]}" --modversion velk_xml)" "$VERSION"
-    local variable
-    for variable in prefix libdir includedir; do
-        expect_equal "velk_xml.pc's $variable" "$(realpath "$(run "${pc[@]}" --variable=$variable velk_xml)")" \
-            "$(realpath "${!variable}")"
+    local variable name
+    for name in velk_xml velk_check; do
+        for variable in prefix libdir includedir; do
+            expect_equal "$name.pc's $variable" "$(realpath "$(run "${pc[@]}" --variable=$variable $name)")" \
+                "$(realpath "${!variable}")"
+        done
     done
     local flags example
     read -r -a flags <<<"$(run "${pc[@]}" --cflags --libs velk_xml)"
@@ -337,7 +340,12 @@ deb_mode() {
         run "$DPKG_DEB" -x "$(deb "$package")" "$work/root" >/dev/null
     done
     # The three packages as one installed tree.
+    sysroot="$work/root"
     prefix="$work/root/usr"
+    # A distribution's package names its prefix, as the system's .pc files do.
+    for name in velk_xml velk_check; do
+        grep -qx 'prefix=/usr' "$work/root/$lib/pkgconfig/$name.pc" || fail "$name.pc does not name prefix=/usr"
+    done
     libdir="$work/root/$lib"
     includedir="$prefix/$INCLUDEDIR"
     examples="$work/root/usr/$DATAROOTDIR/doc/$development/examples"
