@@ -65,7 +65,6 @@ inline velk_bstr arg(std::string_view bytes) {
     if (!s && !bytes.empty()) throw std::bad_alloc();
     return s;
 }
-inline std::string text(const char *stored) { return stored ? std::string(stored) : std::string(); }
 inline std::string_view view(const char *stored) {
     return stored ? std::string_view(stored) : std::string_view();
 }

@@ -108,19 +108,6 @@ TEST(CppFace, EditsChangeTheTreeAsTheEditingHeaderDoes) {
     EXPECT_EQ(blocks.leaked(), 0);
 }
 
-TEST(CppFace, SavingReplacesUnlessToldNot) {
-    velk_test::TempDir dir;
-    const std::string file = dir.file("out.xml");
-    velk::Document doc = velk::Document::parse("<r>1</r>");
-    doc.save(file);
-    doc.root().set_text("2");
-    EXPECT_THROW(doc.save(file, false), velk::Error);
-    EXPECT_EQ(velk_test::read_file(file), "<r>1</r>");
-    doc.save(file);
-    EXPECT_EQ(velk::Document::parse_file(file).root().text(), "2");
-    EXPECT_EQ(doc.to_string(true), "<r>\r\n 2\r\n</r>\r\n");
-}
-
 TEST(CppFace, ListsAppendFindSetEraseSortSaveAndLoad) {
     velk_test::TempDir dir;
     llzLastError(); // the thread's list return buffer, which List::load reads, is the library's to keep
