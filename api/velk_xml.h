@@ -22,7 +22,15 @@
  * xmlLastError, are names of libxml2 too, declared differently there, so this
  * header and libxml2's headers cannot be included in one source file: the
  * compiler refuses the second declaration of each. A program that uses
- * both libraries keeps the calls of each in source files of their own.
+ * both libraries keeps the calls of each in source files of their own. On
+ * Linux this header links those four by names of their own (velk_xmlFree,
+ * velk_xmlParseFile, velk_xmlAddChild, velk_xmlLastError), so that one
+ * program can link both libraries, in either order: the library that
+ * programs link with (libvelk_xml.so) defines only these, and the loaded
+ * library (libvelk_xml.so.1) answers to the plain names as well, for
+ * programs linked before these names existed and for dlsym. Define
+ * VELK_PLAIN_LINK_NAMES before including this header to link by the plain
+ * names, against libvelk_xml.so.1 itself.
  *
  * HANDLES. A velk_handle is the address of a record of the library: an entry
  * of a named list, a node of an XML tree, or (xmlAttribExists and
@@ -244,6 +252,14 @@
 #define VELK_API
 #endif
 
+/* The link name of an export whose plain name libxml2 defines too (see BESIDE
+ * LIBXML2), on systems whose libraries are ELF files. */
+#if defined(__ELF__) && defined(__GNUC__) && !defined(VELK_PLAIN_LINK_NAMES)
+#define VELK_LINK_NAME(name) __asm__(#name)
+#else
+#define VELK_LINK_NAME(name)
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -310,8 +326,15 @@ typedef struct velk_bstr_bytes *velk_bstr;
 #define VELK_FAILURE 0
 
 #if defined(_WIN32)
-/* Counted strings come from oleaut32 (include <windows.h> and <oleauto.h>):
- * SysAllocStringByteLen, SysStringByteLen, SysFreeString. */
+/*
+ * Counted strings come from oleaut32 (link oleaut32.lib, or -loleaut32):
+ * SysAllocStringByteLen, SysStringByteLen, SysFreeString, declared here as
+ * <oleauto.h> declares them, so that a caller needs neither that header nor
+ * <windows.h>, and either may come before or after this one.
+ */
+__declspec(dllimport) velk_bstr __stdcall SysAllocStringByteLen(const char *bytes, unsigned int len);
+__declspec(dllimport) void __stdcall SysFreeString(velk_bstr s);
+__declspec(dllimport) unsigned int __stdcall SysStringByteLen(velk_bstr s);
 #else
 /*
  * Counted strings where the system has none, exported by the library beside
@@ -392,7 +415,7 @@ VELK_API const char *VELK_CALL llzLastError(void);
  * family's return buffer (replacing any earlier xmlz text result of the
  * thread); "" while the text is empty.
  */
-VELK_API velk_bstr VELK_CALL xmlLastError(void);
+VELK_API velk_bstr VELK_CALL xmlLastError(void) VELK_LINK_NAME(velk_xmlLastError);
 VELK_API const char *VELK_CALL xmlzLastError(void);
 
 /* ------------------------------------------------------------------------
@@ -828,7 +851,7 @@ VELK_API velk_handle VELK_CALL xmlNextSibling(velk_handle node);
  * to one parent takes time in proportion to n². A VelkAppender
  * (api/velk_edit.h) appends each child in constant time.
  */
-VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child);
+VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child) VELK_LINK_NAME(velk_xmlAddChild);
 
 /*
  * xmlFree: releases a parsed document.
@@ -845,7 +868,7 @@ VELK_API void VELK_CALL xmlAddChild(velk_handle parent, velk_handle child);
  * after that one and leave the rest pointing at released memory; called
  * with a node that is on no chain it releases that node alone.
  */
-VELK_API void VELK_CALL xmlFree(velk_handle node);
+VELK_API void VELK_CALL xmlFree(velk_handle node) VELK_LINK_NAME(velk_xmlFree);
 
 /*
  * xmlFreePointers: the same operation as xmlFree, under a second name kept
@@ -989,7 +1012,7 @@ VELK_API velk_handle VELK_CALL xmlzParse(const char *text);
  * second message with the number 64. The file is shared with other readers
  * while it is read (see LOCKS).
  */
-VELK_API velk_handle VELK_CALL xmlParseFile(velk_bstr *file);
+VELK_API velk_handle VELK_CALL xmlParseFile(velk_bstr *file) VELK_LINK_NAME(velk_xmlParseFile);
 VELK_API velk_handle VELK_CALL xmlzParseFile(const char *file);
 
 /* ------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #                           elsewhere, all in the version node
 #                           VELK_SYMBOL_VERSION; every other symbol is local.
 #   VELK_SYMBOL_VERSION     the version node of those names ("VELK_XML_1.0").
+#   VELK_LINK_MAP and the link names of four exports: below.
 #   VELK_EXPORT_DEF_X64     the .def of the 64-bit Windows DLL: x64 has one
 #                           calling convention and no decorations, so it
 #                           lists the undecorated names.
@@ -39,7 +40,7 @@ function(velk_write_if_changed file text)
   endif()
 endfunction()
 
-# Every export carries one version node, so the loader binds each reference
+# Every export carries a version node, so the loader binds each reference
 # to the library it was linked against. xmlFree, xmlParseFile, xmlAddChild and
 # xmlLastError are libxml2's names too (xmlFree and xmlLastError variables
 # there): unversioned, ours would satisfy libxml2's own references when this
@@ -47,15 +48,38 @@ endfunction()
 # to ours when libxml2 is. Programs linked against the unversioned 1.0.0
 # library find the same names. The node names the 1.0 interface and is never
 # renamed; exports added later go in a new node that inherits it.
+#   VELK_LIBXML2_NAMES  those four names. On ELF systems the header links
+#                       them by the names VELK_LINK_NAMES (velk_xmlFree ...),
+#                       defined in the node VELK_LINK_VERSION; the plain names
+#                       stay, as aliases of those, in the 1.0 node.
+#   VELK_EXPORT_MAP     the library's version script.
+#   VELK_LINK_MAP       the version script of the library that programs link
+#                       with (libvelk_xml.so): the same, less the four plain
+#                       names, so that a program's own references to
+#                       libxml2's names bind to libxml2 whichever of the two
+#                       it names first. Its SONAME is the library's.
 set(VELK_SYMBOL_VERSION VELK_XML_1.0)
+set(VELK_LINK_VERSION VELK_XML_1.1)
+set(VELK_LIBXML2_NAMES xmlFree xmlParseFile xmlAddChild xmlLastError)
+set(VELK_LINK_NAMES velk_xmlFree velk_xmlParseFile velk_xmlAddChild velk_xmlLastError)
+function(velk_write_map file)
+  set(map "${VELK_SYMBOL_VERSION} {\n  global:\n")
+  foreach(name IN LISTS ARGN)
+    string(APPEND map "    ${name};\n")
+  endforeach()
+  string(APPEND map "  local:\n    *;\n};\n${VELK_LINK_VERSION} {\n  global:\n")
+  foreach(name IN LISTS VELK_LINK_NAMES)
+    string(APPEND map "    ${name};\n")
+  endforeach()
+  string(APPEND map "} ${VELK_SYMBOL_VERSION};\n")
+  velk_write_if_changed(${file} "${map}")
+endfunction()
 set(velk_map_names SysAllocStringByteLen SysFreeString SysStringByteLen ${VELK_EXPORTS})
-set(velk_map "${VELK_SYMBOL_VERSION} {\n  global:\n")
-foreach(name IN LISTS velk_map_names)
-  string(APPEND velk_map "    ${name};\n")
-endforeach()
-string(APPEND velk_map "  local:\n    *;\n};\n")
 set(VELK_EXPORT_MAP ${PROJECT_BINARY_DIR}/api/velk_xml.map)
-velk_write_if_changed(${VELK_EXPORT_MAP} "${velk_map}")
+velk_write_map(${VELK_EXPORT_MAP} ${velk_map_names})
+list(REMOVE_ITEM velk_map_names ${VELK_LIBXML2_NAMES})
+set(VELK_LINK_MAP ${PROJECT_BINARY_DIR}/api/velk_xml_link.map)
+velk_write_map(${VELK_LINK_MAP} ${velk_map_names})
 
 set(velk_def_x64 "; The exports of the 64-bit VELK_XML.dll, made from api/velk_xml.def.\nLIBRARY VELK_XML.dll\nEXPORTS\n")
 foreach(name IN LISTS VELK_EXPORTS)

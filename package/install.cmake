@@ -15,7 +15,8 @@
 # development (headers, libvelk_xml.so, velk_xml.pc, the CMake package, the
 # documentation and examples) or tool (velkxml, its man page).
 # Windows, the folder that the ZIP holds: the headers in include/, the DLL,
-# its import library, its .def and velkxml.exe in a folder per architecture
+# its import libraries (mingw's and Microsoft's), its .def, libvelk_check.a
+# and velkxml.exe in a folder per architecture
 # (x86/, x64/), and LICENSE.txt, README.txt, CHANGELOG.md at the top.
 include(CMakePackageConfigHelpers)
 
@@ -46,9 +47,18 @@ else()
   set(velk_include_dir ${CMAKE_INSTALL_INCLUDEDIR})
 endif()
 
+# libvelk_xml.so, what programs link with, is the library of that name that
+# leaves libxml2's names to libxml2 (velk_xml_link) on Linux; the usual link
+# to the versioned file elsewhere.
+if(TARGET velk_xml_link)
+  set(velk_namelink NAMELINK_SKIP)
+  install(TARGETS velk_xml_link LIBRARY DESTINATION ${velk_lib_dir} COMPONENT development)
+else()
+  set(velk_namelink NAMELINK_COMPONENT development)
+endif()
 install(TARGETS velk_xml EXPORT velk_xmlTargets
   RUNTIME DESTINATION ${velk_bin_dir} COMPONENT library
-  LIBRARY DESTINATION ${velk_lib_dir} COMPONENT library NAMELINK_COMPONENT development
+  LIBRARY DESTINATION ${velk_lib_dir} COMPONENT library ${velk_namelink}
   ARCHIVE DESTINATION ${velk_lib_dir} COMPONENT development
   INCLUDES DESTINATION ${velk_include_dir})
 # The check and strict parse (velk_xml::velk_check): a static library that
@@ -64,6 +74,8 @@ if(TARGET velkxml)
 endif()
 
 if(WIN32)
+  # The import library for Microsoft's linker, beside mingw's.
+  install(FILES ${CMAKE_BINARY_DIR}/bin/VELK_XML.lib DESTINATION ${velk_arch_dir})
   # The export list for making import libraries: 32-bit names carry their
   # __stdcall decorations, 64-bit ones none.
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)

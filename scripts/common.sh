@@ -35,8 +35,12 @@ need_packages() {
 # The Linux build of this machine; then the cross builds: Windows (32- and
 # 64-bit), 64-bit ARM and the big-endian s390x; then the Debian packages
 # (deb), which dpkg-buildpackage (dpkg-dev) makes with debhelper.
+# The Windows builds make the import library for Microsoft's linker with
+# llvm-dlltool (llvm-14), and test it with clang-cl and lld-link (clang-14,
+# lld-14).
 NATIVE_PACKAGES=(cmake make g++ googletest libpugixml-dev libtinyxml2-dev libxml2-dev)
-CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-aarch64-linux-gnu g++-s390x-linux-gnu)
+CROSS_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-aarch64-linux-gnu g++-s390x-linux-gnu llvm-14 clang-14
+  lld-14)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" dpkg-dev debhelper)
 TARGETS=(native win32 win64 aarch64 s390x deb)
 

@@ -13,9 +13,12 @@
 #                 find_package(velk_xml)
 #   zip           the Windows ZIP: its contents, the examples compiled with
 #                 the mingw compiler against the packaged header and import
-#                 library, run under Wine with the packaged DLL of ARCH (x86,
-#                 x64); the files of x64/ too when X64_BUILD, the 64-bit
-#                 build that the 32-bit ZIP takes them from, has made its DLL
+#                 library, and msvc_caller.c compiled and linked as
+#                 Microsoft's toolchain does (CLANG in cl mode, LLD_LINK)
+#                 against the packaged VELK_XML.lib, each run under Wine with
+#                 the packaged DLL of ARCH (x86, x64); the files of x64/ too
+#                 when X64_BUILD, the 64-bit build that the 32-bit ZIP takes
+#                 them from, has made its DLL
 #   deb           the Debian packages in DEB_DIR: each one's files, the
 #                 dependencies on the library package of exactly this
 #                 version; then the three unpacked into one tree: the library
@@ -27,7 +30,7 @@
 # VERSION, C_COMPILER, CXX_COMPILER, EMULATOR (a cross build's programs run under it),
 # CMAKE, and per mode GENERATOR, BUILD_TYPE, READELF, PKG_CONFIG, BINDIR,
 # LIBDIR, INCLUDEDIR, MANDIR, DOCDIR, TOOL_RPATH, CPACK, ARCH, X64_BUILD,
-# DEB_DIR, DPKG_DEB, LINTIAN. Everything happens in a new folder under the
+# DEB_DIR, DPKG_DEB, LINTIAN, CLANG, LLD_LINK, LLVM_DLLTOOL. Everything happens in a new folder under the
 # system's temporary folder, which goes when the test ends.
 set -euo pipefail
 MODE="$1"
@@ -117,16 +120,27 @@ expect_library_from() { # program folder [NAME=value...]
         fail "$program does not load libvelk_xml.so.1 from $folder:"$'\n'"$out"
 }
 
-# libvelk_xml.so -> libvelk_xml.so.1 -> libvelk_xml.so.<version>, the SONAME
-# libvelk_xml.so.1, no search path of its own, no debug sections.
+# libvelk_xml.so.1 -> libvelk_xml.so.<version>, and libvelk_xml.so, what
+# programs link with: both with the SONAME libvelk_xml.so.1, no search path of
+# their own, no debug sections; the second without the plain names that
+# libxml2 defines too (xmlFree ...), only their link names (velk_xmlFree ...).
 expect_installed_library() { # libdir
-    expect_equal "libvelk_xml.so points at" "$(readlink "$1/libvelk_xml.so")" libvelk_xml.so.1
     expect_equal "libvelk_xml.so.1 points at" "$(readlink "$1/libvelk_xml.so.1")" "libvelk_xml.so.$VERSION"
-    local library="$1/libvelk_xml.so.$VERSION" dynamic
-    dynamic="$(run "$READELF" -d "$library")"
-    grep -q '(SONAME).*\[libvelk_xml\.so\.1\]' <<<"$dynamic" || fail "the library's SONAME is not libvelk_xml.so.1"
-    expect_no_search_path "$library"
-    expect_no_debug_sections "$library"
+    [ ! -L "$1/libvelk_xml.so" ] || fail "libvelk_xml.so is a link to $(readlink "$1/libvelk_xml.so")"
+    local library dynamic
+    for library in "$1/libvelk_xml.so.$VERSION" "$1/libvelk_xml.so"; do
+        dynamic="$(run "$READELF" -d "$library")"
+        grep -q '(SONAME).*\[libvelk_xml\.so\.1\]' <<<"$dynamic" || fail "the SONAME of $library is not libvelk_xml.so.1"
+        expect_no_search_path "$library"
+        expect_no_debug_sections "$library"
+    done
+    local names
+    names="$(run "$READELF" --dyn-syms -W "$1/libvelk_xml.so" | awk '$7 != "UND" { print $8 }' |
+        grep -E '^(velk_)?xml(Free|ParseFile|AddChild|LastError)@' | LC_ALL=C sort)"
+    expect_equal "libvelk_xml.so's names of the four" "$names" "velk_xmlAddChild@@VELK_XML_1.1
+velk_xmlFree@@VELK_XML_1.1
+velk_xmlLastError@@VELK_XML_1.1
+velk_xmlParseFile@@VELK_XML_1.1"
 }
 
 expect_tool_works() { # tool libdir [NAME=value...]
@@ -252,6 +266,31 @@ files_mode() {
     fi
 }
 
+# msvc_caller.c compiled by clang in cl mode for the MSVC target of ARCH,
+# with no C runtime and no header but the packaged ones (/X), declarations
+# missing being errors; linked by lld-link with the packaged VELK_XML.lib and
+# import libraries of the system functions it calls, made as lib /def: makes
+# them; run under Wine beside the packaged DLL.
+msvc_caller() { # package arch
+    local package="$1" arch="$2" target machine kill_at=() lib
+    if [ "$arch" = x86 ]; then
+        target=i686-pc-windows-msvc machine=i386 kill_at=(-k)
+    else
+        target=x86_64-pc-windows-msvc machine=i386:x86-64
+    fi
+    printf '%s\n' 'LIBRARY kernel32.dll' EXPORTS GetStdHandle@4 WriteFile@20 ExitProcess@4 >kernel32.def
+    printf '%s\n' 'LIBRARY oleaut32.dll' EXPORTS SysAllocStringByteLen@8 SysFreeString@4 SysStringByteLen@4 >oleaut32.def
+    for lib in kernel32 oleaut32; do
+        [ "$arch" = x86 ] || sed -i 's/@[0-9]*$//' $lib.def
+        run "$LLVM_DLLTOOL" -m $machine "${kill_at[@]}" -d $lib.def -l $lib.lib >/dev/null
+    done
+    run "$CLANG" --driver-mode=cl --target=$target /nologo /X /GS- /Od /Zl /W4 /WX -Werror=implicit-function-declaration \
+        "-I$package/include" /c /Fomsvc_caller.obj -- "$SOURCE_DIR/tests/package/msvc_caller.c" >/dev/null
+    run "$LLD_LINK" /nologo /entry:start /subsystem:console /nodefaultlib msvc_caller.obj \
+        "$package/$arch/VELK_XML.lib" kernel32.lib oleaut32.lib "/out:$package/$arch/msvc_caller.exe" >/dev/null
+    expect_equal "the MSVC-built caller" "$(run "${emulator[@]}" "$package/$arch/msvc_caller.exe")" "msvc caller: ok"
+}
+
 zip_mode() {
     run "$CPACK" --config "$BUILD_DIR/CPackConfig.cmake" -B "$work/cpack" >/dev/null
     local name="VELK_XML-$VERSION-windows" arch="$ARCH"
@@ -262,8 +301,8 @@ zip_mode() {
         printf '%s\n' "$name/CHANGELOG.md" "$name/LICENSE.txt" "$name/README.txt" "$name/include/velk_xml_version.h"
         local a
         for a in "$arch" $([ -n "${X64_BUILD:-}" ] && [ -f "$X64_BUILD/bin/VELK_XML.dll" ] && echo x64); do
-            printf '%s\n' "$name/$a/VELK_XML.def" "$name/$a/VELK_XML.dll" "$name/$a/VELK_XML.dll.a" "$name/$a/velkxml.exe" \
-                "$name/$a/libvelk_check.a"
+            printf '%s\n' "$name/$a/VELK_XML.def" "$name/$a/VELK_XML.dll" "$name/$a/VELK_XML.dll.a" "$name/$a/VELK_XML.lib" \
+                "$name/$a/velkxml.exe" "$name/$a/libvelk_check.a"
         done
         (cd "$SOURCE_DIR/api" && for h in *.h *.hpp; do printf '%s\n' "$name/include/$h"; done)
     } | LC_ALL=C sort)"
@@ -277,6 +316,7 @@ zip_mode() {
             "$package/$arch/VELK_XML.dll.a" -loleaut32 -o "$package/$arch/velk_$example.exe" >/dev/null
     done
     run_examples "$package/$arch/velk_demo.exe" "$package/$arch/velk_xml_demo.exe"
+    msvc_caller "$package" "$arch"
     expect_equal "the packaged tool's check" "$(run "${emulator[@]}" "$package/$arch/velkxml.exe" check catalog.xml)" \
         "catalog.xml: ok"
     # The tool's standard output takes the bytes as they are: the library's

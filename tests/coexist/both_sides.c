@@ -1,8 +1,10 @@
 /*
- * A program linked to this library first and to a shared library that uses
- * libxml2 second, so the loader searches this library before libxml2 for
- * every name, libxml2's own references included. libxml2 works before and
- * after this library's calls, and both give their right answers.
+ * A program that calls both libraries, each from its own source file: with
+ * both linked into it (in either order), or with this library linked first
+ * and libxml2 inside a shared library linked second. The linker and the
+ * loader search one library before the other for the names both define;
+ * each library's references must still reach its own. libxml2 works before
+ * and after this library's calls, and both give their right answers.
  */
 #include <stdio.h>
 
