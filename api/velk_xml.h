@@ -120,8 +120,10 @@
  * released first, and the texts keep room for such a message from the
  * start.
  *
- * FILE ERROR NUMBERS. The N in file messages is one of: 53 file not found,
- * 76 path not found (a folder on the way is missing), 67 too many open
+ * FILE ERROR NUMBERS. The N in file messages is one of: 53 file not found
+ * (only when the file goes between the call's look for it and its open: a
+ * missing file is told first by the call's own "not found" message, and a
+ * writer's missing folder is 76), 76 path not found (a folder on the way is missing), 67 too many open
  * files, 70 access denied, locked or in use elsewhere (a sharing
  * violation), 7 out of memory, 61 disk full, 62 the file ends before the
  * data it announces, 64 a bad file name (empty, holding "*", "?" or a NUL
@@ -148,7 +150,9 @@
  * holding a NUL byte (possible in a counted string), is refused: it exists
  * for no call, no call removes it, and every open refuses it (number 64);
  * up to release 1.0.0 it was cut after 255 bytes, or at the NUL, and named
- * another file. Whether a file
+ * another file. The message names it as given, NUL included: the plain
+ * and b faces' last-error text holds it whole, while the z faces' (a C
+ * text) ends at the NUL, before the file error number. Whether a file
  * "exists" is a directory search for the name that matches a regular file:
  * folders do not count, nor (on Windows) hidden or system files; a name
  * with "*" or "?" is a pattern for that search, while every open refuses it
@@ -175,16 +179,22 @@
  * leaves FILE as it was. A replaced file's other names (hard links) keep
  * the old bytes, and a symbolic link under the name FILE is replaced by the
  * new file, not followed. On Linux a replacement keeps the replaced file's
- * permission bits, and its owner and group where the process may set them;
- * on Windows the new file has its folder's inherited permissions. The
+ * permission bits but setuid and setgid, which it drops (a replaced 6755
+ * file is 0755 after), and its owner and group where the process may set
+ * them; a new file (no file of that name before) has the mode 0666 less the
+ * process's umask. On Windows the new file has its folder's inherited
+ * permissions. The
  * files are not synced to the disk: a power loss may still lose what the
  * system had not written. A process killed while it writes leaves its
  * private file behind. On Windows, where a path has at most 259 bytes, the
  * private name can be up to 16 bytes longer than FILE's last part: a FILE
  * with a short last part within 16 bytes of that limit cannot be written.
  *
- * TEXT is bytes: no character encoding is interpreted, no byte-order mark
- * is added or removed. Line breaks that the library writes are CR LF.
+ * TEXT is bytes: no character encoding is interpreted, and no writer adds a
+ * byte-order mark. The parser skips every byte before the first "<", a
+ * UTF-8 byte-order mark (EF BB BF) among them, so a tree parsed from text
+ * that begins with one is written back without it. Line breaks that the
+ * library writes are CR LF.
  *
  * BLANKS are different bytes in three places:
  *   - where names, tags and keys lose their leading and trailing blanks
@@ -953,7 +963,13 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  *   "(L:C) Too many end tags found. Last was /TAG"
  *   "(L:C) Nesting error. Expecing end tag=OPEN, but found TAG"
  *   "(L:C) Out of memory"
- * (The words are exact, "send" and "Expecing" included.) Returns 0 WITHOUT
+ * (The words are exact, "send" and "Expecing" included.) The place is the
+ * byte at which the parser stopped: the one the message is about, and for
+ * "Too many end tags" and "Nesting error" the ">" that closes the end tag
+ * ("<a></b>" gives "(1:6) Nesting error. Expecing end tag=a, but found b").
+ * "Invalid character found in attribute name: X" is for a quote, "<" or "="
+ * where an attribute name would begin ("<a ='1'>"); its "(2)" twin for a
+ * quote or "<" that ends a name ("<a b<c>"). Returns 0 WITHOUT
  * A MESSAGE, leaving the text as it was, when no node was completed (for
  * example "abc<" or "<a").
  *
@@ -963,9 +979,12 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  * becomes a text node, even an empty one or one of white space only, with
  * the five entities undone; nothing is trimmed. Start tags: "<a b='1'>"
  * (either quote; the other quote, "<", ">" and blanks are plain bytes in a
- * value), "<a />" and "<a/>" are closed elements; an attribute name without
- * a value is dropped when it is the last thing in its tag ("<a b>") and an
- * error elsewhere. Repeated attributes are all kept, in order. Attribute
+ * value), "<a />" and "<a/>" are closed elements. An attribute name
+ * without a value is dropped when ">" follows it at once ("<a b>", and
+ * "<?p b?>" in an instruction); before a blank or "/>" it is an error
+ * ("<a b >" and "<a b />" give "(1:5) No value specified for attribute
+ * 'b'"), and in "<a b/>" the "/" is read as part of the name, which is
+ * dropped, so that the element stays open. Repeated attributes are all kept, in order. Attribute
  * names and values have the entities undone; tag names and comments are
  * kept as written. "<!-- ... -->" is a comment, "<?t ...?>" an instruction
  * (tag "?t"). No validation, no other entities, no encoding. There is no
@@ -977,15 +996,17 @@ VELK_API velk_bstr VELK_CALL ll_xmlUnClean(velk_bstr text);
  *     A "<", "=" or quote in that name fails earlier, with
  *     "(L:C) Invalid character found in tag name". Outside every element the
  *     section is kept as an element that holds the rest of the document.
- *   - A bare document type declaration, a name alone ("<!DOCTYPE html>"),
- *     becomes an open element named "!DOCTYPE" (the name is dropped, as an
- *     attribute name without a value is) that everything after it nests in;
- *     the writers give it back as "<!DOCTYPE>...</!DOCTYPE>" (see
- *     xmlTreeToString). One with an identifier or an internal subset fails:
- *     "<!DOCTYPE html PUBLIC ...>" at the start of the text gives "(1:15)
- *     Attribute invalid character before attribute value. Attrib=html
- *     currentChar=80" (the "P"), and "<!DOCTYPE r [...]>" the same message
- *     for the "[" (currentChar=91).
+ *   - A document type declaration whose name ">" follows at once
+ *     ("<!DOCTYPE html>") becomes an open element named "!DOCTYPE" (the name
+ *     is dropped, as an attribute name without a value is) that everything
+ *     after it nests in; the writers give it back as
+ *     "<!DOCTYPE>...</!DOCTYPE>" (see xmlTreeToString). With a blank before
+ *     the ">" it fails ("<!DOCTYPE html >" gives "(1:15) No value specified
+ *     for attribute 'html'"). One with an identifier or an internal subset
+ *     fails: "<!DOCTYPE html PUBLIC ...>" at the start of the text gives
+ *     "(1:15) Attribute invalid character before attribute value.
+ *     Attrib=html currentChar=80" (the "P"), and "<!DOCTYPE r [...]>" the
+ *     same message for the "[" ("(1:12) ... Attrib=r currentChar=91").
  */
 VELK_API velk_handle VELK_CALL xmlParse(velk_bstr *text);
 VELK_API velk_handle VELK_CALL xmlzParse(const char *text);

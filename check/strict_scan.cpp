@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "check/doctype.h"
 #include "check/namespaces.h"
 #include "check/xml_chars.h"
 #include "check/xml_declaration.h"
@@ -303,17 +304,19 @@ std::size_t Scanner::cdata(std::size_t lt) {
 }
 
 std::size_t Scanner::doctype(std::size_t lt) {
-    // The one declaration the parser reads without a fault is "<!DOCTYPE
-    // name>": an element named "!DOCTYPE" that holds the rest.
-    std::size_t k = chars::skip_spaces(s_, lt + 9);
-    const std::size_t name = k;
-    k = lex::run_end<lex::AttribNameStops>(s_.data(), k, n_);
-    const std::size_t after = chars::skip_spaces(s_, k);
-    const bool bare = k > name && after < n_ && s_[after] == '>';
+    std::string fault;
+    const std::size_t end = doctype_end(s_, lt, &fault);
+    if (!fault.empty()) return stop(end, fault);
+    // The parser reads "<!DOCTYPE" as a tag name, then the declaration's
+    // name as an attribute's: dropped when '>' follows it at once (an element
+    // "!DOCTYPE" that holds the rest of the document), refused otherwise.
+    const std::size_t name = chars::skip_spaces(s_, lt + 9);
+    const std::size_t after = lex::run_end<lex::AttribNameStops>(s_.data(), name, n_);
     return stop(lt,
                 std::string("document type declarations are not read: the parser ") +
-                    (bare ? "takes this one for an element '!DOCTYPE' that holds the rest of the document"
-                          : "refuses this one"),
+                    (s_[after] == '>'
+                         ? "takes this one for an element '!DOCTYPE' that holds the rest of the document"
+                         : "refuses this one"),
                 true);
 }
 

@@ -30,6 +30,14 @@ struct StrictReport {
     // For each kind with more than kShown findings: "N more ..." .
     std::vector<std::string> more;
     bool clean() const { return findings.empty(); }
+    // Whether there are findings and each is one of the library's limits:
+    // well-formed as far as the scan read (it may stop at a limit). Findings
+    // beyond those shown are of the kinds shown, each kind a limit or not.
+    bool only_limits() const {
+        for (const Finding &f : findings)
+            if (!f.limit) return false;
+        return !findings.empty();
+    }
 
     static constexpr std::size_t kShown = 10;
 };

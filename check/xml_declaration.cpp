@@ -64,12 +64,37 @@ bool is_encoding_name(std::string_view name) {
     return true;
 }
 
-bool is_utf8_name(std::string_view name) {
-    if (name.size() != 5) return false;
+std::string lower_case(std::string_view name) {
     std::string lower;
     for (char c : name)
         lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return lower == "utf-8";
+    return lower;
+}
+
+bool all_digits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Encodings in which every ASCII character is its one ASCII byte: US-ASCII,
+// ISO-8859-1 to -16 and windows-1250 to -1258. A text of ASCII bytes alone
+// reads the same in them as in UTF-8.
+bool is_ascii_compatible(std::string_view name) {
+    const std::string lower = lower_case(name);
+    const std::string_view n = lower;
+    if (n == "us-ascii" || n == "ascii") return true;
+    if (n.substr(0, 9) == "iso-8859-") { // parts 1 to 16; there is no 12
+        const std::string_view part = n.substr(9);
+        if (!all_digits(part)) return false;
+        return (part.size() == 1 && part != "0") ||
+               (part.size() == 2 && part[0] == '1' && part[1] <= '6' && part != "12");
+    }
+    return n.size() == 12 && n.substr(0, 11) == "windows-125" && n[11] <= '8' && all_digits(n.substr(11));
+}
+
+bool ascii_only(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 } // namespace
@@ -130,7 +155,7 @@ std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *ob
             *fault = "standalone must be 'yes' or 'no'";
             return pair.at;
         }
-        if (place == 1 && !is_utf8_name(v)) {
+        if (place == 1 && lower_case(v) != "utf-8" && !(is_ascii_compatible(v) && ascii_only(s))) {
             *fault = "encoding " + quoted(v) +
                      " is not read: the library reads and writes the bytes as they stand, as UTF-8";
             *limit = true;

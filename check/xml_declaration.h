@@ -21,7 +21,9 @@ bool read_pseudo_attributes(std::string_view s, std::size_t from, std::size_t cl
 // first, then an encoding name and standalone yes or no, each optional, in
 // that order. Returns the index after its "?>"; on a fault, the index the
 // fault is about, with *fault set, and *limit when the declaration is sound
-// but names an encoding other than UTF-8.
+// but names an encoding other than UTF-8, unless s is ASCII alone and the
+// encoding one that writes ASCII as ASCII (US-ASCII, ISO-8859-*,
+// windows-125*): then the bytes read the same.
 std::size_t xml_declaration(std::string_view s, std::size_t at, ScanObserver *observer, std::string *fault,
                             bool *limit);
 

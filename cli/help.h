@@ -29,7 +29,13 @@ inline constexpr char kCheckHelp[] =
     "What XML allows and the library does not read as XML means it is refused with\n"
     "the reason: document type declarations, CDATA sections, character references\n"
     "('&#169;'), processing instructions whose data is not name=\"value\" pairs,\n"
-    "encodings other than UTF-8, and UTF-16.\n"
+    "encodings other than UTF-8 (but US-ASCII, ISO-8859-* and windows-125* in a\n"
+    "document of ASCII bytes alone, which read the same), and UTF-16.\n"
+    "\n"
+    "Exit status: 0 when every file is well-formed and read as it stands; 1 when one\n"
+    "is not well-formed (or cannot be read or parsed); else 3 when one holds only\n"
+    "what the library does not read (after a document type declaration or UTF-16,\n"
+    "where the check stops, the rest is not checked).\n"
     "\n"
     "--strict     the same check (the default; kept for scripts that ask for it)\n"
     "--lenient    only parse each file with the library, as the other commands do,\n"
@@ -56,7 +62,10 @@ inline constexpr char kFormatHelp[] =
     "breaks and indentation around text, so text read back from it has changed. With\n"
     "--compact, it is printed as the library writes it to files, with nothing added\n"
     "around its text, and a line end after it; the library's CR LF line ends are\n"
-    "printed as LF on Linux.\n";
+    "printed as LF on Linux.\n"
+    "\n"
+    "When the text printed is not well-formed XML (the library writes '<!DOCTYPE\n"
+    "html>' as '<!DOCTYPE>...</!DOCTYPE>'), the exit status is 3, after a warning.\n";
 
 inline constexpr char kListHelp[] =
     "usage: velkxml list show [--name NAME] FILE.lst\n"
@@ -73,7 +82,8 @@ inline constexpr char kSplitHelp[] =
     "usage: velkxml split DELIM [TEXT]\n"
     "\n"
     "Splits TEXT (or standard input) at the first byte of DELIM and prints the\n"
-    "non-empty pieces numbered from 1, one 'N<TAB>piece' a line.\n";
+    "non-empty pieces numbered from 1, one 'N<TAB>piece' a line. Standard input is\n"
+    "split as it is read: its final line end stays in the last piece.\n";
 
 inline constexpr char kFindHelp[] =
     "usage: velkxml find [--attr NAME[=VALUE]] [--depth N] [--xml] FILE TAG\n"

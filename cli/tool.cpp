@@ -30,7 +30,10 @@ using velk::check::strict_scan;
 using velk_strings::make_string;
 using velk_strings::take_string;
 
-constexpr int kOk = 0, kFailed = 1, kUsage = 2;
+// kNotRead: check and format, for well-formed XML that the library reads
+// otherwise than XML means it (check), or text shown that is not well-formed
+// XML (format).
+constexpr int kOk = 0, kFailed = 1, kUsage = 2, kNotRead = 3;
 
 // The indented form puts the white space between tags on lines of its own;
 // for reading, those lines are left out.
@@ -97,9 +100,9 @@ class Tool {
     int finish(int status);
     void flush_out();
 
-    bool checked(const std::string &file);
+    int checked(const std::string &file);
     bool parsed(const std::string &file);
-    bool load_shown(Document &doc, const std::string &file);
+    bool load_shown(Document &doc, const std::string &file, bool *warned = nullptr);
     bool load_list_from_stdin(velk_handle &list, std::string &error);
 
     int check(const std::vector<std::string> &args);
@@ -214,22 +217,23 @@ int Tool::run(const std::vector<std::string> &args) {
     return finish(status);
 }
 
-// Whether the file is well-formed XML that the library reads as XML means
-// it: the strict scan first, then the library's parse, which must then
-// succeed (a failure is told all the same). Each failure is reported.
-bool Tool::checked(const std::string &file) {
+// The check of one file, each finding reported: kOk when it is well-formed
+// XML that the library reads as XML means it (the strict scan finds nothing
+// and the library's parse, which must then succeed, does); kNotRead when
+// every finding is one of the library's limits; kFailed otherwise.
+int Tool::checked(const std::string &file) {
     Document doc(io_.in);
     if (!doc.read(file)) {
         report(doc.failure());
-        return false;
+        return kFailed;
     }
-    const std::vector<std::string> findings = finding_lines(file, doc.bytes(), strict_scan(doc.bytes()));
-    for (const std::string &line : findings)
+    const StrictReport found = strict_scan(doc.bytes());
+    for (const std::string &line : finding_lines(file, doc.bytes(), found))
         report(line);
-    if (!findings.empty()) return false;
-    if (doc.parse(file)) return true;
+    if (!found.clean()) return found.only_limits() ? kNotRead : kFailed;
+    if (doc.parse(file)) return kOk;
     report(doc.failure());
-    return false;
+    return kFailed;
 }
 
 // Whether the library parses the file; its failure is reported.
@@ -249,22 +253,25 @@ int Tool::check(const std::vector<std::string> &args) {
     const bool lenient = a.has("--lenient"), quiet = a.has("-q") || a.has("--quiet");
     int status = kOk;
     for (const std::string &file : a.operands) {
-        if (!(lenient ? parsed(file) : checked(file)))
-            status = kFailed;
-        else if (!quiet)
+        const int checks = lenient ? (parsed(file) ? kOk : kFailed) : checked(file);
+        if (checks == kOk && !quiet)
             out(file + ": ok" + (lenient ? " (the library parses it; well-formedness not checked)" : "") +
                 "\n");
+        // A file that is not well-formed outweighs one the library does not read.
+        if (checks == kFailed || (checks == kNotRead && status == kOk)) status = checks;
     }
     return status;
 }
 
 // Loads a document for a command that shows what the library reads, and
 // warns once on standard error when the text is not well-formed XML or
-// beyond the library's limits. False on failure, with doc.failure() set.
-bool Tool::load_shown(Document &doc, const std::string &file) {
+// beyond the library's limits (then *warned, when given). False on failure,
+// with doc.failure() set.
+bool Tool::load_shown(Document &doc, const std::string &file, bool *warned) {
     if (!doc.load(file, true)) return false;
     const std::string warning = warning_line(file, doc.bytes(), strict_scan(doc.bytes()));
     if (!warning.empty()) report("velkxml: warning: " + warning);
+    if (warned) *warned = !warning.empty();
     return true;
 }
 
@@ -273,23 +280,29 @@ int Tool::format(const std::vector<std::string> &args) {
     if (int done = answered(a, "format", kFormatHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 1)
         return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
-    bool compact = a.has("--compact");
+    bool compact = a.has("--compact"), warned = false;
     Document doc(io_.in);
-    if (!load_shown(doc, a.operands[0])) return failure(doc.failure());
+    if (!load_shown(doc, a.operands[0], &warned)) return failure(doc.failure());
     // Every document the parser makes has markup to write; no text means
     // that the library could not make it.
     velk_bstr written = xmlTreeToString(doc.root(), compact ? 0 : 1);
     if (!written)
         return failure(a.operands[0] + ": cannot make the document's " + (compact ? "compact" : "indented") +
                        " text: it would pass 4 GiB or the memory at hand");
-    const std::string text = take_string(written);
+    std::string text = take_string(written);
     if (compact) {
         out(text, true);
         out("\n");
     } else {
-        out(without_blank_lines(text), true);
+        text = without_blank_lines(text);
+        out(text, true);
     }
-    return kOk;
+    // Text shown that is not well-formed XML (such as the element that the
+    // library makes of "<!DOCTYPE html>") is told, once, and exits 3.
+    const StrictReport shown = strict_scan(text);
+    if (shown.clean() || shown.only_limits()) return kOk;
+    if (!warned) report("velkxml: warning: " + a.operands[0] + ": the text shown is not well-formed XML");
+    return kNotRead;
 }
 
 // Loads a list file given on standard input. The library loads list files by

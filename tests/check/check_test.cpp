@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "check/strict_scan.h"
+#include "velk_xml.h"
 
 namespace {
 
@@ -78,13 +79,19 @@ TEST(CheckDeclaration, VersionEncodingStandaloneInOrder) {
     expect_clean("<?xml version='1.0'?><r/>");
     expect_clean("<?xml version=\"1.1\" encoding='UTF-8' standalone='yes'?><r/>");
     expect_clean("\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?><r/>");
+    // ASCII alone reads the same in the encodings that write ASCII as ASCII.
+    for (const char *name : {"US-ASCII", "ISO-8859-1", "iso-8859-15", "windows-1252", "Windows-1250"})
+        expect_clean("<?xml version='1.0' encoding='" + std::string(name) + "'?><r>cafe</r>");
     const Case cases[] = {
         {"<?xml encoding='UTF-8'?><r/>", 6, "must begin with its version", false},
         {"<?xml version='2.0'?><r/>", 6, "version '2.0' is not 1.x", false},
         {"<?xml version='1.0' standalone='yes' encoding='UTF-8'?><r/>", 37, "in that order", false},
         {"<?xml version='1.0' encoding='8bit'?><r/>", 20, "encoding '8bit' is not an encoding name", false},
         {"<?xml version='1.0' standalone='maybe'?><r/>", 20, "standalone must be 'yes' or 'no'", false},
-        {"<?xml version='1.0' encoding='ISO-8859-1'?><r/>", 20, "is not read", true},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?><r>caf\xE9</r>", 20, "is not read", true},
+        {"<?xml version='1.0' encoding='iso-8859-12'?><r/>", 20, "is not read", true},
+        {"<?xml version='1.0' encoding='windows-1259'?><r/>", 20, "is not read", true},
+        {"<?xml version='1.0' encoding='Shift_JIS'?><r/>", 20, "is not read", true},
         {"<?xml version='1.0'", 0, "the input ends inside the XML declaration", false},
         {"<r/><?xml version='1.0'?>", 4, "not at the very start", false},
     };
@@ -125,6 +132,40 @@ TEST(CheckStops, EachUnreadableTextEndsTheScan) {
     EXPECT_EQ(utf16.findings[0].offset, 0u);
     EXPECT_EQ(utf16.findings[0].text,
               "UTF-16 is not read: the parser reads single bytes, and refuses this text");
+}
+
+// A document type declaration ends the scan: a fault when it is not one as
+// XML writes it, else a limit that says what the parser does with it, which
+// the parser is asked here.
+TEST(CheckDoctype, FormAndWhatTheParserDoes) {
+    const Case faults[] = {
+        {"<!DOCTYPE><r/>", 9, "a blank must follow '<!DOCTYPE'", false},
+        {"<!DOCTYPE 1r><r/>", 10, "names no XML name", false},
+        {"<!DOCTYPE r SYSTEM><r/>", 12, "'SYSTEM' must be followed by a quoted identifier", false},
+        {"<!DOCTYPE r PUBLIC 'p'><r/>", 12, "'PUBLIC' must be followed by two quoted identifiers", false},
+        {"<!DOCTYPE r [<!ENTITY e ']'><r/>", 12, "the input ends inside the internal subset", false},
+        {"<!DOCTYPE r x><r/>", 12, "does not end with '>' here", false},
+    };
+    for (const Case &c : faults)
+        expect_first(c);
+    for (const char *form :
+         {"<!DOCTYPE r><r/>", "<!DOCTYPE  r><r/>", "<!DOCTYPE\nr><r/>", "<!DOCTYPE r ><r/>",
+          "<!DOCTYPE r\n><r/>", "<!DOCTYPE r SYSTEM 'r.dtd'><r/>", "<!DOCTYPE r PUBLIC '-//p' \"r.dtd\"><r/>",
+          "<!DOCTYPE r [<!ENTITY e ']'><!-- ] --><?p ]?>]><r/>", "<!DOCTYPE r[]><r/>"}) {
+        SCOPED_TRACE(form);
+        const StrictReport report = strict_scan(form);
+        ASSERT_EQ(report.findings.size(), 1u);
+        const std::string &says = report.findings[0].text;
+        EXPECT_TRUE(report.findings[0].limit) << says;
+        const bool element = says.find("takes this one for an element '!DOCTYPE'") != std::string::npos;
+        EXPECT_TRUE(element || says.find("the parser refuses this one") != std::string::npos) << says;
+        const velk_handle doc = xmlzParse(form);
+        EXPECT_EQ(doc != 0, element) << says << "; the parser: " << (doc ? "a document" : xmlzLastError());
+        if (doc) {
+            EXPECT_STREQ(xmlzGetTag(doc), "!DOCTYPE");
+            xmlFree(doc);
+        }
+    }
 }
 
 TEST(CheckStops, ReadingGoesOnPastWhatTheParserReadsOtherwise) {

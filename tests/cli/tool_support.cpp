@@ -70,7 +70,10 @@ void write_fixtures() {
     // limits, one file each.
     write_file("doctype.xml", "<!DOCTYPE r [<!ENTITY e 'x'>]><r/>");
     write_file("cdata.xml", "<r><![CDATA[<x>]]></r>");
-    write_file("latin1.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><r/>");
+    write_file("latin1.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><r>caf\xE9</r>");
+    write_file("ascii_1252.xml", "<?xml version='1.0' encoding='windows-1252'?><r>cafe</r>");
+    write_file("html.xml", "<!DOCTYPE html><html/>");
+    write_file("line.txt", "red,green\n");
     write_file("pi.xml", "<?xml-stylesheet href?><r/>");
     write_file("early_comment.xml", "<r><!-->--></r>");
     write_file("slash.xml", "<r><b/ ></r>");

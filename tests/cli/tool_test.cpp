@@ -158,12 +158,12 @@ value.xml:1:6: the input ends inside this attribute value
             ": character references are not read: the parser keeps '&#65;' as literal text (and writes it "
             "back as '&amp;#65;')\n";
     const Case runs[] = {
-        Case({"check", "--strict", "-"}, 1)
+        Case({"check", "--strict", "-"}, 3)
             .in("references.xml")
             .out("")
             .err(references + "-: 2 more character references\n"),
         // UTF-16 is refused by the scan, first, and never reaches the parser.
-        Case({"check", "utf16.xml"}, 1)
+        Case({"check", "utf16.xml"}, 3)
             .out("")
             .err("utf16.xml:1:1: UTF-16 is not read: the parser reads single bytes, and refuses this text\n"),
         Case({"check", "--strict", "cut.xml"}, 1)
@@ -173,6 +173,13 @@ value.xml:1:6: the input ends inside this attribute value
         Case({"check", "--strict", "attributes.xml"}, 1)
             .out("")
             .err("attributes.xml:1:164: attribute 'a5' given again on element 'r'\n"),
+        // The exit status: 3 for well-formed XML that the library does not
+        // read (limits alone), 1 when any file is not well-formed, whatever
+        // their order; ASCII declared as windows-1252 is read as it stands.
+        Case({"check", "-q", "doctype.xml", "cdata.xml", "latin1.xml", "html.xml"}, 3),
+        Case({"check", "-q", "doctype.xml", "mismatch.xml"}, 1),
+        Case({"check", "-q", "mismatch.xml", "doctype.xml"}, 1),
+        Case({"check", "ascii_1252.xml", "clean.xml"}, 0).out("ascii_1252.xml: ok\nclean.xml: ok\n").err(""),
     };
     for (const Case &r : runs)
         r.check();
@@ -205,9 +212,18 @@ TEST_F(Tool, WarningsBeforeWhatTheLibraryReads) {
     // before any limit.
     const std::string not_well_formed = R"( \(not well-formed XML; shown as the library reads it\)\n)";
     const Case runs[] = {
-        Case({"format", "--compact", "limits.xml"}, 0)
+        // format exits 3 when the text it shows is not well-formed XML.
+        Case({"format", "--compact", "limits.xml"}, 3)
             .out("<r>&amp;#65;<a x=\"1\" x=\"2\">v</a></r>\n")
             .err_match("velkxml: warning: limits.xml:1:18: [^\n]+" + not_well_formed),
+        Case({"format", "--compact", "html.xml"}, 3)
+            .out("<!DOCTYPE><html /></!DOCTYPE>\n")
+            .err_match(
+                R"(velkxml: warning: html.xml:1:1: [^\n]+ \(beyond the library's limits; shown as the library reads it\)\n)"),
+        Case({"format", "--compact", "references.xml"}, 0)
+            .err_match(
+                R"(velkxml: warning: references.xml:1:4: [^\n]+ \(beyond the library's limits; shown as the library reads it\)\n)"),
+        Case({"get", "html.xml", "html"}, 0).out("\n"),
         Case({"find", "references.xml", "r"}, 0)
             .out("/r\t" + tool_test::file_bytes("references.xml").substr(3, 60) + "\n")
             .err_match(
@@ -267,6 +283,8 @@ TEST_F(Tool, Split) {
     const Case runs[] = {
         Case({"split", ",", "a,b,,c"}, 0).out("1\ta\n2\tb\n3\tc\n"),
         Case({"split", ";"}, 0).in("pieces.txt").out("1\tnorth\n2\tsouth\n3\teast\n"),
+        // Standard input's final line end stays in the last piece.
+        Case({"split", ","}, 0).in("line.txt").out("1\tred\n2\tgreen\n\n"),
         Case({"split"}, 2).contains("no DELIM given"),
         Case({"split", "--max", "2", ",", "a,b"}, 2).contains("unknown option '--max'"),
         Case({"split", ",", "-1,-2"}, 0).out("1\t-1\n2\t-2\n"),
