@@ -290,6 +290,29 @@ static inline int velk_remove(velk_handle handle) {
 }
 
 /*
+ * velk_remove_attrib: takes the first attribute named name off element (or
+ * instruction) node and releases it, with its name and value. Returns
+ * VELK_SUCCESS, or VELK_FAILURE with nothing changed for node 0, a null or
+ * empty name, and a node without such an attribute. Its cost: the walk of
+ * the node's attributes up to that one.
+ */
+static inline int velk_remove_attrib(velk_handle handle, const char *name) {
+    XmlNode *node = VELK_EDIT_NODE(handle);
+    const XmlAttrib **link;
+    XmlAttrib *found;
+    if (!node || !name || !*name) return VELK_FAILURE;
+    for (link = &node->attribs; *link; link = (const XmlAttrib **)&(*link)->next)
+        if ((*link)->name && strcmp((*link)->name, name) == 0) break;
+    if (!*link) return VELK_FAILURE;
+    found = (XmlAttrib *)*link;
+    *link = found->next;
+    FreeMem((void *)found->name);
+    FreeMem((void *)found->value);
+    FreeMem(found);
+    return VELK_SUCCESS;
+}
+
+/*
  * VelkAppender: appends many children to one parent, each in constant time.
  * velk_appender_start walks the parent's children and subtree once; each
  * velk_append then adds an element (tag, and text when not empty) as the

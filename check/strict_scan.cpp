@@ -21,6 +21,7 @@ enum Kind {
     kChar,
     kReference,
     kCharReference,
+    kEntityReference,
     kCdata,
     kLtInValue,
     kCdataEnd,
@@ -36,6 +37,7 @@ constexpr std::array<const char *, kKinds> kPlural = {
     "characters that XML does not allow",
     "faulty references",
     "character references",
+    "references to entities of the set-aside declaration",
     "CDATA sections",
     "'<' in attribute values",
     "']]>' in text",
@@ -70,7 +72,8 @@ constexpr std::array<ByteClass, 256> kClasses = make_classes();
 
 class Scanner {
   public:
-    Scanner(std::string_view text, ScanObserver *observer) : s_(text), n_(text.size()), observer_(observer) {}
+    Scanner(std::string_view text, ScanObserver *observer, ScanContext context)
+        : s_(text), n_(text.size()), observer_(observer), context_(context) {}
     StrictReport run();
 
   private:
@@ -110,6 +113,7 @@ class Scanner {
     std::string_view s_;
     std::size_t n_;
     ScanObserver *observer_;
+    ScanContext context_;
     bool stopped_ = false;
     bool root_seen_ = false;
     std::vector<Open> open_;         // elements open here, outermost first
@@ -185,6 +189,13 @@ std::size_t Scanner::reference(std::size_t amp) {
     if (lex::entity(s_.substr(amp + 1), &length) && length == name.size() + 1) return k + 1;
     if (!chars::is_name(name))
         add(kReference, amp, "'&' that begins no reference (XML writes it '&amp;')");
+    else if (context_.doctype_set_aside)
+        add(kEntityReference, amp,
+            "entity " + quoted(name) +
+                " is not read: the document type declaration that may declare it is set aside (the parser "
+                "keeps " +
+                quoted("&" + std::string(name) + ";") + " as literal text)",
+            true);
     else
         add(kReference, amp,
             "entity " + quoted(name) +
@@ -501,8 +512,8 @@ StrictReport Scanner::run() {
 
 } // namespace
 
-StrictReport strict_scan(std::string_view text, ScanObserver *observer) {
-    return Scanner(text, observer).run();
+StrictReport strict_scan(std::string_view text, ScanObserver *observer, ScanContext context) {
+    return Scanner(text, observer, context).run();
 }
 
 } // namespace velk::check

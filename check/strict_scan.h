@@ -63,6 +63,14 @@ class ScanObserver {
     virtual void instruction(std::string_view target) = 0;
 };
 
-StrictReport strict_scan(std::string_view text, ScanObserver *observer = nullptr);
+// What the scan is told of the text beyond its bytes.
+struct ScanContext {
+    // A document type declaration was taken out of the text before the scan
+    // (the tool sets it aside): a reference to an entity other than the five
+    // may be to one it declares, and is told as not read, not as a fault.
+    bool doctype_set_aside = false;
+};
+
+StrictReport strict_scan(std::string_view text, ScanObserver *observer = nullptr, ScanContext context = {});
 
 } // namespace velk::check

@@ -25,8 +25,41 @@ std::string last_parse_error(const std::string &no_text) {
 } // namespace
 
 bool Document::fail(const std::string &file, const std::string &message) {
-    failure_ = has_bytes_ ? located_message(file, bytes_, message) : file + ": " + message;
+    failure_ = file + ": " + message;
+    long line, column;
+    std::string rest;
+    std::size_t offset;
+    if (has_bytes_ && split_positioned(message, line, column, rest) &&
+        library_offset(bytes_, line, column, offset))
+        failure_ = placed_message(file, editor_positions(file_text(), {doctype_.in_file(offset)})[0], rest);
     return false;
+}
+
+std::string Document::file_text() const {
+    if (!doctype_.found()) return bytes_;
+    std::string text = bytes_;
+    text.insert(doctype_.at, doctype_.bytes);
+    return text;
+}
+
+velk::check::StrictReport Document::scan(bool tell_doctype) const {
+    using velk::check::Finding;
+    velk::check::StrictReport found = velk::check::strict_scan(bytes_, nullptr, {doctype_.found()});
+    if (!doctype_.found()) return found;
+    for (Finding &f : found.findings)
+        if (f.placed) f.offset = doctype_.in_file(f.offset);
+    if (tell_doctype) {
+        // Before the first finding that comes later in the file (findings
+        // are in order of their offsets, an unplaced one last).
+        auto at = found.findings.begin();
+        while (at != found.findings.end() && at->placed && at->offset < doctype_.declaration_at)
+            ++at;
+        found.findings.insert(at,
+                              Finding{doctype_.declaration_at, true, true,
+                                      "document type declaration set aside: the library does not read its "
+                                      "declarations; the rest of the document is checked without it"});
+    }
+    return found;
 }
 
 void Document::drop_bytes() {
@@ -41,17 +74,20 @@ bool Document::read(const std::string &file) {
         if (!read_all(in_, bytes_, error)) return fail(file, "cannot read standard input: " + error);
         has_bytes_ = true;
         if (bytes_.empty()) return fail(file, "standard input is empty");
-        return true;
+    } else {
+        if (is_folder(file)) return fail(file, "is a folder, not a file");
+        if (!read_file(file, bytes_, error)) return fail(file, "cannot read: " + error);
+        has_bytes_ = true;
     }
-    if (is_folder(file)) return fail(file, "is a folder, not a file");
-    if (!read_file(file, bytes_, error)) return fail(file, "cannot read: " + error);
-    has_bytes_ = true;
+    doctype_ = set_doctype_aside(bytes_);
     return true;
 }
 
 bool Document::parse(const std::string &file) {
     const std::string no_text = set_no_text_message();
-    if (file == kStdinName) {
+    // Standard input, and a file whose declaration was set aside, are parsed
+    // from the text at hand.
+    if (file == kStdinName || doctype_.found()) {
         velk_bstr text = velk_strings::make_string(bytes_);
         root_ = xmlParse(&text);
         velk_strings::free_string(text);
@@ -63,7 +99,10 @@ bool Document::parse(const std::string &file) {
     // Without the text at hand, it is read again only to place the library's
     // position.
     std::string error;
-    if (!has_bytes_) has_bytes_ = !message.empty() && message[0] == '(' && read_file(file, bytes_, error);
+    if (!has_bytes_) {
+        has_bytes_ = !message.empty() && message[0] == '(' && read_file(file, bytes_, error);
+        if (has_bytes_) doctype_ = set_doctype_aside(bytes_);
+    }
     return fail(file, message);
 }
 
@@ -74,8 +113,12 @@ bool Document::load(const std::string &file, bool keep_bytes) {
         std::string error;
         if (is_folder(file)) return fail(file, "is a folder, not a file");
         if (!readable_or_missing(file, error)) return fail(file, "cannot read: " + error);
+        // A missing file is told by the library's own message, in parse().
+        if (read_file(file, bytes_, error)) {
+            has_bytes_ = true;
+            doctype_ = set_doctype_aside(bytes_);
+        }
         if (!parse(file)) return false;
-        if (keep_bytes && !read(file)) return false;
     }
     if (!keep_bytes) drop_bytes();
     return true;

@@ -1,11 +1,15 @@
 // An XML document read for a command: a file through the library's own file
 // reader, or standard input ("-") through its parser, with failures told as
-// editors place them.
+// editors place them. A document type declaration is set aside first
+// (doctype_aside.h), and the rest is handed to the parser; places in
+// messages are the file's all the same.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "check/strict_scan.h"
+#include "doctype_aside.h"
 #include "velk_xml.h"
 
 namespace velkxml {
@@ -32,9 +36,19 @@ class Document {
     bool parse(const std::string &file);
 
     velk_handle root() const { return root_; }
-    // The text: what read() took, what load() parsed when asked to keep it,
-    // and after a failure that names a place in it.
+    // The text handed to the parser: what read() took, what load() parsed
+    // when asked to keep it, and after a failure that names a place in it;
+    // without the document type declaration set aside.
     const std::string &bytes() const { return bytes_; }
+    // The declaration set aside, if any.
+    const SetAside &doctype() const { return doctype_; }
+    // The file's text, the declaration in its place.
+    std::string file_text() const;
+    // The well-formedness check of bytes(), its offsets the file's. With a
+    // declaration set aside, references to entities it may declare are
+    // limits, and with tell_doctype one more limit tells that it was set
+    // aside.
+    velk::check::StrictReport scan(bool tell_doctype) const;
     const std::string &failure() const { return failure_; }
 
   private:
@@ -44,6 +58,7 @@ class Document {
     velk_handle root_ = 0;
     std::string bytes_;
     bool has_bytes_ = false;
+    SetAside doctype_;
     std::string failure_;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,12 @@
 #include "check/strict_scan.h"
 #include "document.h"
 #include "help.h"
+#include "pretty_print.h"
 #include "query.h"
 #include "scan_report.h"
 #include "temp_file.h"
 #include "text_io.h"
+#include "tool_class.h"
 #include "velk_strings.h"
 #include "velk_xml.h"
 
@@ -29,11 +32,6 @@ namespace {
 using velk::check::strict_scan;
 using velk_strings::make_string;
 using velk_strings::take_string;
-
-// kNotRead: check and format, for well-formed XML that the library reads
-// otherwise than XML means it (check), or text shown that is not well-formed
-// XML (format).
-constexpr int kOk = 0, kFailed = 1, kUsage = 2, kNotRead = 3;
 
 // The indented form puts the white space between tags on lines of its own;
 // for reading, those lines are left out.
@@ -71,56 +69,67 @@ bool load_list(const std::string &file, velk_handle &list, std::string &error) {
     return false;
 }
 
-// One run of the tool over its streams. Standard output is written only
-// through out(), which keeps the first failure of a write; run() reports it.
-class Tool {
-  public:
-    explicit Tool(const Streams &io) : io_(io) {}
-    int run(const std::vector<std::string> &args);
+} // namespace
 
-  private:
-    using Run = int (Tool::*)(const std::vector<std::string> &);
-    struct Command {
-        const char *synopsis; // its first word names it
-        const char *summary;
-        Run run; // null for a line of help of the command before
-    };
-    static const Command kCommands[];
+// The library's text of the whole document (xmlTreeToString), with the
+// document type declaration set aside put back after the top-level
+// comments and instructions that came before it. "" when the library cannot
+// make the text.
+std::string library_text(const Document &doc, int indent) {
+    velk_bstr whole = xmlTreeToString(doc.root(), indent);
+    if (!whole) return "";
+    std::string text = take_string(whole);
+    const SetAside &doctype = doc.doctype();
+    if (!doctype.found()) return text;
+    // The text from the first node after those on is a tail of the whole.
+    velk_handle next = doc.root();
+    for (int markup = 0; next && markup < doctype.markup_before; next = xmlNextSibling(next))
+        markup += xmlNodeType(next) != VELK_NODE_TEXT;
+    std::size_t tail = 0;
+    if (next) {
+        velk_bstr rest = xmlTreeToString(next, indent);
+        if (!rest) return "";
+        tail = SysStringByteLen(rest);
+        SysFreeString(rest);
+    }
+    text.insert(text.size() - tail, doctype.bytes);
+    return text;
+}
 
-    // Bytes to standard output as they are; as_lines turns each CR LF into
-    // the platform's line end (the library's texts).
-    void out(std::string_view bytes, bool as_lines = false);
-    void report(const std::string &line);
-    int failure(const std::string &message);
-    int usage_error(const char *command, const std::string &what);
-    int help(const char *text, const char *more = "");
-    int tool_help();
-    int version() { return help("velkxml " VELK_XML_VERSION_STRING "\n"); }
-    int answered(const Arguments &a, const char *command, const char *help_text, const char *more = "");
-    int finish(int status);
-    void flush_out();
+// A text as the platform writes lines: the library's CR LF as LF on POSIX.
+std::string platform_lines(std::string text) {
+#if !defined(_WIN32)
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < text.size(); ++from)
+        if (!(text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n'))
+            text[to++] = text[from];
+    text.resize(to);
+#endif
+    return text;
+}
 
-    int checked(const std::string &file);
-    bool parsed(const std::string &file);
-    bool load_shown(Document &doc, const std::string &file, bool *warned = nullptr);
-    bool load_list_from_stdin(velk_handle &list, std::string &error);
-
-    int check(const std::vector<std::string> &args);
-    int format(const std::vector<std::string> &args);
-    int list(const std::vector<std::string> &args);
-    int list_show(const std::vector<std::string> &args);
-    int list_pack(const std::vector<std::string> &args);
-    int split(const std::vector<std::string> &args);
-    int find(const std::vector<std::string> &args);
-    int get(const std::vector<std::string> &args);
-
-    Streams io_;
-    int write_errno_ = 0; // the reason the first failed write gave
-};
+// The document as pretty_print() lays it out, with the document type
+// declaration set aside put back on a line of its own after the top-level
+// comments and instructions that came before it.
+std::string pretty_text(const Document &doc, const PrettyOptions &options) {
+    std::string text = pretty_print(doc.root(), options);
+    const SetAside &doctype = doc.doctype();
+    if (!doctype.found()) return text;
+    velk_handle next = doc.root();
+    for (int markup = 0; next && markup < doctype.markup_before; next = xmlNextSibling(next))
+        markup += xmlNodeType(next) != VELK_NODE_TEXT;
+    const std::size_t tail = next ? pretty_print(next, options).size() : 0;
+    const std::size_t first = doctype.bytes.find('<'), last = doctype.bytes.rfind('>');
+    text.insert(text.size() - tail, doctype.bytes.substr(first, last + 1 - first) + "\n");
+    return text;
+}
 
 const Tool::Command Tool::kCommands[] = {
     {"check [--lenient] [-q] FILE...", "check that each file is well-formed XML", &Tool::check},
-    {"format [--compact] FILE", "print the document indented (or compact)", &Tool::format},
+    {"format [OPTIONS] FILE", "print the document indented (or compact)", &Tool::format},
+    {"select [OPTIONS] PATH FILE...", "print the values that a path selects", &Tool::select},
+    {"edit [OPTIONS] FILE CHANGE...", "update, insert and delete by path", &Tool::edit},
+    {"paths FILE", "print each element path with its count", &Tool::paths},
     {"list show [--name NAME] FILE", "print a list file as the XML list form", &Tool::list},
     {"list pack FILE.xml OUT.lst", "save the XML list form as a new list file", nullptr}, // list runs it
     {"split DELIM [TEXT]", "split TEXT (or standard input) at DELIM", &Tool::split},
@@ -227,9 +236,10 @@ int Tool::checked(const std::string &file) {
         report(doc.failure());
         return kFailed;
     }
-    const StrictReport found = strict_scan(doc.bytes());
-    for (const std::string &line : finding_lines(file, doc.bytes(), found))
-        report(line);
+    const StrictReport found = doc.scan(true);
+    if (!found.clean())
+        for (const std::string &line : finding_lines(file, doc.file_text(), found))
+            report(line);
     if (!found.clean()) return found.only_limits() ? kNotRead : kFailed;
     if (doc.parse(file)) return kOk;
     report(doc.failure());
@@ -269,39 +279,71 @@ int Tool::check(const std::vector<std::string> &args) {
 // with doc.failure() set.
 bool Tool::load_shown(Document &doc, const std::string &file, bool *warned) {
     if (!doc.load(file, true)) return false;
-    const std::string warning = warning_line(file, doc.bytes(), strict_scan(doc.bytes()));
+    const StrictReport found = doc.scan(false);
+    const std::string warning = found.clean() ? "" : warning_line(file, doc.file_text(), found);
     if (!warning.empty()) report("velkxml: warning: " + warning);
     if (warned) *warned = !warning.empty();
     return true;
 }
 
 int Tool::format(const std::vector<std::string> &args) {
-    Arguments a = sort_arguments(args, {"--compact"});
+    Arguments a = sort_arguments(args, {"--compact", "--library-indent", "--indent-tab"},
+                                 {{"--indent", "N"}, {"--output", "FILE"}});
     if (int done = answered(a, "format", kFormatHelp, kWarningHelp); done >= 0) return done;
     if (a.operands.size() != 1)
         return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
-    bool compact = a.has("--compact"), warned = false;
+    const bool compact = a.has("--compact"), library_indent = a.has("--library-indent");
+    if (compact + library_indent + (a.has("--indent") || a.has("--indent-tab")) > 1)
+        return usage_error("format", "--compact, --library-indent and --indent exclude each other");
+    PrettyOptions options;
+    options.tab = a.has("--indent-tab");
+    if (a.has("--indent")) {
+        const std::string n = a.value("--indent");
+        if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos)
+            return usage_error("format", "--indent needs a number from 0 to 99");
+        options.indent = std::stoi(n);
+    }
+    const std::string &file = a.operands[0];
+    bool warned = false;
     Document doc(io_.in);
-    if (!load_shown(doc, a.operands[0], &warned)) return failure(doc.failure());
-    // Every document the parser makes has markup to write; no text means
-    // that the library could not make it.
-    velk_bstr written = xmlTreeToString(doc.root(), compact ? 0 : 1);
-    if (!written)
-        return failure(a.operands[0] + ": cannot make the document's " + (compact ? "compact" : "indented") +
-                       " text: it would pass 4 GiB or the memory at hand");
-    std::string text = take_string(written);
-    if (compact) {
-        out(text, true);
-        out("\n");
+    if (!load_shown(doc, file, &warned)) return failure(doc.failure());
+    std::string text;
+    if (compact || library_indent) {
+        // Every document the parser makes has markup to write; no text means
+        // that the library could not make it.
+        text = library_text(doc, compact ? 0 : 1);
+        if (text.empty())
+            return failure(file + ": cannot make the document's " + (compact ? "compact" : "indented") +
+                           " text: it would pass 4 GiB or the memory at hand");
+        if (!compact) text = without_blank_lines(text);
     } else {
-        text = without_blank_lines(text);
-        out(text, true);
+        try {
+            text = pretty_text(doc, options);
+        } catch (const std::length_error &) {
+            return failure(file +
+                           ": cannot make the document's indented text: its indentation would pass 4 GiB "
+                           "(--indent 0 has none)");
+        }
+    }
+    // The compact text ends with a line end of its own; the indented text
+    // keeps the line ends stored in the document as they are.
+    const std::string shown = compact || library_indent ? platform_lines(text) + (compact ? "\n" : "") : text;
+    if (a.has("--output")) {
+        TempFile written;
+        std::string error;
+        if (!written.create_beside(a.value("--output"), shown, error) ||
+            !written.replace(a.value("--output"), error))
+            return failure(a.value("--output") + ": cannot write: " + error);
+    } else {
+        out(shown);
     }
     // Text shown that is not well-formed XML (such as the element that the
-    // library makes of "<!DOCTYPE html>") is told, once, and exits 3.
-    const StrictReport shown = strict_scan(text);
-    if (shown.clean() || shown.only_limits()) return kOk;
-    if (!warned) report("velkxml: warning: " + a.operands[0] + ": the text shown is not well-formed XML");
+    // library makes of "<!DOCTYPE>") is told, once, and exits 3.
+    std::string checked = shown;
+    const bool aside = set_doctype_aside(checked).found();
+    const StrictReport found = strict_scan(checked, nullptr, {aside});
+    if (found.clean() || found.only_limits()) return kOk;
+    if (!warned) report("velkxml: warning: " + file + ": the text shown is not well-formed XML");
     return kNotRead;
 }
 
@@ -456,8 +498,6 @@ int Tool::get(const std::vector<std::string> &args) {
     out(text + "\n");
     return kOk;
 }
-
-} // namespace
 
 int run(const std::vector<std::string> &args, const Streams &io) { return Tool(io).run(args); }
 

@@ -100,5 +100,27 @@ TEST_F(Process, AFullDeviceIsReported) {
     }
 }
 
+TEST_F(Process, AFileThatCannotBeWrittenWholeStaysAsItWas) {
+    // Past a file-size limit of 64 KiB (SIGXFSZ ignored, so that the write
+    // fails), edit --in-place and format --output fail, the file keeps its
+    // bytes, and no private file is left beside it.
+    std::string big = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        big += "<item n='" + std::to_string(i) + "'>text</item>";
+    big += "</r>";
+    { std::ofstream("big.xml", std::ios::binary) << big; }
+    const char *limit = "trap '' XFSZ; ulimit -f 64;";
+    for (const char *args :
+         {"edit --in-place big.xml --insert /r --element more", "format --output big.xml big.xml"}) {
+        const Ran ran = shell(args, limit);
+        EXPECT_EQ(ran.status, 1) << args;
+        EXPECT_EQ(ran.err, "velkxml: big.xml: cannot write: File too large\n") << args;
+        EXPECT_EQ(tool_test::file_bytes("big.xml"), big) << args;
+    }
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        EXPECT_NE(entry.path().filename().string().rfind(".velkxml-", 0), 0u) << entry.path();
+    std::remove("big.xml");
+}
+
 } // namespace
 #endif

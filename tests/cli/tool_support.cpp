@@ -72,8 +72,17 @@ void write_fixtures() {
     write_file("cdata.xml", "<r><![CDATA[<x>]]></r>");
     write_file("latin1.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><r>caf\xE9</r>");
     write_file("ascii_1252.xml", "<?xml version='1.0' encoding='windows-1252'?><r>cafe</r>");
-    write_file("html.xml", "<!DOCTYPE html><html/>");
+    write_file("html.xml", "<!DOCTYPE html><html><title>T</title></html>");
+    write_file("bad_doctype.xml", "<!DOCTYPE><r/>");
+    // A declaration set aside: over three lines, after the XML declaration
+    // and a comment; a fault after it, placed in the file.
+    write_file("subset.xml",
+               "<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE r SYSTEM \"r.dtd\" [\n<!ENTITY e "
+               "\"x\">\n]>\n<r><a/></r>\n");
+    write_file("subset_fault.xml", "<!DOCTYPE r [\n<!ENTITY e \"x\">\n]>\n<r><b></c></r>\n");
     write_file("line.txt", "red,green\n");
+    write_file("nested.xml", "<r><a><a><a/></a></a><b/></r>");
+    write_file("ns.xml", "<r xmlns:q=\"urn:x\"><q:a>in</q:a><a>out</a></r>");
     write_file("pi.xml", "<?xml-stylesheet href?><r/>");
     write_file("early_comment.xml", "<r><!-->--></r>");
     write_file("slash.xml", "<r><b/ ></r>");

@@ -28,7 +28,10 @@ const char kToolHelp[] = R"(usage: velkxml COMMAND [ARGS]
 
 Commands:
   check [--lenient] [-q] FILE...  check that each file is well-formed XML
-  format [--compact] FILE         print the document indented (or compact)
+  format [OPTIONS] FILE           print the document indented (or compact)
+  select [OPTIONS] PATH FILE...   print the values that a path selects
+  edit [OPTIONS] FILE CHANGE...   update, insert and delete by path
+  paths FILE                      print each element path with its count
   list show [--name NAME] FILE    print a list file as the XML list form
   list pack FILE.xml OUT.lst      save the XML list form as a new list file
   split DELIM [TEXT]              split TEXT (or standard input) at DELIM
@@ -37,7 +40,8 @@ Commands:
 
 A FILE given as '-' is standard input. '--version' prints the version, also
 after a command. 'velkxml COMMAND --help' tells more. Exit status: 0 done,
-1 failed, 2 usage error.
+1 failed (or nothing found), 2 usage error, 3 not read as written (check,
+edit) or shown as text that is not well-formed XML (format).
 )";
 
 TEST_F(Tool, HelpVersionAndUsage) {
@@ -54,7 +58,8 @@ TEST_F(Tool, HelpVersionAndUsage) {
         r.check();
     // --version after any command, the two of list among them.
     const std::vector<std::vector<std::string>> commands = {
-        {"check"}, {"format"}, {"find"}, {"get"}, {"split"}, {"list"}, {"list", "show"}, {"list", "pack"}};
+        {"check"},  {"format"}, {"find"},  {"get"},          {"split"},       {"list"},
+        {"select"}, {"edit"},   {"paths"}, {"list", "show"}, {"list", "pack"}};
     for (std::vector<std::string> args : commands) {
         args.push_back("--version");
         Case(args, 0).out(kVersion).check();
@@ -141,7 +146,8 @@ strict.xml:10:1: element 'open' is not closed at the end of the input
           "mismatch.xml", "value.xml"},
          1)
         .out("")
-        .err(R"(doctype.xml:1:1: document type declarations are not read: the parser refuses this one
+        .err(
+            R"(doctype.xml:1:1: document type declaration set aside: the library does not read its declarations; the rest of the document is checked without it
 cdata.xml:1:4: CDATA sections are not read: the parser takes '<![CDATA[' for the start of an element, not text
 latin1.xml:1:21: encoding 'ISO-8859-1' is not read: the library reads and writes the bytes as they stand, as UTF-8
 pi.xml:1:17: processing instruction data that the parser cannot read: it reads an instruction's data as name="value" pairs
@@ -193,7 +199,20 @@ TEST_F(Tool, Format) {
     const Case runs[] = {
         Case({"format", "--compact", "examples/colours.xml"}, 0).err("").out(kColoursCompact),
         Case({"format", "examples/catalog.xml"}, 0)
+            .contains(
+                "\n  <book id=\"b1\">\n    <title>Sea &lt;and&gt; Sky</title>\n    <price>12.50</price>"),
+        Case({"format", "--indent-tab", "examples/catalog.xml"}, 0)
+            .contains("\n\t<book id=\"b1\">\n\t\t<title>"),
+        Case({"format", "--indent", "0", "examples/catalog.xml"}, 0).contains("\n<book id=\"b1\">\n<title>"),
+        Case({"format", "--library-indent", "examples/catalog.xml"}, 0)
             .contains("\n <book id=\"b1\">\n  <title>\n   Sea &lt;and&gt; Sky\n  </title>"),
+        Case({"format", "--indent", "x", "examples/catalog.xml"}, 2)
+            .contains("--indent needs a number from 0 to 99"),
+        Case({"format", "--compact", "--indent", "4", "examples/catalog.xml"}, 2)
+            .contains("exclude each other"),
+        Case({"format", "--output", "formatted.xml", "examples/colours.xml"}, 0)
+            .out("")
+            .creates("formatted.xml"),
         Case({"format", "--wide", "examples/catalog.xml"}, 2).contains("unknown option '--wide'"),
         Case({"format", "examples/broken.xml"}, 1).contains("Nesting error."),
         Case({"format", "lf.xml"}, 1)
@@ -216,14 +235,12 @@ TEST_F(Tool, WarningsBeforeWhatTheLibraryReads) {
         Case({"format", "--compact", "limits.xml"}, 3)
             .out("<r>&amp;#65;<a x=\"1\" x=\"2\">v</a></r>\n")
             .err_match("velkxml: warning: limits.xml:1:18: [^\n]+" + not_well_formed),
-        Case({"format", "--compact", "html.xml"}, 3)
-            .out("<!DOCTYPE><html /></!DOCTYPE>\n")
-            .err_match(
-                R"(velkxml: warning: html.xml:1:1: [^\n]+ \(beyond the library's limits; shown as the library reads it\)\n)"),
+        Case({"format", "--compact", "bad_doctype.xml"}, 3)
+            .out("<!DOCTYPE><r /></!DOCTYPE>\n")
+            .err_match("velkxml: warning: bad_doctype.xml:1:10: [^\n]+" + not_well_formed),
         Case({"format", "--compact", "references.xml"}, 0)
             .err_match(
                 R"(velkxml: warning: references.xml:1:4: [^\n]+ \(beyond the library's limits; shown as the library reads it\)\n)"),
-        Case({"get", "html.xml", "html"}, 0).out("\n"),
         Case({"find", "references.xml", "r"}, 0)
             .out("/r\t" + tool_test::file_bytes("references.xml").substr(3, 60) + "\n")
             .err_match(
@@ -236,6 +253,143 @@ TEST_F(Tool, WarningsBeforeWhatTheLibraryReads) {
             .out("packed.lst: 1 entry\n")
             .creates("packed.lst")
             .err_match("velkxml: warning: loose_list.xml:1:54: [^\n]+" + not_well_formed),
+    };
+    for (const Case &r : runs)
+        r.check();
+}
+
+TEST_F(Tool, Select) {
+    const Case runs[] = {
+        Case({"select", "//book/@id", "examples/catalog.xml"}, 0).out("b1\nb2\n").err(""),
+        Case({"select", "/catalog/book[@id='b2']/title", "examples/catalog.xml"}, 0).out("Stone\n"),
+        Case({"select", "//book[title='Stone']/price", "examples/catalog.xml"}, 0).out("8\n"),
+        Case({"select", "//book[last()]/@id", "examples/catalog.xml", "-"}, 0)
+            .in("examples/catalog.xml")
+            .out("b2\nb2\n"),
+        Case({"select", "count(//book)", "examples/catalog.xml"}, 0).out("2\n"),
+        Case({"select", "--xml", "//book[1]", "examples/catalog.xml"}, 0)
+            .out("<book id=\"b1\"><title>Sea &lt;and&gt; Sky</title><price>12.50</price></book>\n"),
+        Case({"select", "--xml", "//book[1]/@id", "examples/catalog.xml"}, 0).out("id=\"b1\"\n"),
+        // Nothing selected: exit 1, nothing printed.
+        Case({"select", "//magazine", "examples/catalog.xml"}, 1).out("").err(""),
+        Case({"select", "//book/following-sibling::book", "examples/catalog.xml"}, 2)
+            .contains("position 8: 'following-sibling::' is not supported"),
+        Case({"select", "//p:a", "ns.xml"}, 2).contains("prefix 'p'"),
+        Case({"select", "-N", "p=urn:x", "//p:a", "ns.xml"}, 0).out("in\n"),
+        Case({"select", "//a", "ns.xml"}, 0).out("out\n"),
+        Case({"select", "-N", "p", "//a", "ns.xml"}, 2).contains("-N needs PREFIX=URI"),
+        Case({"select", "//a"}, 2).contains("no FILE given"),
+        Case({"select", "//a", "none.xml"}, 1).contains("Cannot locate xml file none.xml"),
+    };
+    for (const Case &r : runs)
+        r.check();
+}
+
+TEST_F(Tool, Paths) {
+    Case({"paths", "examples/catalog.xml"}, 0)
+        .out("/catalog\t1\n/catalog/book\t2\n/catalog/book/title\t2\n/catalog/book/price\t2\n")
+        .check();
+    Case({"paths", "html.xml"}, 0).out("/html\t1\n/html/title\t1\n").check();
+}
+
+TEST_F(Tool, Edit) {
+    const std::string config =
+        "<?xml version=\"1.0\"?>\n<config>\n  <server port=\"8080\">\n    <timeout>30</timeout>\n    "
+        "\n  <debug>off</debug></server>\n</config>\n";
+    const Case runs[] = {
+        // Changes in the order given; the file stays as it was.
+        Case({"edit", "examples/config.xml", "--update", "//timeout", "--value", "30", "--insert",
+              "/config/server", "--element", "debug", "--value", "off", "--delete", "//legacy"},
+             0)
+            .out(config)
+            .unchanged("examples/config.xml"),
+        Case({"edit",
+              "examples/catalog.xml",
+              "--update",
+              "//book[1]/@id",
+              "--value",
+              "x",
+              "--insert",
+              "//book[2]",
+              "--attr",
+              "lang",
+              "--value",
+              "en",
+              "--delete",
+              "/catalog/@owner",
+              "--delete",
+              "//price",
+              "--insert-before",
+              "//book[1]",
+              "--element",
+              "intro",
+              "--insert-after",
+              "//title[.='Stone']",
+              "--element",
+              "note",
+              "--value",
+              "new"},
+             0)
+            .out("<?xml version='1.0'?>\n<catalog>\n<intro></intro><book id=\"x\"><title>Sea &lt;and&gt; "
+                 "Sky</title></book>\n<book id=\"b2\" "
+                 "lang=\"en\"><title>Stone</title><note>new</note></book>\n"
+                 "</catalog>\n"),
+        // An element's update takes the place of all it held.
+        Case({"edit", "examples/catalog.xml", "--update", "//book[2]", "--value", "gone"}, 0)
+            .contains("<book id=\"b2\">gone</book>"),
+        Case({"edit", "html.xml", "--insert", "/html", "--element", "body"}, 0)
+            .out("<!DOCTYPE html><html><title>T</title><body></body></html>\n"),
+        // Only what passes the check is edited.
+        Case({"edit", "mismatch.xml", "--delete", "//b"}, 1)
+            .err("mismatch.xml:1:7: end tag 'r' where element 'b' is open\nvelkxml: mismatch.xml: not "
+                 "edited: the "
+                 "library would not write it back as it is\n")
+            .unchanged("mismatch.xml"),
+        Case({"edit", "references.xml", "--delete", "//r", "--in-place"}, 3).unchanged("references.xml"),
+        Case({"edit", "examples/config.xml", "--value", "1"}, 2).contains("--value belongs after --update"),
+        Case({"edit", "examples/config.xml", "--update", "//timeout"}, 2).contains("--update needs --value"),
+        Case({"edit", "examples/config.xml", "--insert", "//server"}, 2)
+            .contains("--insert needs --element NAME or --attr NAME"),
+        Case({"edit", "examples/config.xml"}, 2).contains("no change given"),
+        Case({"edit", "-", "--in-place", "--delete", "//a"}, 2).contains("--in-place needs a file"),
+        Case({"edit", "examples/config.xml", "--update", "//timeout/text()", "--value", "1"}, 1)
+            .contains("selects a text node: update its element"),
+        Case({"edit", "nested.xml", "--delete", "/r"}, 1).contains("cannot delete the document's first node"),
+    };
+    for (const Case &r : runs)
+        r.check();
+    // In place: the file is replaced whole, and nested selections are
+    // deleted once.
+    Case({"edit", "--in-place", "nested.xml", "--delete", "//a"}, 0).out("").err("").check();
+    Case({"format", "--compact", "nested.xml"}, 0).out("<r><b /></r>\n").check();
+}
+
+TEST_F(Tool, DocumentTypeDeclarationsAreSetAside) {
+    // The commands read the rest of the document and write the declaration
+    // back in its place, byte for byte; check tells that it was set aside
+    // (exit 3), and places every finding and message in the file.
+    const Case runs[] = {
+        Case({"format", "--compact", "html.xml"}, 0)
+            .out("<!DOCTYPE html><html><title>T</title></html>\n")
+            .err(""),
+        Case({"get", "html.xml", "title"}, 0).out("T\n"),
+        Case({"format", "--compact", "subset.xml"}, 0)
+            .out("<?xml version=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE r SYSTEM \"r.dtd\" [\n<!ENTITY e "
+                 "\"x\">\n]>\n<r><a "
+                 "/></r>\n")
+            .err(""),
+        Case({"find", "subset.xml", "a"}, 0).out("/r/a\t\n"),
+        Case({"check", "subset.xml"}, 3)
+            .out("")
+            .err("subset.xml:3:1: document type declaration set aside: the library does not read its "
+                 "declarations; "
+                 "the rest of the document is checked without it\n"),
+        Case({"check", "subset_fault.xml"}, 1)
+            .err_match("subset_fault.xml:1:1: document type declaration set aside[^\n]+\n"
+                       "subset_fault.xml:4:7: end tag 'c' where element 'b' is open\n"),
+        Case({"format", "subset_fault.xml"}, 1)
+            .out("")
+            .err("velkxml: subset_fault.xml:4:10: Nesting error. Expecing end tag=b, but found c\n"),
     };
     for (const Case &r : runs)
         r.check();

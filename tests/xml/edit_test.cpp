@@ -220,3 +220,28 @@ TEST(Edit, ExhaustedMemoryLeavesTheTreeAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Edit, RemoveAttribTakesOffTheNamedOneAndReleasesIt) {
+    BlockWatch blocks;
+    {
+        Doc doc("<r a='1' b='2' c='3' b='4'/>");
+        const velk_handle r = doc.child("r");
+        EXPECT_EQ(velk_remove_attrib(r, "b"), VELK_SUCCESS); // the first of the two
+        EXPECT_EQ(compact(doc.handle), "<r a='1' c='3' b='4' />");
+        EXPECT_EQ(velk_remove_attrib(r, "a"), VELK_SUCCESS);
+        EXPECT_EQ(velk_remove_attrib(r, "b"), VELK_SUCCESS);
+        EXPECT_EQ(compact(doc.handle), "<r c='3' />");
+        for (const char *name : {"b", "", static_cast<const char *>(nullptr)})
+            EXPECT_EQ(velk_remove_attrib(r, name), VELK_FAILURE);
+        EXPECT_EQ(velk_remove_attrib(0, "c"), VELK_FAILURE);
+        EXPECT_EQ(velk_remove_attrib(r, "c"), VELK_SUCCESS);
+        EXPECT_EQ(compact(doc.handle), "<r />");
+        EXPECT_EQ(xmlzSetAttrib(r, "d", "5"), VELK_SUCCESS); // the list is sound to add to again
+        EXPECT_EQ(compact(doc.handle), "<r d=\"5\" />");
+    }
+    EXPECT_EQ(blocks.leaked(), 0);
+}
+
+} // namespace
