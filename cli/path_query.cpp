@@ -129,7 +129,11 @@ bool Parser::expression(bool *counts, std::vector<Step> *steps, bool *uses_names
         return false;
     }
     blanks();
-    if (!at_end()) return refuse(i_, "'/' or the end of the path is expected");
+    // After count(...) nothing may follow; after a path, a "/" would have
+    // begun another step, so what stands here ends none.
+    if (!at_end())
+        return refuse(i_, *counts || at("/") ? "the end of the path is expected"
+                                             : "'/' or the end of the path is expected");
     *uses_namespaces = uses_namespaces_;
     return true;
 }
@@ -360,6 +364,39 @@ bool is_node(const XmlNode *n) { return n->nodeType != VELK_NODE_TEXT || is_text
 
 std::string_view text_of(const char *text) { return text ? std::string_view(text) : std::string_view(); }
 
+// Text as an XML processor passes it on, which the library's parser does not
+// do: each CR LF, and each CR alone, is one LF.
+void append_text(std::string &out, const char *text) {
+    for (const char *p = text; p && *p; ++p) {
+        if (*p != '\r') {
+            out += *p;
+        } else {
+            out += '\n';
+            if (p[1] == '\n') ++p;
+        }
+    }
+}
+
+// A text node's text, and an attribute's value, as an XML processor passes
+// them on (a value's line ends and tabs are blanks, a CR LF one blank); the
+// bytes themselves where nothing changes, else a copy in scratch.
+std::string_view text_value(const char *text, std::string &scratch) {
+    const std::string_view t = text_of(text);
+    if (t.find('\r') == std::string_view::npos) return t;
+    scratch.clear();
+    append_text(scratch, text);
+    return scratch;
+}
+std::string_view attribute_value(const char *value, std::string &scratch) {
+    const std::string_view v = text_of(value);
+    if (v.find_first_of("\t\r\n") == std::string_view::npos) return v;
+    scratch.clear();
+    append_text(scratch, value);
+    for (char &c : scratch)
+        if (c == '\t' || c == '\n') c = ' ';
+    return scratch;
+}
+
 bool is_declaration(std::string_view name) { return name == "xmlns" || name.substr(0, 6) == "xmlns:"; }
 
 // The length of a name's prefix ("p" of "p:name"); npos without one.
@@ -398,7 +435,7 @@ void append_text(const XmlNode *top, bool following, std::string &out) {
     walk(
         top, following,
         [&](const XmlNode *n) {
-            if (is_text(n)) out += n->tag;
+            if (is_text(n)) append_text(out, n->tag);
             return true;
         },
         [](const XmlNode *) {});
@@ -444,18 +481,22 @@ Namespaces::Namespaces(const XmlNode *first) {
     auto enter = [&](const XmlNode *n) {
         if (!is_element(n)) return true;
         const std::size_t mark = declared.size();
+        bool prefixed_attribs = false;
         for (const XmlAttrib *a = n->attribs; a; a = a->next) {
             const std::string_view name = text_of(a->name);
+            prefixed_attribs = prefixed_attribs || prefix_length(name) != std::string_view::npos;
             if (!is_declaration(name) || name == "xmlns:") continue;
             declared.emplace_back(name.substr(name == "xmlns" ? 5 : 6));
             scope_[declared.back()].push_back(&*uris_.emplace(text_of(a->value)).first);
         }
         if (declared.size() > mark) frames.emplace_back(n, mark);
+        const std::string_view tag = text_of(n->tag);
+        const std::size_t length = prefix_length(tag);
+        // Outside every declaration, only a prefix ("xml") can name a namespace.
+        if (declared.empty() && length == std::string_view::npos && !prefixed_attribs) return true;
         auto remember = [](auto &map, auto key, const std::string *uri) {
             if (uri && !uri->empty()) map.emplace(key, uri);
         };
-        const std::string_view tag = text_of(n->tag);
-        const std::size_t length = prefix_length(tag);
         remember(elements_, n, in_scope(length == std::string_view::npos ? "" : tag.substr(0, length)));
         for (const XmlAttrib *a = n->attribs; a; a = a->next) {
             const std::string_view name = text_of(a->name);
@@ -497,7 +538,7 @@ void ElementTexts::gather(const XmlNode *first) {
     walk(
         first, true,
         [&](const XmlNode *n) {
-            if (open && is_text(n)) text_ += n->tag;
+            if (open && is_text(n)) append_text(text_, n->tag);
             auto wanted = ranges_.find(n);
             if (wanted != ranges_.end()) {
                 wanted->second.first = text_.size();
@@ -567,24 +608,25 @@ bool Evaluation::matches(const NameTest &test, const XmlAttrib *attrib) const {
 }
 
 bool Evaluation::holds(const Condition &c, const Selected &s, const ElementTexts &texts) const {
+    std::string scratch;
     auto accepts = [&](std::string_view value) {
         return c.compare == Condition::Compare::none ||
                (value == c.literal) == (c.compare == Condition::Compare::equal);
     };
     if (c.term == Condition::Term::self) {
         if (c.compare == Condition::Compare::none) return true;
-        if (s.attrib) return accepts(text_of(s.attrib->value));
-        return accepts(is_element(s.node) ? texts.of(s.node) : text_of(s.node->tag));
+        if (s.attrib) return accepts(attribute_value(s.attrib->value, scratch));
+        return accepts(is_element(s.node) ? texts.of(s.node) : text_value(s.node->tag, scratch));
     }
     if (s.attrib || !is_element(s.node)) return false;
     if (c.term == Condition::Term::attribute) {
         for (const XmlAttrib *a = s.node->attribs; a; a = a->next)
-            if (matches(c.name, a) && accepts(text_of(a->value))) return true;
+            if (matches(c.name, a) && accepts(attribute_value(a->value, scratch))) return true;
         return false;
     }
     for (const XmlNode *child = s.node->firstChild; child; child = child->nextSibling) {
         if (c.term == Condition::Term::text
-                ? is_text(child) && accepts(child->tag)
+                ? is_text(child) && accepts(text_value(child->tag, scratch))
                 : is_element(child) && matches(c.name, child) &&
                       (c.compare == Condition::Compare::none || accepts(texts.of(child))))
             return true;
@@ -766,11 +808,26 @@ std::vector<Selected> PathQuery::select(velk_handle document) const {
 }
 
 std::string string_value(const Selected &selected) {
-    if (selected.attrib) return std::string(text_of(selected.attrib->value));
-    if (!selected.root && !is_element(selected.node)) return std::string(text_of(selected.node->tag));
-    std::string out;
+    std::string out, scratch;
+    if (selected.attrib) return std::string(attribute_value(selected.attrib->value, scratch));
+    if (!selected.root && !is_element(selected.node))
+        return std::string(text_value(selected.node->tag, scratch));
     append_text(selected.node, selected.root, out);
     return out;
+}
+
+std::vector<std::string> string_values(velk_handle document, const std::vector<Selected> &selected) {
+    // The elements' values from one walk, however they nest.
+    ElementTexts texts;
+    for (const Selected &s : selected)
+        if (!s.root && !s.attrib && is_element(s.node)) texts.want(s.node);
+    texts.gather(VELK_XML_NODE(document));
+    std::vector<std::string> values;
+    values.reserve(selected.size());
+    for (const Selected &s : selected)
+        values.push_back(!s.root && !s.attrib && is_element(s.node) ? std::string(texts.of(s.node))
+                                                                    : string_value(s));
+    return values;
 }
 
 } // namespace velkxml

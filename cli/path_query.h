@@ -36,7 +36,8 @@
 //
 // The tree. The document root's children are the top-level nodes. The
 // string value of an element (and of the root) is its descendant text in
-// document order; of an attribute its value; of a text node its text. The
+// document order; of an attribute its value; of a text node its text; with
+// line ends (and in values tabs) as an XML processor passes them on. The
 // parser's text nodes that XPath does not have (empty ones, and the blanks
 // between top-level markup) are left out. Comments and instructions stay in
 // the tree (".." of "//" reaches their parents), but no step selects them,
@@ -119,7 +120,12 @@ class PathQuery {
     bool uses_namespaces_ = false; // a name test other than * looks at namespaces
 };
 
-// The string value of a selected node.
+// The string value of a selected node. Text is passed on as an XML
+// processor passes it (each CR LF or lone CR one LF), an attribute's value
+// normalized as XML does (line ends and tabs one blank each).
 std::string string_value(const Selected &selected);
+// The string values of the nodes selected in the document, in one walk of
+// it however the elements among them nest.
+std::vector<std::string> string_values(velk_handle document, const std::vector<Selected> &selected);
 
 } // namespace velkxml

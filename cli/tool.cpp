@@ -34,13 +34,13 @@ using velk_strings::make_string;
 using velk_strings::take_string;
 
 // The indented form puts the white space between tags on lines of its own;
-// for reading, those lines are left out.
+// for reading, those lines are left out (lines end with LF or CR LF).
 std::string without_blank_lines(std::string_view text) {
     std::string out;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        std::size_t next = end == std::string_view::npos ? text.size() : end + 2;
+        std::size_t end = text.find('\n', start);
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
         std::string_view line = text.substr(start, next - start);
         if (line.find_first_not_of(" \t\r\n") != std::string_view::npos) out.append(line);
         start = next;
@@ -71,6 +71,15 @@ bool load_list(const std::string &file, velk_handle &list, std::string &error) {
 
 } // namespace
 
+// The first top-level node that comes after the document type declaration
+// set aside: the one after the comments and instructions before it.
+velk_handle after_doctype(const Document &doc) {
+    velk_handle next = doc.root();
+    for (int markup = 0; next && markup < doc.doctype().markup_before; next = xmlNextSibling(next))
+        markup += xmlNodeType(next) != VELK_NODE_TEXT;
+    return next;
+}
+
 // The library's text of the whole document (xmlTreeToString), with the
 // document type declaration set aside put back after the top-level
 // comments and instructions that came before it. "" when the library cannot
@@ -82,9 +91,7 @@ std::string library_text(const Document &doc, int indent) {
     const SetAside &doctype = doc.doctype();
     if (!doctype.found()) return text;
     // The text from the first node after those on is a tail of the whole.
-    velk_handle next = doc.root();
-    for (int markup = 0; next && markup < doctype.markup_before; next = xmlNextSibling(next))
-        markup += xmlNodeType(next) != VELK_NODE_TEXT;
+    const velk_handle next = after_doctype(doc);
     std::size_t tail = 0;
     if (next) {
         velk_bstr rest = xmlTreeToString(next, indent);
@@ -115,9 +122,7 @@ std::string pretty_text(const Document &doc, const PrettyOptions &options) {
     std::string text = pretty_print(doc.root(), options);
     const SetAside &doctype = doc.doctype();
     if (!doctype.found()) return text;
-    velk_handle next = doc.root();
-    for (int markup = 0; next && markup < doctype.markup_before; next = xmlNextSibling(next))
-        markup += xmlNodeType(next) != VELK_NODE_TEXT;
+    const velk_handle next = after_doctype(doc);
     const std::size_t tail = next ? pretty_print(next, options).size() : 0;
     const std::size_t first = doctype.bytes.find('<'), last = doctype.bytes.rfind('>');
     text.insert(text.size() - tail, doctype.bytes.substr(first, last + 1 - first) + "\n");
@@ -293,8 +298,11 @@ int Tool::format(const std::vector<std::string> &args) {
     if (a.operands.size() != 1)
         return usage_error("format", a.operands.empty() ? "no file given" : "one file at a time");
     const bool compact = a.has("--compact"), library_indent = a.has("--library-indent");
-    if (compact + library_indent + (a.has("--indent") || a.has("--indent-tab")) > 1)
-        return usage_error("format", "--compact, --library-indent and --indent exclude each other");
+    if (compact + library_indent + a.has("--indent") + a.has("--indent-tab") > 1)
+        return usage_error("format",
+                           "--compact, --library-indent, --indent and --indent-tab exclude each other");
+    if (a.value("--output") == kStdinName)
+        return usage_error("format", "--output needs a file name, not '-'");
     PrettyOptions options;
     options.tab = a.has("--indent-tab");
     if (a.has("--indent")) {

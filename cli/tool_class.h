@@ -14,9 +14,9 @@
 
 namespace velkxml {
 
-// Exit statuses. kNotRead: check, for well-formed XML that the library reads
-// otherwise than XML means it; format, for text shown that is not
-// well-formed XML.
+// Exit statuses. kNotRead: check and edit, for well-formed XML that the
+// library reads otherwise than XML means it; format, for text shown that is
+// not well-formed XML.
 constexpr int kOk = 0, kFailed = 1, kUsage = 2, kNotRead = 3;
 
 // The library's text of the whole document (xmlTreeToString), with the

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "check/xml_chars.h"
 #include "element_paths.h"
 #include "help.h"
 #include "path_query.h"
@@ -92,6 +93,9 @@ std::string read_changes(const Arguments &a, const std::map<std::string, std::st
             return c.option + " needs --element NAME or --attr NAME";
         if (!c.attr.empty() && c.kind != Change::Kind::insert) return "--attr goes with --insert";
         if (!c.attr.empty() && !c.has_value) return "--insert --attr needs --value";
+        for (const std::string *name : {&c.element, &c.attr})
+            if (!name->empty() && !velk::check::chars::is_name(*name))
+                return "'" + *name + "' is not an XML name";
     }
     return "";
 }
@@ -120,6 +124,7 @@ std::string apply(const Change &c, velk_handle doc) {
     const std::vector<Selected> selected = c.query.select(doc);
     const auto handle = [](const XmlNode *n) { return reinterpret_cast<velk_handle>(n); };
     const std::string of = c.option + " '" + c.path + "': ";
+    if (selected.empty()) return of + "selects nothing";
     if (c.kind == Change::Kind::remove) {
         // In document order: what lies inside a node already removed went with it.
         const ChainOrder order(doc);
@@ -138,8 +143,14 @@ std::string apply(const Change &c, velk_handle doc) {
         }
         return "";
     }
+    // In document order: what lies inside an element whose children an
+    // update replaced went with them.
+    const ChainOrder order(doc);
+    std::size_t replaced_from = 1, replaced_to = 0;
     for (const Selected &s : selected) {
         if (s.root) return of + "selects the document root, not an element";
+        const std::size_t at = order.of(s.node);
+        if (at > replaced_from && at <= replaced_to) continue;
         const velk_handle node = handle(s.node);
         const bool element = s.node->nodeType == VELK_NODE_ELEMENT && !s.attrib;
         switch (c.kind) {
@@ -150,6 +161,8 @@ std::string apply(const Change &c, velk_handle doc) {
                 return of + "selects a text node: update its element";
             } else {
                 // The new text takes the place of everything the element held.
+                replaced_from = at;
+                replaced_to = order.subtree_end(s.node);
                 while (s.node->firstChild)
                     if (!velk_remove(handle(s.node->firstChild))) return of + "cannot change this element";
                 if (!velk_set_text(node, c.value.c_str())) return of + "out of memory";
@@ -202,11 +215,15 @@ int Tool::select(const std::vector<std::string> &args) {
             out(std::to_string(query.count(doc.root())) + "\n");
             continue;
         }
+        const std::vector<Selected> selected = query.select(doc.root());
+        matched = matched || !selected.empty();
         std::string lines;
-        for (const Selected &s : query.select(doc.root())) {
-            matched = true;
-            lines += as_xml_nodes ? platform_lines(as_xml(s, doc)) : string_value(s);
-            lines += '\n';
+        if (as_xml_nodes) {
+            for (const Selected &s : selected)
+                lines += platform_lines(as_xml(s, doc)) + "\n";
+        } else {
+            for (const std::string &value : string_values(doc.root(), selected))
+                lines += value + "\n";
         }
         out(lines);
     }
@@ -270,16 +287,29 @@ int Tool::edit(const std::vector<std::string> &args) {
     if (!doc.parse(file)) return failure(doc.failure());
     for (const Change &c : changes)
         if (std::string why = apply(c, doc.root()); !why.empty()) return failure(file + ": " + why);
-    const std::string text = library_text(doc, 0);
+    std::string text = library_text(doc, 0);
     if (text.empty())
         return failure(file + ": cannot make the document's text: it would pass 4 GiB or the memory at hand");
+    // What is written must pass the check as the file did (names, one
+    // top-level element ...).
+    std::string checked = text;
+    const StrictReport written_found =
+        velk::check::strict_scan(checked, nullptr, {set_doctype_aside(checked).found()});
+    for (const velk::check::Finding &f : written_found.findings)
+        if (!f.limit)
+            return failure(file + ": not edited: the changes would make it XML that is not well-formed (" +
+                           f.text + ")");
+    // The library writes CR LF line ends: kept for a file that has them,
+    // the platform's own otherwise.
+    text += "\r\n";
+    if (doc.file_text().find("\r\n") == std::string::npos) text = platform_lines(std::move(text));
     if (!in_place) {
-        out(text + "\r\n", true);
+        out(text);
         return kOk;
     }
     TempFile written;
     std::string error;
-    if (!written.create_beside(file, platform_lines(text + "\r\n"), error) || !written.replace(file, error))
+    if (!written.create_beside(file, text, error) || !written.replace(file, error))
         return failure(file + ": cannot write: " + error);
     return kOk;
 }

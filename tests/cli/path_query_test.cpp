@@ -255,3 +255,33 @@ TEST(PathQuery, DeepDocumentWithoutRecursion) {
 }
 
 } // namespace
+
+namespace {
+
+// Values as an XML processor passes them on, which the parser does not do:
+// CR LF and a lone CR are LF in text; line ends and tabs are blanks in an
+// attribute's value. Comparisons see the same values, and string_values()
+// gives what string_value() gives, for nested elements too.
+TEST(PathQuery, LineEndsAndBlanksAsXmlPassesThemOn) {
+    const char text[] = "<r>\r\n<x a=\"1\t2\r\n3\">one\r\ntwo\rthree</x><x><x>in</x>out</x></r>";
+    check(text, {
+                    {"//x[1]", "one\ntwo\nthree|in"},
+                    {"/r/text()", "\n"},
+                    {"//@a", "1 2 3"},
+                    {"//x[@a='1 2 3']/@a", "1 2 3"},
+                    {"//x[.='one\ntwo\nthree']/@a", "1 2 3"},
+                    {"//x[text()='one\ntwo\nthree']/@a", "1 2 3"},
+                });
+    Doc doc(text);
+    PathQuery query;
+    std::string error;
+    ASSERT_TRUE(query.compile("//*", {}, &error)) << error;
+    const std::vector<velkxml::Selected> selected = query.select(doc.handle);
+    std::vector<std::string> one_by_one;
+    for (const velkxml::Selected &s : selected)
+        one_by_one.push_back(velkxml::string_value(s));
+    EXPECT_EQ(velkxml::string_values(doc.handle, selected), one_by_one);
+    EXPECT_EQ(one_by_one.size(), 4u);
+}
+
+} // namespace

@@ -82,6 +82,7 @@ void write_fixtures() {
     write_file("subset_fault.xml", "<!DOCTYPE r [\n<!ENTITY e \"x\">\n]>\n<r><b></c></r>\n");
     write_file("line.txt", "red,green\n");
     write_file("nested.xml", "<r><a><a><a/></a></a><b/></r>");
+    write_file("crlf_edit.xml", "<?xml version=\"1.0\"?>\r\n<r>\r\n  <a>x\r\ny</a>\r\n</r>\r\n");
     write_file("ns.xml", "<r xmlns:q=\"urn:x\"><q:a>in</q:a><a>out</a></r>");
     write_file("pi.xml", "<?xml-stylesheet href?><r/>");
     write_file("early_comment.xml", "<r><!-->--></r>");

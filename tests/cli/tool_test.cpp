@@ -355,6 +355,23 @@ TEST_F(Tool, Edit) {
         Case({"edit", "examples/config.xml", "--update", "//timeout/text()", "--value", "1"}, 1)
             .contains("selects a text node: update its element"),
         Case({"edit", "nested.xml", "--delete", "/r"}, 1).contains("cannot delete the document's first node"),
+        // An update of nested elements replaces the outer one's children
+        // once; the inner ones went with them.
+        Case({"edit", "nested.xml", "--update", "//a", "--value", "z"}, 0).out("<r><a>z</a><b /></r>\n"),
+        // Nothing selected, or a result that is not well-formed: nothing
+        // written.
+        Case({"edit", "--in-place", "nested.xml", "--delete", "//c"}, 1)
+            .err("velkxml: nested.xml: --delete '//c': selects nothing\n")
+            .unchanged("nested.xml"),
+        Case({"edit", "--in-place", "examples/config.xml", "--insert-after", "/config", "--element", "more"},
+             1)
+            .err_match("velkxml: examples/config.xml: not edited: the changes would make it XML that is not "
+                       "well-formed \\(another top-level element 'more'[^\n]*\\)\n")
+            .unchanged("examples/config.xml"),
+        Case({"edit", "nested.xml", "--insert", "/r", "--element", "b c"}, 2)
+            .contains("'b c' is not an XML name"),
+        Case({"edit", "nested.xml", "--insert", "/r", "--attr", "1x", "--value", "v"}, 2)
+            .contains("'1x' is not an XML name"),
     };
     for (const Case &r : runs)
         r.check();
@@ -362,6 +379,11 @@ TEST_F(Tool, Edit) {
     // deleted once.
     Case({"edit", "--in-place", "nested.xml", "--delete", "//a"}, 0).out("").err("").check();
     Case({"format", "--compact", "nested.xml"}, 0).out("<r><b /></r>\n").check();
+    // A file with CR LF line ends keeps them.
+    Case({"edit", "--in-place", "crlf_edit.xml", "--update", "//a/@n", "--value", "1"}, 1).check();
+    Case({"edit", "--in-place", "crlf_edit.xml", "--insert", "//a", "--attr", "n", "--value", "1"}, 0).check();
+    EXPECT_EQ(tool_test::file_bytes("crlf_edit.xml"),
+              "<?xml version=\"1.0\"?>\r\n<r>\r\n  <a n=\"1\">x\r\ny</a>\r\n</r>\r\n");
 }
 
 TEST_F(Tool, DocumentTypeDeclarationsAreSetAside) {
