@@ -130,7 +130,11 @@ inline constexpr char kEditHelp[] =
     "Only a document that 'velkxml check' passes is edited (a document type\n"
     "declaration is set aside and written back as it stands): the library would\n"
     "write any other otherwise than it stands. Its findings are printed, and the exit\n"
-    "status is that of check. The document is written as the library writes it.\n";
+    "status is that of check. The document is written as the library writes it,\n"
+    "with CR LF line ends when the file has them, else the platform's. Nothing is\n"
+    "written when a PATH selects nothing, a name is not an XML name, or the result\n"
+    "would not be well-formed XML (exit status 1). A symbolic link FILE is replaced\n"
+    "by the new file, not followed.\n";
 
 inline constexpr char kListHelp[] =
     "usage: velkxml list show [--name NAME] FILE.lst\n"
