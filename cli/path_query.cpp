@@ -1,5 +1,6 @@
 #include "path_query.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -564,6 +565,10 @@ class Evaluation {
     // The step from the context nodes (in document order, each once; nested:
     // some may be in the subtree of another), in document order, each once.
     std::vector<Selected> apply(const Step &step, const std::vector<Selected> &context, bool &nested) const;
+    // "//" and then a child step whose predicates ask for no position: the
+    // step's nodes among the context nodes' descendants, taken in one walk
+    // in document order, with no sets to put them in order.
+    std::vector<Selected> descendants(const Step &step, const std::vector<Selected> &context) const;
 
   private:
     // The nodes a step gives each context node, one run after another.
@@ -696,6 +701,38 @@ std::vector<Selected> Evaluation::in_document_order(const std::unordered_set<con
     return out;
 }
 
+std::vector<Selected> Evaluation::descendants(const Step &step, const std::vector<Selected> &context) const {
+    Runs runs;
+    std::size_t next = 0;
+    const XmlNode *top = nullptr; // the context node whose subtree the walk is in
+    // Context nodes inside that subtree are passed: their descendants are
+    // the walk's too.
+    auto enter = [&](const XmlNode *n) {
+        for (; next < context.size() && !context[next].root && context[next].node == n; ++next) {
+        }
+        if (n != top && (step.text ? is_text(n) : is_element(n) && matches(step.name, n)))
+            runs.nodes.push_back({n, nullptr, false});
+        return true;
+    };
+    while (next < context.size()) {
+        const Selected c = context[next];
+        if (c.attrib) {
+            ++next;
+        } else if (c.root) {
+            ++next;
+            top = nullptr;
+            walk(first_, true, enter, [](const XmlNode *) {});
+        } else {
+            top = c.node;
+            walk(c.node, false, enter, [](const XmlNode *) {});
+        }
+    }
+    runs.ends.push_back(runs.nodes.size());
+    for (const Predicate &p : step.predicates)
+        filter(runs, p);
+    return std::move(runs.nodes);
+}
+
 std::vector<Selected> Evaluation::descendants_or_self(const std::vector<Selected> &context) const {
     std::vector<Selected> out;
     std::size_t next = 0;
@@ -802,8 +839,18 @@ std::vector<Selected> PathQuery::select(velk_handle document) const {
     const Evaluation evaluation(first, uses_namespaces_);
     std::vector<Selected> nodes{{first, nullptr, true}};
     bool nested = false;
-    for (const Step &step : steps_)
+    for (std::size_t i = 0; i < steps_.size(); ++i) {
+        const Step &step = steps_[i];
+        if (step.axis == Step::Axis::descendant_or_self && i + 1 < steps_.size() &&
+            steps_[i + 1].axis == Step::Axis::child &&
+            std::none_of(steps_[i + 1].predicates.begin(), steps_[i + 1].predicates.end(),
+                         [](const Predicate &p) { return p.kind != Predicate::Kind::conditions; })) {
+            nodes = evaluation.descendants(steps_[++i], nodes);
+            nested = true;
+            continue;
+        }
         nodes = evaluation.apply(step, nodes, nested);
+    }
     return nodes;
 }
 
