@@ -26,7 +26,11 @@ paths=(
     '//policy[@context="default"]/allow/@send_destination' '//policy/deny[1]' '//action/@id'
     '//action[1]/description' '//action[last()]/defaults/allow_active' '//mime-type/@type'
     '//include/text()' '//*[.="yes"]' '//*[@*="true"]/..' '//interface/method[2]/@name'
+    '//*[@name and @value]/@value' '//*[@id or @name][1]'
 )
+# A document whose top element is in a namespace is also asked for its
+# elements by a prefix bound to that URI (-N), which xmllint is asked for by
+# namespace-uri().
 max_values=40
 
 files() {
@@ -82,24 +86,38 @@ xmllint_values() { # path file
     "$xmllint" --xpath "$expression)" "$file" 2>/dev/null | sed 's/&#10;/\n/g'
 }
 
+# One comparison: velkxml select ARGS... against xmllint's values of theirs.
+compare() { # file theirs ours...
+    local file="$1" theirs_path="$2" ours theirs status
+    shift 2
+    local path="${*: -1}" options=("${@:1:$#-1}")
+    theirs="$(xmllint_values "$theirs_path" "$file")"
+    if [ "${theirs#count }" != "$theirs" ]; then
+        ours="count $("$velkxml" select "${options[@]}" "count($path)" "$file" 2>"$work/errors")"
+    else
+        ours="$("$velkxml" select "${options[@]}" "$path" "$file" 2>"$work/errors")"
+    fi
+    status=$?
+    [ $status -le 1 ] || {
+        fail "$file: select $* failed ($status): $(cat "$work/errors")"
+        return
+    }
+    [ "$ours" == "$theirs" ] || fail "$file: select $*:"$'\n'"--- xmllint"$'\n'"$theirs"$'\n'"--- velkxml"$'\n'"$ours"
+    checked=$((checked + 1))
+}
+
 select_mode() {
-    local file path ours theirs checked=0
+    local file path uri checked=0
     while IFS= read -r file; do
         for path in "${paths[@]}"; do
-            theirs="$(xmllint_values "$path" "$file")"
-            if [ "${theirs#count }" != "$theirs" ]; then
-                ours="count $("$velkxml" select "count($path)" "$file" 2>"$work/errors")"
-            else
-                ours="$("$velkxml" select "$path" "$file" 2>"$work/errors")"
-            fi
-            local status=$?
-            [ $status -le 1 ] || {
-                fail "$file: select '$path' failed ($status): $(cat "$work/errors")"
-                continue
-            }
-            [ "$ours" == "$theirs" ] || fail "$file: select '$path':"$'\n'"--- xmllint"$'\n'"$theirs"$'\n'"--- velkxml"$'\n'"$ours"
-            checked=$((checked + 1))
+            compare "$file" "$path" "$path"
         done
+        uri="$("$xmllint" --xpath 'namespace-uri(/*)' "$file" 2>/dev/null)" || uri=""
+        case "$uri" in '' | *\'*) continue ;; esac
+        local in="[namespace-uri()='$uri']"
+        compare "$file" "//*$in" -N "d=$uri" '//d:*'
+        compare "$file" "/*$in/*$in[1]" -N "d=$uri" '/d:*/d:*[1]'
+        compare "$file" "//*$in[@*]/@*" -N "d=$uri" '//d:*[@*]/@*'
     done < <(files)
     echo "select: $checked paths over the files compared with xmllint, $failures differ"
 }
