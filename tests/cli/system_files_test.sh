@@ -122,8 +122,10 @@ select_mode() {
     echo "select: $checked paths over the files compared with xmllint, $failures differ"
 }
 
-# The document as xmllint canonicalizes it, blanks between tags left aside.
-canonical() { "$xmllint" --c14n "$1" 2>/dev/null | python3 -c 'import re,sys; sys.stdout.write(re.sub(r">\s+<", "><", sys.stdin.read()))'; }
+# The document as xmllint canonicalizes it, blanks between tags left aside;
+# read from standard input, so that a document type declaration's file is
+# found (and its attribute defaults given) for neither of the two.
+canonical() { "$xmllint" --c14n - <"$1" 2>/dev/null | python3 -c 'import re,sys; sys.stdout.write(re.sub(r">\s+<", "><", sys.stdin.read()))'; }
 
 format_mode() {
     local file checked=0
