@@ -293,8 +293,8 @@ int Tool::edit(const std::vector<std::string> &args) {
     // What is written must pass the check as the file did (names, one
     // top-level element ...).
     std::string checked = text;
-    const StrictReport written_found =
-        velk::check::strict_scan(checked, nullptr, {set_doctype_aside(checked).found()});
+    const bool aside = set_doctype_aside(checked).found(); // before the scan takes the text
+    const StrictReport written_found = velk::check::strict_scan(checked, nullptr, {aside});
     for (const velk::check::Finding &f : written_found.findings)
         if (!f.limit)
             return failure(file + ": not edited: the changes would make it XML that is not well-formed (" +

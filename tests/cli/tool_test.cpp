@@ -381,7 +381,8 @@ TEST_F(Tool, Edit) {
     Case({"format", "--compact", "nested.xml"}, 0).out("<r><b /></r>\n").check();
     // A file with CR LF line ends keeps them.
     Case({"edit", "--in-place", "crlf_edit.xml", "--update", "//a/@n", "--value", "1"}, 1).check();
-    Case({"edit", "--in-place", "crlf_edit.xml", "--insert", "//a", "--attr", "n", "--value", "1"}, 0).check();
+    Case({"edit", "--in-place", "crlf_edit.xml", "--insert", "//a", "--attr", "n", "--value", "1"}, 0)
+        .check();
     EXPECT_EQ(tool_test::file_bytes("crlf_edit.xml"),
               "<?xml version=\"1.0\"?>\r\n<r>\r\n  <a n=\"1\">x\r\ny</a>\r\n</r>\r\n");
 }
